@@ -1,0 +1,22 @@
+// A music file's tags as text, before they are put into the 8-bit record.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace vbmp3 {
+
+struct Tags {
+    // UTF-8; empty where the file lacks the field.
+    std::string title, artist, album, year, comment, genreName;
+    int32_t genreCode = -1; // the ID3v1 genre number, or -1
+};
+
+// Reads the named file's tags; false when the file cannot be read at all.
+bool readTags(const std::string& path, Tags& out);
+
+// Each reader; readTags picks one by the file's content.
+bool readFfmpegTags(const std::string& path, Tags& out);
+bool readMidiTags(const std::string& path, Tags& out);
+
+} // namespace vbmp3
