@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QHash>
+#include <QListWidget>
+#include <QString>
+
+namespace platform {
+
+// Dir1: the chain of folders down to the opened one, then the folders inside it. A double-click
+// opens a folder. It remembers the folder last opened on each volume, which opening the volume's
+// root brings back.
+class DirListBox : public QListWidget {
+    Q_OBJECT
+public:
+    explicit DirListBox(QWidget* parent = nullptr);
+
+    QString Path() const { return path_; }
+    // Opens the folder; a folder that cannot be read shows without subfolders.
+    void setPath(const QString& folder);
+
+private:
+    void open(const QString& folder);
+
+    QString path_;
+    QHash<QString, QString> lastOpenedOnVolume_;
+};
+
+} // namespace platform

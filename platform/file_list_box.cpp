@@ -1,0 +1,116 @@
+#include "platform/file_list_box.h"
+
+#include "platform/twips.h"
+
+#include <QDir>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QRegularExpression>
+
+namespace platform {
+
+namespace {
+
+int mouseButtonCode(Qt::MouseButton button) {
+    switch (button) {
+    case Qt::LeftButton:
+        return 1;
+    case Qt::RightButton:
+        return 2;
+    case Qt::MiddleButton:
+        return 4;
+    default:
+        return 0;
+    }
+}
+
+int shiftCode(Qt::KeyboardModifiers modifiers) {
+    return (modifiers & Qt::ShiftModifier ? 1 : 0) | (modifiers & Qt::ControlModifier ? 2 : 0) |
+           (modifiers & Qt::AltModifier ? 4 : 0);
+}
+
+} // namespace
+
+FileListBox::FileListBox(QWidget* parent) : QListWidget(parent) {
+    setSelectionMode(QAbstractItemView::SingleSelection);
+}
+
+void FileListBox::setPath(const QString& folder) {
+    path_ = folder;
+    refresh();
+}
+
+void FileListBox::setPattern(const QString& patterns) {
+    pattern_ = patterns;
+    refresh();
+}
+
+void FileListBox::refresh() {
+    clear();
+    if (path_.isEmpty()) {
+        return;
+    }
+    const QStringList filters = pattern_.split(u';', Qt::SkipEmptyParts);
+    QStringList trimmed;
+    for (const QString& filter : filters) {
+        trimmed << filter.trimmed();
+    }
+    // QDir::Files without System/Hidden leaves out dot files, devices, pipes and sockets;
+    // NoSymLinks is not set, so a link to a regular file is listed like the file itself.
+    const QDir dir(path_);
+    const QStringList names = dir.entryList(trimmed, QDir::Files, QDir::Name | QDir::IgnoreCase);
+    addItems(names);
+    setCurrentRow(-1);
+    clearSelection();
+}
+
+QString FileListBox::FileName() const {
+    const int row = currentRow();
+    if (row < 0 || selectedItems().isEmpty()) {
+        return QString();
+    }
+    return item(row)->text();
+}
+
+int16_t FileListBox::ListCount() const {
+    return static_cast<int16_t>(count());
+}
+
+int16_t FileListBox::ListIndex() const {
+    return selectedItems().isEmpty() ? -1 : static_cast<int16_t>(currentRow());
+}
+
+void FileListBox::setListIndex(int16_t index) {
+    if (index < 0 || index >= count()) {
+        setCurrentRow(-1);
+        clearSelection();
+        return;
+    }
+    setCurrentRow(index);
+}
+
+void FileListBox::reportUserSelection(int previousRow) {
+    if (ListIndex() >= 0 && currentRow() != previousRow) {
+        emit Click();
+    }
+}
+
+void FileListBox::mousePressEvent(QMouseEvent* event) {
+    const QPointF at = event->position();
+    emit MouseDown(mouseButtonCode(event->button()), shiftCode(event->modifiers()),
+                   pixelsToTwips(static_cast<float>(at.x())),
+                   pixelsToTwips(static_cast<float>(at.y())));
+    const int previousRow = ListIndex();
+    QListWidget::mousePressEvent(event);
+    if (event->button() == Qt::LeftButton) {
+        reportUserSelection(previousRow);
+    }
+}
+
+void FileListBox::keyPressEvent(QKeyEvent* event) {
+    const int previousRow = ListIndex();
+    QListWidget::keyPressEvent(event);
+    reportUserSelection(previousRow);
+}
+
+} // namespace platform

@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QListWidget>
+#include <QString>
+#include <QStringList>
+#include <cstdint>
+
+namespace platform {
+
+// File1: the files of one folder that match a set of wildcard patterns, sorted by name.
+class FileListBox : public QListWidget {
+    Q_OBJECT
+public:
+    explicit FileListBox(QWidget* parent = nullptr);
+
+    QString Path() const { return path_; }
+    // Lists the folder's matching regular files afresh with nothing selected.
+    void setPath(const QString& folder);
+
+    QString Pattern() const { return pattern_; }
+    // Patterns are separated by ';' ("*.mp3;*.mid") and compared without regard to case.
+    void setPattern(const QString& patterns);
+
+    // The selected entry's name, "" when nothing is selected.
+    QString FileName() const;
+
+    int16_t ListCount() const;
+    int16_t ListIndex() const;
+    // -1 selects nothing. Raises no Click: only the user's selections do.
+    void setListIndex(int16_t index);
+
+signals:
+    void Click();
+    // button: 1 left, 2 right, 4 middle; shift: 1 Shift, 2 Ctrl, 4 Alt; x, y in twips.
+    void MouseDown(int button, int shift, float x, float y);
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void refresh();
+    void reportUserSelection(int previousRow);
+
+    QString path_;
+    QString pattern_ = QStringLiteral("*.*");
+};
+
+} // namespace platform

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QScrollBar>
+#include <cstdint>
+
+namespace platform {
+
+// A horizontal scroll bar with 16-bit range. Scroll is raised for each move of a thumb drag by the
+// user and GotFocus when it gains the focus (click or Tab); changes made from code raise nothing,
+// and neither do arrow or trough clicks.
+class HScrollBar : public QScrollBar {
+    Q_OBJECT
+public:
+    explicit HScrollBar(QWidget* parent = nullptr);
+
+    int16_t Max() const { return static_cast<int16_t>(maximum()); }
+    void setMax(int16_t max) { setMaximum(max); }
+    int16_t LargeChange() const { return static_cast<int16_t>(pageStep()); }
+    void setLargeChange(int16_t step) { setPageStep(step); }
+    int16_t Value() const { return static_cast<int16_t>(value()); }
+    // Positions outside the bar's range show as its nearest end.
+    void setValue(int32_t position);
+
+signals:
+    void Scroll();
+    void GotFocus();
+
+protected:
+    void focusInEvent(QFocusEvent* event) override;
+};
+
+} // namespace platform

@@ -1,0 +1,73 @@
+// Temporary MIDI files and rendering helpers for the MIDI tests.
+#pragma once
+
+#include "fixtures/midi_writer.h"
+#include "source.h"
+
+#include <cmath>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace midi_test {
+
+// The small SoundFont, so each test process loads in a tenth of a second.
+inline const std::string kSmallSoundFont = "/usr/share/sounds/sf2/TimGM6mb.sf2";
+
+inline std::string tempPath(const std::string& name) {
+    const auto dir = std::filesystem::temp_directory_path() / "tonalisk_midi_tests";
+    std::filesystem::create_directories(dir);
+    return (dir / name).string();
+}
+
+inline std::string writeSong(const std::string& name, const fixtures::MidiSong& song) {
+    const std::string path = tempPath(name);
+    fixtures::writeMidi(path, song);
+    return path;
+}
+
+inline std::string writeRaw(const std::string& name, const std::vector<uint8_t>& bytes) {
+    const std::string path = tempPath(name);
+    fixtures::writeBytes(path, bytes);
+    return path;
+}
+
+// One track of notes at 120 beats per minute, 480 ticks per quarter (960 ticks a second).
+inline fixtures::MidiSong songOf(std::vector<fixtures::MidiNote> notes, int program = 0) {
+    fixtures::MidiSong song;
+    fixtures::MidiTrack track;
+    track.programs.push_back({0, 0, program});
+    track.notes = std::move(notes);
+    song.tracks.push_back(track);
+    return song;
+}
+
+inline constexpr int64_t kTicksPerSecond = 960;
+
+// Reads up to `frames` frames (less at the end), interleaved stereo.
+inline std::vector<float> render(vbmp3::Source& source, int64_t frames) {
+    std::vector<float> out(static_cast<size_t>(frames) * vbmp3::kOutputChannels);
+    int64_t done = 0;
+    while (done < frames) {
+        const size_t got = source.read(out.data() + done * vbmp3::kOutputChannels,
+                                       static_cast<size_t>(std::min<int64_t>(frames - done, 1000)));
+        if (got == 0)
+            break;
+        done += static_cast<int64_t>(got);
+    }
+    out.resize(static_cast<size_t>(done) * vbmp3::kOutputChannels);
+    return out;
+}
+
+inline double rms(const std::vector<float>& samples) {
+    double sum = 0;
+    for (float s : samples)
+        sum += double(s) * s;
+    return samples.empty() ? 0.0 : std::sqrt(sum / samples.size());
+}
+
+inline int64_t seconds(double s) {
+    return std::llround(s * vbmp3::kOutputRate);
+}
+
+} // namespace midi_test

@@ -1,0 +1,255 @@
+#include "engine.h"
+
+#include "output_drivers.h"
+#include "volume.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace vbmp3 {
+namespace {
+
+constexpr size_t kRingFrames = 16384; // about a third of a second decoded ahead
+constexpr size_t kChunkFrames = 2048;
+
+} // namespace
+
+Engine::Engine()
+    : ring_(kRingFrames, kOutputChannels), gainLeft_(volumeGain(50)), gainRight_(volumeGain(50)) {
+    decoder_ = std::thread([this] { decodeLoop(); });
+    output_ = startOutput(*this);
+}
+
+Engine::~Engine() {
+    output_->stop();
+    {
+        std::lock_guard lock(mutex_);
+        quit_ = true;
+    }
+    decoderWake_.notify_all();
+    decoder_.join();
+}
+
+void Engine::replace(std::unique_ptr<Source> source) {
+    std::unique_ptr<Source> unused;
+    {
+        std::lock_guard lock(mutex_);
+        if (source)
+            facts_ = source->facts();
+        else
+            facts_.reset();
+        if (incoming_)
+            unused = std::move(*incoming_); // never started; freed outside the lock
+        incoming_ = std::move(source);
+        state_ = PlayState::Stopped;
+        endHeld_ = false;
+        restartDecodingAt(0);
+        seekTo_.reset(); // a new source starts at its beginning
+    }
+    decoderWake_.notify_all();
+}
+
+std::optional<StreamFacts> Engine::facts() const {
+    std::lock_guard lock(mutex_);
+    return facts_;
+}
+
+void Engine::play() {
+    {
+        std::lock_guard lock(mutex_);
+        if (!facts_)
+            return;
+        if (state_ == PlayState::Paused) {
+            state_ = PlayState::Playing;
+            return;
+        }
+        if (state_ == PlayState::Playing)
+            return;
+        if (!atStart_)
+            restartDecodingAt(0);
+        endHeld_ = false;
+        state_ = PlayState::Playing;
+    }
+    decoderWake_.notify_all();
+}
+
+void Engine::pause() {
+    std::lock_guard lock(mutex_);
+    if (state_ == PlayState::Playing)
+        state_ = PlayState::Paused;
+}
+
+void Engine::restart() {
+    std::lock_guard lock(mutex_);
+    if (state_ == PlayState::Paused)
+        state_ = PlayState::Playing;
+}
+
+void Engine::stop() {
+    {
+        std::lock_guard lock(mutex_);
+        if (!facts_)
+            return;
+        state_ = PlayState::Stopped;
+        endHeld_ = false;
+        if (!atStart_)
+            restartDecodingAt(0);
+    }
+    decoderWake_.notify_all();
+}
+
+void Engine::seek(int32_t seconds) {
+    {
+        std::lock_guard lock(mutex_);
+        if (!facts_)
+            return;
+        endHeld_ = false;
+        if (state_ == PlayState::Stopped) {
+            // Play starts from the beginning anyway; a seek here only leaves the ended track.
+            if (!atStart_)
+                restartDecodingAt(0);
+            return;
+        }
+        int64_t frame = int64_t{std::max(seconds, 0)} * kOutputRate;
+        if (frame >= facts_->totalFrames) {
+            endTrack();
+            return;
+        }
+        restartDecodingAt(frame);
+    }
+    decoderWake_.notify_all();
+}
+
+void Engine::setVolume(int32_t left, int32_t right) {
+    gainLeft_ = volumeGain(left);
+    gainRight_ = volumeGain(right);
+}
+
+Engine::Status Engine::status() const {
+    std::lock_guard lock(mutex_);
+    if (endHeld_)
+        return {PlayState::Stopped, std::max(totalSeconds() - 1, 0)};
+    int32_t seconds = static_cast<int32_t>(position_ / kOutputRate);
+    // Until the last frame has played, the track's last second is not reached.
+    if (facts_)
+        seconds = std::min(seconds, totalSeconds() - 2);
+    return {state_, std::max(seconds, 0)};
+}
+
+void Engine::wave(int32_t* left, int32_t* right) const {
+    std::vector<float> frames(kFftLength * kOutputChannels);
+    if (!latestFrames(frames.data())) {
+        std::fill_n(left, kWaveLength, 0);
+        std::fill_n(right, kWaveLength, 0);
+        return;
+    }
+    const float* newest = frames.data() + (kFftLength - kWaveLength) * kOutputChannels;
+    waveOf(newest, 0, left);
+    waveOf(newest, 1, right);
+}
+
+void Engine::spectrum(int32_t* left, int32_t* right) {
+    std::vector<float> frames(kFftLength * kOutputChannels);
+    if (!latestFrames(frames.data())) {
+        std::fill_n(left, kSpectrumBins, 0);
+        std::fill_n(right, kSpectrumBins, 0);
+        return;
+    }
+    analyzer_.spectrumOf(frames.data(), 0, left);
+    analyzer_.spectrumOf(frames.data(), 1, right);
+}
+
+bool Engine::latestFrames(float* out) const {
+    std::lock_guard lock(mutex_);
+    if (state_ != PlayState::Playing)
+        return false;
+    size_t head = historyHead_ * kOutputChannels;
+    std::copy(history_.begin() + head, history_.end(), out);
+    std::copy(history_.begin(), history_.begin() + head, out + (history_.size() - head));
+    return true;
+}
+
+RenderResult Engine::render(float* out, size_t frames) {
+    RenderResult result;
+    {
+        std::lock_guard lock(mutex_);
+        if (state_ == PlayState::Playing) {
+            result.played = ring_.pop(out, frames);
+            position_ += static_cast<int64_t>(result.played);
+            atStart_ = atStart_ && result.played == 0;
+            for (size_t i = 0; i < result.played; ++i) {
+                std::copy_n(out + i * kOutputChannels, kOutputChannels,
+                            history_.begin() + historyHead_ * kOutputChannels);
+                historyHead_ = (historyHead_ + 1) % kFftLength;
+            }
+            if (result.played < frames) {
+                if (decodeDone_)
+                    endTrack();
+                else
+                    result.starved = true;
+            }
+        }
+    }
+    std::fill(out + result.played * kOutputChannels, out + frames * kOutputChannels, 0.0f);
+    const float left = gainLeft_, right = gainRight_;
+    for (size_t i = 0; i < result.played; ++i) {
+        out[i * kOutputChannels] *= left;
+        out[i * kOutputChannels + 1] *= right;
+    }
+    if (result.played > 0 || result.starved)
+        decoderWake_.notify_one();
+    return result;
+}
+
+void Engine::restartDecodingAt(int64_t frame) {
+    ++generation_;
+    ring_.clear();
+    seekTo_ = frame;
+    decodeDone_ = false;
+    position_ = frame;
+    atStart_ = frame == 0;
+}
+
+void Engine::endTrack() {
+    state_ = PlayState::Stopped;
+    endHeld_ = true;
+    atStart_ = false;
+    ring_.clear();
+}
+
+int32_t Engine::totalSeconds() const {
+    return facts_ ? static_cast<int32_t>(facts_->totalFrames / kOutputRate) + 1 : 0;
+}
+
+void Engine::decodeLoop() {
+    std::vector<float> chunk(kChunkFrames * kOutputChannels);
+    std::unique_lock lock(mutex_);
+    while (!quit_) {
+        if (incoming_) {
+            std::unique_ptr<Source> old = std::exchange(current_, std::move(*incoming_));
+            incoming_.reset();
+            lock.unlock();
+            old.reset(); // closing a file may take a while; not under the lock
+            lock.lock();
+            continue;
+        }
+        if (!current_ || decodeDone_ || ring_.space() < kChunkFrames) {
+            decoderWake_.wait(lock);
+            continue;
+        }
+        const uint64_t generation = generation_;
+        std::optional<int64_t> seekTo = std::exchange(seekTo_, std::nullopt);
+        lock.unlock();
+        bool ok = !seekTo || current_->seek(*seekTo);
+        size_t got = ok ? current_->read(chunk.data(), kChunkFrames) : 0;
+        lock.lock();
+        if (generation != generation_)
+            continue; // a seek, stop or open came meanwhile: this chunk is stale
+        if (got == 0)
+            decodeDone_ = true;
+        else
+            ring_.push(chunk.data(), got);
+    }
+}
+
+} // namespace vbmp3

@@ -1,0 +1,102 @@
+// The engine core: the current source, the decoder thread that feeds the ring buffer, and the
+// one locked snapshot (state, position, the latest played frames) that every C call reads.
+#pragma once
+
+#include "analysis.h"
+#include "output.h"
+#include "ring_buffer.h"
+#include "source.h"
+
+#include <array>
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <thread>
+
+namespace vbmp3 {
+
+// Playback state, as vbmp3_getState reports it.
+//   Stopped: no file is current (at start, after a failed open, after close); after stop (the
+//            position goes back to 0); after the natural end of the track, where the elapsed time
+//            is held at totalSeconds - 1 until the next open, play, seek or stop; after a seek at
+//            or past the end, which ends the track the same way. A file that will not open
+//            leaves no file current, so play does nothing.
+//   Playing: after play (from the start when stopped) or restart, until the output has played
+//            the last frame. A device that fails later does not leave this state.
+//   Paused:  after pause while playing; the output plays silence and the position is kept.
+enum class PlayState : int32_t { Stopped = 0, Playing = 1, Paused = 2 };
+
+class Engine : private Renderer {
+public:
+    // Starts the decoder thread and the output (see startOutput).
+    Engine();
+    ~Engine() override; // stops the output and joins the decoder thread
+
+    Engine(const Engine&) = delete;
+    Engine& operator=(const Engine&) = delete;
+
+    // Makes `source` the current file (nullptr: none), stopped at its start.
+    void replace(std::unique_ptr<Source> source);
+    // The current file's facts; nullopt without one.
+    std::optional<StreamFacts> facts() const;
+
+    void play();
+    void pause();
+    void restart();
+    void stop();
+    void seek(int32_t seconds);
+    void setVolume(int32_t left, int32_t right);
+
+    struct Status {
+        PlayState state;
+        int32_t seconds;
+    };
+    Status status() const;
+    // The latest played frames' wave and spectrum, zeros unless playing. Each array holds
+    // kWaveLength or kSpectrumBins entries.
+    void wave(int32_t* left, int32_t* right) const;
+    void spectrum(int32_t* left, int32_t* right);
+
+private:
+    RenderResult render(float* out, size_t frames) override;
+    void decodeLoop();
+    // Drops whatever was decoded ahead and has the decoder go on from `frame` (caller holds the
+    // lock).
+    void restartDecodingAt(int64_t frame);
+    void endTrack(); // natural end (caller holds the lock)
+    int32_t totalSeconds() const;
+    // Copies the latest kFftLength played frames, oldest first, or returns false if not playing.
+    bool latestFrames(float* out) const;
+
+    mutable std::mutex mutex_;
+    std::condition_variable decoderWake_;
+
+    // Guarded by mutex_.
+    std::optional<std::unique_ptr<Source>> incoming_; // taken over by the decoder thread
+    std::optional<StreamFacts> facts_;
+    PlayState state_ = PlayState::Stopped;
+    bool endHeld_ = false;           // the elapsed time reads totalSeconds - 1
+    bool atStart_ = true;            // the decoder's output begins at frame 0
+    uint64_t generation_ = 0;        // bumped whenever decoded-ahead frames become stale
+    std::optional<int64_t> seekTo_;  // for the decoder, before its next read
+    bool decodeDone_ = false;        // the source has no more frames for this generation
+    int64_t position_ = 0;           // output frame of the track the output plays next
+    RingBuffer ring_;
+    std::array<float, kFftLength * kOutputChannels> history_{}; // circular, pre-volume
+    size_t historyHead_ = 0;
+    bool quit_ = false;
+
+    std::atomic<float> gainLeft_;
+    std::atomic<float> gainRight_;
+
+    SpectrumAnalyzer analyzer_; // used by the polling thread only
+    std::shared_ptr<Output> output_;
+    std::thread decoder_;
+    std::unique_ptr<Source> current_; // the decoder thread's own
+};
+
+} // namespace vbmp3

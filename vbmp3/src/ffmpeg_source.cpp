@@ -1,0 +1,319 @@
+// The FFmpeg decoder: whatever libavformat recognises by content and libavcodec decodes (MP3,
+// WAV of any PCM width, float and ADPCM, WMA and more), rendered through libswresample.
+#include "ffmpeg_source.h"
+
+#include <vbmp3.h>
+
+#include <algorithm>
+#include <cmath>
+#include <sys/stat.h>
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavformat/avformat.h>
+#include <libavutil/opt.h>
+#include <libswresample/swresample.h>
+}
+
+namespace vbmp3 {
+namespace {
+
+// A file whose first packets all fail is not music, however many of them it has.
+constexpr int kMaxBadPackets = 64;
+// Packets looked at while opening to tell a constant bit rate from a variable one.
+constexpr int kPacketsForBitRate = 8;
+
+int32_t kindOf(const char* formatName) {
+    std::string name = formatName;
+    if (name == "mp3")
+        return VBMP3_KIND_MPEG;
+    if (name == "wav")
+        return VBMP3_KIND_WAVE;
+    if (name == "asf")
+        return VBMP3_KIND_WMA;
+    return VBMP3_KIND_OTHER;
+}
+
+bool isRegularNonEmptyFile(const std::string& path) {
+    struct stat info {};
+    return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0;
+}
+
+} // namespace
+
+FfmpegSource::~FfmpegSource() {
+    swr_free(&swr_);
+    av_frame_free(&frame_);
+    av_packet_free(&packet_);
+    avcodec_free_context(&decoder_);
+    avformat_close_input(&format_);
+    avio_closep(&io_); // ours: the format context was given it, not opened with it
+}
+
+bool FfmpegSource::open(const std::string& path) {
+    if (!isRegularNonEmptyFile(path))
+        return false;
+    // "file:" keeps a name such as "http://x.mp3" or "pipe:0" from reaching another protocol.
+    if (avio_open(&io_, ("file:" + path).c_str(), AVIO_FLAG_READ) < 0)
+        return false;
+    // Probed without the name, so that the content alone decides the format.
+    const AVInputFormat* input = nullptr;
+    if (av_probe_input_buffer2(io_, &input, "", nullptr, 0, 0) < 0 || !input)
+        return false;
+    format_ = avformat_alloc_context();
+    if (!format_)
+        return false;
+    format_->pb = io_;
+    if (avformat_open_input(&format_, "", input, nullptr) < 0)
+        return false; // frees format_ and sets it to null
+    if (avformat_find_stream_info(format_, nullptr) < 0)
+        return false;
+    const AVCodec* codec = nullptr;
+    stream_ = av_find_best_stream(format_, AVMEDIA_TYPE_AUDIO, -1, -1, &codec, 0);
+    if (stream_ < 0 || !codec)
+        return false;
+    AVStream* st = format_->streams[stream_];
+    decoder_ = avcodec_alloc_context3(codec);
+    if (!decoder_ || avcodec_parameters_to_context(decoder_, st->codecpar) < 0)
+        return false;
+    decoder_->pkt_timebase = st->time_base;
+    if (avcodec_open2(decoder_, codec, nullptr) < 0)
+        return false;
+    packet_ = av_packet_alloc();
+    frame_ = av_frame_alloc();
+    if (!packet_ || !frame_)
+        return false;
+    timeBase_ = st->time_base;
+
+    fillFacts(codec);
+    if (!measureLength())
+        return false;
+    return decodeFirstPackets();
+}
+
+void FfmpegSource::fillFacts(const AVCodec* codec) {
+    const AVCodecParameters* par = format_->streams[stream_]->codecpar;
+    facts_.formatName = format_->iformat->long_name ? format_->iformat->long_name : "";
+    facts_.codecName = codec->long_name ? codec->long_name : codec->name;
+    facts_.fileKind = kindOf(format_->iformat->name);
+    facts_.sampleRate = par->sample_rate;
+    facts_.channels = par->ch_layout.nb_channels;
+    bool pcm = par->codec_id >= AV_CODEC_ID_FIRST_AUDIO && par->codec_id < AV_CODEC_ID_ADPCM_IMA_QT;
+    facts_.bitsPerSample = pcm ? par->bits_per_coded_sample : 0;
+    facts_.seekable = (io_->seekable & AVIO_SEEKABLE_NORMAL) != 0;
+    for (const char* key : {"title", "artist", "album", "genre", "date", "comment"})
+        facts_.hasTag = facts_.hasTag || av_dict_get(format_->metadata, key, nullptr, 0);
+    for (unsigned i = 0; i < format_->nb_streams; ++i)
+        facts_.hasPicture =
+            facts_.hasPicture || (format_->streams[i]->disposition & AV_DISPOSITION_ATTACHED_PIC);
+}
+
+bool FfmpegSource::measureLength() {
+    AVStream* st = format_->streams[stream_];
+    const AVRational outputBase{1, kOutputRate};
+    double seconds = 0;
+    if (format_->duration_estimation_method == AVFMT_DURATION_FROM_BITRATE) {
+        // The container only guessed from the bit rate: sum the packets instead. This reads the
+        // file once without decoding and fills the seek index on the way.
+        int64_t duration = 0, bytes = 0;
+        bool varying = false;
+        int firstSize = -1;
+        while (av_read_frame(format_, packet_) >= 0) {
+            if (packet_->stream_index == stream_) {
+                duration += packet_->duration;
+                bytes += packet_->size;
+                if (firstSize < 0)
+                    firstSize = packet_->size;
+                varying = varying || std::abs(packet_->size - firstSize) > 1;
+            }
+            av_packet_unref(packet_);
+        }
+        if (av_seek_frame(format_, stream_, st->start_time == AV_NOPTS_VALUE ? 0 : st->start_time,
+                          AVSEEK_FLAG_BACKWARD) < 0)
+            return false;
+        facts_.totalFrames = av_rescale_q(duration, timeBase_, outputBase);
+        seconds = duration * av_q2d(timeBase_);
+        facts_.variableBitRate = varying;
+        facts_.bitRateKbps = seconds > 0 ? static_cast<int32_t>(std::lround(bytes * 8 / seconds / 1000)) : 0;
+        lengthMeasured_ = true;
+        return true;
+    }
+    if (st->duration != AV_NOPTS_VALUE)
+        facts_.totalFrames = av_rescale_q(st->duration, timeBase_, outputBase);
+    else if (format_->duration != AV_NOPTS_VALUE)
+        facts_.totalFrames = av_rescale_q(format_->duration, AV_TIME_BASE_Q, outputBase);
+    int64_t bitRate = format_->bit_rate > 0 ? format_->bit_rate : st->codecpar->bit_rate;
+    facts_.bitRateKbps = static_cast<int32_t>((bitRate + 500) / 1000);
+    return true;
+}
+
+bool FfmpegSource::decodeFirstPackets() {
+    int sizes[kPacketsForBitRate];
+    int packets = 0, bad = 0;
+    bool decoded = false;
+    while (!(decoded && packets >= kPacketsForBitRate)) {
+        int r = av_read_frame(format_, packet_);
+        if (r < 0)
+            break;
+        if (packet_->stream_index != stream_) {
+            av_packet_unref(packet_);
+            continue;
+        }
+        if (packets < kPacketsForBitRate)
+            sizes[packets] = packet_->size;
+        ++packets;
+        bool ok = avcodec_send_packet(decoder_, packet_) >= 0;
+        av_packet_unref(packet_);
+        while (ok && avcodec_receive_frame(decoder_, frame_) >= 0) {
+            if (!decoded)
+                origin_ = frame_->best_effort_timestamp == AV_NOPTS_VALUE
+                              ? 0
+                              : frame_->best_effort_timestamp;
+            if (frame_->nb_samples > 0 && convertFrame())
+                decoded = true;
+            av_frame_unref(frame_);
+        }
+        bad += ok ? 0 : 1;
+        if (!decoded && (bad > kMaxBadPackets || packets > 4 * kMaxBadPackets))
+            return false;
+    }
+    if (!decoded)
+        decoded = drain() && !pending_.empty(); // a file of one packet
+    if (decoded && !lengthMeasured_ && facts_.fileKind == VBMP3_KIND_MPEG) {
+        for (int i = 1; i < std::min(packets, kPacketsForBitRate); ++i)
+            facts_.variableBitRate = facts_.variableBitRate || std::abs(sizes[i] - sizes[0]) > 1;
+    }
+    return decoded;
+}
+
+bool FfmpegSource::convertFrame() {
+    if (!swr_) {
+        AVChannelLayout in{};
+        if (frame_->ch_layout.order == AV_CHANNEL_ORDER_UNSPEC)
+            av_channel_layout_default(&in, frame_->ch_layout.nb_channels);
+        else if (av_channel_layout_copy(&in, &frame_->ch_layout) < 0)
+            return false;
+        // A mono file plays at its own level on both sides instead of being panned to the middle.
+        mono_ = in.nb_channels == 1;
+        AVChannelLayout out = mono_ ? AVChannelLayout(AV_CHANNEL_LAYOUT_MONO)
+                                    : AVChannelLayout(AV_CHANNEL_LAYOUT_STEREO);
+        int r = swr_alloc_set_opts2(&swr_, &out, AV_SAMPLE_FMT_FLT, kOutputRate, &in,
+                                    static_cast<AVSampleFormat>(frame_->format),
+                                    frame_->sample_rate, 0, nullptr);
+        av_channel_layout_uninit(&in);
+        if (r < 0 || swr_init(swr_) < 0) {
+            swr_free(&swr_);
+            return false;
+        }
+        if (positionUnknown_) {
+            int64_t pts = frame_->best_effort_timestamp;
+            nextFrame_ = pts == AV_NOPTS_VALUE
+                             ? discardUntil_
+                             : av_rescale_q(pts - origin_, timeBase_, AVRational{1, kOutputRate});
+            positionUnknown_ = false;
+        }
+    }
+    int capacity = swr_get_out_samples(swr_, frame_->nb_samples);
+    if (capacity <= 0)
+        return true;
+    return appendConverted(capacity, const_cast<const uint8_t**>(frame_->extended_data),
+                           frame_->nb_samples);
+}
+
+bool FfmpegSource::appendConverted(int capacity, const uint8_t** in, int inCount) {
+    const int channels = mono_ ? 1 : kOutputChannels;
+    converted_.resize(static_cast<size_t>(capacity) * channels);
+    auto* outPlane = reinterpret_cast<uint8_t*>(converted_.data());
+    int got = swr_convert(swr_, &outPlane, capacity, in, inCount);
+    if (got < 0)
+        return false;
+    // Frames before a seek's target are decoded only to be dropped here.
+    int64_t skip = std::clamp<int64_t>(discardUntil_ - nextFrame_, 0, got);
+    nextFrame_ += got;
+    for (int64_t i = skip; i < got; ++i) {
+        float left = converted_[static_cast<size_t>(i * channels)];
+        float right = converted_[static_cast<size_t>(i * channels + channels - 1)];
+        pending_.push_back(left);
+        pending_.push_back(right);
+    }
+    return got > 0;
+}
+
+bool FfmpegSource::drain() {
+    if (avcodec_send_packet(decoder_, nullptr) >= 0) {
+        while (avcodec_receive_frame(decoder_, frame_) >= 0) {
+            if (frame_->nb_samples > 0)
+                convertFrame();
+            av_frame_unref(frame_);
+        }
+    }
+    if (swr_)
+        while (appendConverted(4096, nullptr, 0)) {
+        }
+    ended_ = true;
+    return true;
+}
+
+bool FfmpegSource::decodeMore() {
+    if (ended_)
+        return false;
+    int r = avcodec_receive_frame(decoder_, frame_);
+    if (r >= 0) {
+        if (frame_->nb_samples > 0)
+            convertFrame();
+        av_frame_unref(frame_);
+        return true;
+    }
+    if (r != AVERROR(EAGAIN))
+        return drain();
+    if (av_read_frame(format_, packet_) < 0)
+        return drain(); // the end, or a file cut short: play what decoded
+    if (packet_->stream_index == stream_)
+        avcodec_send_packet(decoder_, packet_); // a damaged packet is skipped
+    av_packet_unref(packet_);
+    return true;
+}
+
+size_t FfmpegSource::read(float* out, size_t frames) {
+    size_t written = 0;
+    while (written < frames) {
+        size_t available = pending_.size() / kOutputChannels - pendingRead_;
+        if (available == 0) {
+            pending_.clear();
+            pendingRead_ = 0;
+            if (!decodeMore())
+                break;
+            continue;
+        }
+        size_t take = std::min(available, frames - written);
+        std::copy_n(pending_.begin() + static_cast<ptrdiff_t>(pendingRead_ * kOutputChannels),
+                    take * kOutputChannels, out + written * kOutputChannels);
+        pendingRead_ += take;
+        written += take;
+    }
+    return written;
+}
+
+bool FfmpegSource::seek(int64_t frame) {
+    int64_t target = origin_ + av_rescale_q(frame, AVRational{1, kOutputRate}, timeBase_);
+    if (av_seek_frame(format_, stream_, target, AVSEEK_FLAG_BACKWARD) < 0 &&
+        av_seek_frame(format_, stream_, origin_, AVSEEK_FLAG_BACKWARD) < 0)
+        return false;
+    avcodec_flush_buffers(decoder_);
+    swr_free(&swr_); // built anew at the next frame, without the old position's filter state
+    pending_.clear();
+    pendingRead_ = 0;
+    ended_ = false;
+    discardUntil_ = frame;
+    positionUnknown_ = true;
+    return true;
+}
+
+std::unique_ptr<Source> openFfmpegSource(const std::string& path) {
+    auto source = std::make_unique<FfmpegSource>();
+    if (!source->open(path))
+        return nullptr;
+    return source;
+}
+
+} // namespace vbmp3

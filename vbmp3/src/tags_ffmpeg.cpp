@@ -1,0 +1,71 @@
+#include "id3v1.h"
+#include "tags.h"
+
+#include <initializer_list>
+
+extern "C" {
+#include <libavformat/avformat.h>
+}
+
+namespace vbmp3 {
+namespace {
+
+// The first non-empty value among keys (matched without regard to case), in the container's
+// metadata and then in each stream's.
+std::string lookUp(const AVFormatContext& ctx, std::initializer_list<const char*> keys) {
+    auto find = [&](const AVDictionary* dict) -> std::string {
+        for (const char* key : keys) {
+            const AVDictionaryEntry* entry = av_dict_get(dict, key, nullptr, 0);
+            if (entry != nullptr && entry->value[0] != '\0')
+                return entry->value;
+        }
+        return {};
+    };
+    std::string value = find(ctx.metadata);
+    for (unsigned i = 0; value.empty() && i < ctx.nb_streams; ++i)
+        value = find(ctx.streams[i]->metadata);
+    return value;
+}
+
+// ID3v2 comments with a description arrive under "comment-<description>".
+std::string anyComment(const AVFormatContext& ctx) {
+    std::string plain = lookUp(ctx, {"comment", "description", "WM/Comments"});
+    if (!plain.empty())
+        return plain;
+    const AVDictionaryEntry* entry =
+        av_dict_get(ctx.metadata, "comment", nullptr, AV_DICT_IGNORE_SUFFIX);
+    return entry != nullptr ? entry->value : std::string();
+}
+
+// A year out of a date such as "2024-05-01"; other forms pass as they are.
+std::string yearOf(const std::string& date) {
+    return date.size() > 4 && date[4] == '-' ? date.substr(0, 4) : date;
+}
+
+void readContainerTags(const AVFormatContext& ctx, Tags& out) {
+    out.title = lookUp(ctx, {"title"});
+    out.artist = lookUp(ctx, {"artist", "author", "album_artist"});
+    out.album = lookUp(ctx, {"album", "WM/AlbumTitle"});
+    // ASF keeps its year as WM/Year, which FFmpeg does not map to date.
+    out.year = yearOf(lookUp(ctx, {"date", "year", "WM/Year", "TYER", "TDRC"}));
+    out.comment = anyComment(ctx);
+    out.genreName = lookUp(ctx, {"genre", "WM/Genre"});
+}
+
+} // namespace
+
+bool readFfmpegTags(const std::string& path, Tags& out) {
+    out = Tags{};
+    std::optional<Tags> v1 = readId3v1(path);
+    AVFormatContext* ctx = nullptr;
+    bool opened = avformat_open_input(&ctx, path.c_str(), nullptr, nullptr) == 0;
+    if (opened) {
+        readContainerTags(*ctx, out);
+        avformat_close_input(&ctx);
+    }
+    if (v1)
+        mergeId3v1(out, *v1);
+    return opened || v1.has_value();
+}
+
+} // namespace vbmp3
