@@ -100,11 +100,13 @@ void FileListBox::mousePressEvent(QMouseEvent* event) {
     emit MouseDown(mouseButtonCode(event->button()), shiftCode(event->modifiers()),
                    pixelsToTwips(static_cast<float>(at.x())),
                    pixelsToTwips(static_cast<float>(at.y())));
+    // Only the left button selects; a right press opens the folder window over the list as it is.
+    if (event->button() != Qt::LeftButton) {
+        return;
+    }
     const int previousRow = ListIndex();
     QListWidget::mousePressEvent(event);
-    if (event->button() == Qt::LeftButton) {
-        reportUserSelection(previousRow);
-    }
+    reportUserSelection(previousRow);
 }
 
 void FileListBox::keyPressEvent(QKeyEvent* event) {

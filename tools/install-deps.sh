@@ -12,6 +12,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-ipafont-gothic
   xvfb xdotool x11-apps imagemagick pulseaudio pulseaudio-utils
+  python3 python3-numpy python3-xlib
 )
 
 missing=()

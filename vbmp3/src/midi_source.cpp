@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstring>
 #include <fstream>
+#include <iterator>
 
 namespace vbmp3 {
 
@@ -17,6 +18,10 @@ namespace {
 // FluidSynth renders in blocks of this many frames; rendering whole blocks keeps nothing of an
 // old position inside the synthesizer after a seek.
 constexpr int kBlockFrames = 64;
+// After the last event, voices that have faded under -80 dBFS for 20 ms are taken as ended:
+// FluidSynth keeps some alive far below hearing for seconds.
+constexpr float kTailSilence = 1e-4f;
+constexpr int kQuietBlocksToEnd = kOutputRate / 50 / kBlockFrames;
 
 int64_t frameAt(const TempoMap& tempo, int64_t tick) {
     return std::llround(tempo.seconds(tick) * kOutputRate);
@@ -98,6 +103,7 @@ private:
         }
         renderFrame_ = frame;
         ended_ = false;
+        quietBlocks_ = 0;
     }
 
     void send(const MidiEvent& event) {
@@ -141,7 +147,7 @@ private:
         const bool eventsDone = nextEvent_ == file_.events.size();
         if (ended_ || (renderFrame_ >= total && eventsDone &&
                        (fluid_synth_get_active_voice_count(synth_->synth) == 0 ||
-                        renderFrame_ >= tailEnd_))) {
+                        quietBlocks_ >= kQuietBlocksToEnd || renderFrame_ >= tailEnd_))) {
             ended_ = true;
             return false;
         }
@@ -152,6 +158,10 @@ private:
                                 kOutputChannels);
         blockPos_ = 0;
         blockLength_ = kBlockFrames;
+        const float peak =
+            *std::max_element(std::begin(block_), std::end(block_),
+                              [](float a, float b) { return std::abs(a) < std::abs(b); });
+        quietBlocks_ = std::abs(peak) < kTailSilence ? quietBlocks_ + 1 : 0;
         // The block that reaches the end stops there unless notes still ring out.
         if (renderFrame_ < total && renderFrame_ + kBlockFrames >= total &&
             nextEvent_ == file_.events.size() &&
@@ -171,6 +181,7 @@ private:
     size_t nextEvent_ = 0;
     int64_t renderFrame_ = 0; // the frame at which the next block starts
     bool ended_ = false;
+    int quietBlocks_ = 0; // blocks in a row under kTailSilence
     float block_[kBlockFrames * kOutputChannels] = {};
     int blockPos_ = 0;
     int blockLength_ = 0;

@@ -1,0 +1,14 @@
+#include <QApplication>
+#include <clocale>
+
+#include "player/form1.h"
+#include "player/track_rules.h"
+
+int main(int argc, char* argv[]) {
+    // The engine takes 8-bit paths in the locale's character set.
+    std::setlocale(LC_CTYPE, "");
+    QApplication application(argc, argv);
+    player::Form1 form(player::programFolder(QString::fromLocal8Bit(argv[0])));
+    form.show();
+    return application.exec();
+}

@@ -1,0 +1,56 @@
+#pragma once
+
+#include <QString>
+#include <QWidget>
+
+#include "player/player_state.h"
+#include "ui/form1_controls.h"
+
+namespace player {
+
+// The main window: its controls, its run-time state and the handlers that tie them to the engine.
+class Form1 : public QWidget, public ui::Form1Controls {
+    Q_OBJECT
+public:
+    // Loads the window (Form_Load) with the given folder as the program's folder.
+    explicit Form1(const QString& programFolder);
+
+    const PlayerState& state() const { return state_; }
+    PlayerState& state() { return state_; }
+
+    // Event handlers, public so that tests can raise them as the controls would.
+    void File1_Click();
+    void Image1_Click();
+    void File1_MouseDown(int button, int shift, float x, float y);
+    void PlayBtn_Click();
+    void StopBtn_Click();
+    void scSeek_Scroll();
+    void scSeek_GotFocus();
+    void Slider1_Change();
+    void Timer1_Timer();
+    void Timer2_Timer();
+    void picWave_Click();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void connectEvents();
+    void Form_Load(const QString& programFolder);
+    void Form_Unload();
+
+    void openTrack();
+    void readTrackInfo();
+    void setSeekRange();
+    void startTrack();
+    void takeSelectedFile();
+    void showTrackCaption();
+    void pickRandomTrack();
+    void pollPlayState();
+    void GraphShow();
+
+    PlayerState state_;
+    bool unloaded_ = false;
+};
+
+} // namespace player

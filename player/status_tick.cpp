@@ -1,0 +1,30 @@
+#include "player/form1.h"
+
+#include "engine/calls.h"
+#include "player/track_rules.h"
+
+namespace player {
+
+void Form1::pollPlayState() {
+    state_.playState = engine::vbmp3_getState(state_.playSeconds);
+    StatusBar1.setPanelText(1, stateText(state_.playState));
+}
+
+void Form1::Timer1_Timer() {
+    pollPlayState();
+    const int32_t polledState = state_.playState;
+    const int32_t polledSeconds = state_.playSeconds;
+    scSeek.setValue(polledSeconds);
+    if (polledSeconds == state_.mpegInfo.totalSeconds - 1) {
+        pickRandomTrack();
+        takeSelectedFile();
+        startTrack();
+    }
+    PlayBtn.setPicture(polledState == 1 ? PauseImg.Picture() : PlayImg.Picture());
+    StatusBar1.setPanelText(2, elapsedTimeText(polledSeconds));
+    if (polledState == 1) {
+        GraphShow();
+    }
+}
+
+} // namespace player

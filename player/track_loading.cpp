@@ -1,0 +1,46 @@
+#include "player/form1.h"
+
+#include "engine/calls.h"
+#include "platform/modal_box.h"
+#include "player/track_rules.h"
+
+#include <QDir>
+
+namespace player {
+
+void Form1::openTrack() {
+    const int32_t result = engine::vbmp3_open(state_.currentFile, state_.inputInfo);
+    if ((result & 0xFFFF) == 0) {
+        platform::MsgBox(QStringLiteral("Open Error"), QStringLiteral("Tonalisk"));
+    }
+}
+
+void Form1::readTrackInfo() {
+    engine::vbmp3_getFileTagInfo(state_.currentFile, state_.tagInfo);
+    if ((engine::vbmp3_getMpegInfo(state_.mpegInfo) & 0xFFFF) != 0) {
+        state_.infoStep = 1;
+    }
+}
+
+void Form1::setSeekRange() {
+    const SeekRange range = seekRangeFor(state_.mpegInfo.totalSeconds);
+    scSeek.setMax(range.max);
+    scSeek.setLargeChange(range.largeChange);
+}
+
+void Form1::startTrack() {
+    openTrack();
+    readTrackInfo();
+    setSeekRange();
+    engine::vbmp3_play();
+}
+
+void Form1::takeSelectedFile() {
+    state_.currentFile = File1.Path() + QDir::separator() + File1.FileName();
+}
+
+void Form1::showTrackCaption() {
+    setWindowTitle(trackCaption(File1.FileName()));
+}
+
+} // namespace player

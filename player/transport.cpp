@@ -1,0 +1,41 @@
+#include "player/form1.h"
+
+#include "engine/calls.h"
+
+namespace player {
+
+void Form1::PlayBtn_Click() {
+    switch (state_.playState) {
+    case 0:
+        engine::vbmp3_play();
+        break;
+    case 2:
+        engine::vbmp3_restart();
+        break;
+    default:
+        engine::vbmp3_pause();
+        break;
+    }
+}
+
+void Form1::StopBtn_Click() {
+    engine::vbmp3_stop();
+}
+
+void Form1::scSeek_Scroll() {
+    state_.playSeconds = scSeek.Value();
+    engine::vbmp3_seek(state_.playSeconds);
+}
+
+void Form1::scSeek_GotFocus() {
+    state_.playSeconds = scSeek.Value();
+    engine::vbmp3_seek(state_.playSeconds);
+}
+
+void Form1::Slider1_Change() {
+    const int32_t first = Slider1.Value();
+    const int32_t second = Slider1.Value();
+    engine::vbmp3_setVolume(first, second);
+}
+
+} // namespace player

@@ -1,0 +1,108 @@
+#include "platform/h_scroll_bar.h"
+#include "platform/label.h"
+#include "platform/modal_box.h"
+#include "platform/slider.h"
+#include "platform/timer.h"
+#include "platform/twips.h"
+#include "qt_main.h"
+
+#include <QSignalSpy>
+#include <QTest>
+
+using namespace platform;
+
+TONALISK_QT_TEST_MAIN
+
+TEST(Twips, DivideByFifteenRoundingHalvesToEven) {
+    EXPECT_EQ(twipsToPixels(4335), 289);
+    EXPECT_EQ(twipsToPixels(50), 3); // 3.33
+    EXPECT_EQ(twipsToPixels(2850), 190);
+    EXPECT_EQ(twipsToPixels(105 + 7), 7); // 7.47
+    EXPECT_EQ(twipsToPixels(112 + 1), 8); // 7.53
+    EXPECT_EQ(twipsToPixels(1), 0);
+    EXPECT_EQ(twipsToPixels(-8), -1);
+}
+
+TEST(Label, ShowsMarkupLiterallyAndKeepsTheWholeCaption) {
+    Label label;
+    const QString caption = QStringLiteral("Track：<b>x</b>") + QString(3, QChar(u'\0'));
+    label.setCaption(caption);
+    EXPECT_EQ(label.Caption(), caption);
+    EXPECT_EQ(label.textFormat(), Qt::PlainText);
+    EXPECT_EQ(label.text(), QStringLiteral("Track：<b>x</b>"));
+}
+
+TEST(HScrollBar, CodeWritesClampIntoRangeAndRaiseNothing) {
+    HScrollBar bar;
+    bar.setMax(100);
+    QSignalSpy scrolls(&bar, &HScrollBar::Scroll);
+    bar.setValue(40);
+    EXPECT_EQ(bar.Value(), 40);
+    bar.setValue(40000);
+    EXPECT_EQ(bar.Value(), 100);
+    bar.setValue(-5);
+    EXPECT_EQ(bar.Value(), 0);
+    EXPECT_EQ(scrolls.count(), 0);
+}
+
+TEST(HScrollBar, FocusRaisesGotFocusAndArrowKeysNoScroll) {
+    QWidget window;
+    QWidget other(&window);
+    other.setFocusPolicy(Qt::StrongFocus);
+    HScrollBar bar(&window);
+    bar.setMax(100);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    other.setFocus();
+    QSignalSpy focus(&bar, &HScrollBar::GotFocus);
+    QSignalSpy scrolls(&bar, &HScrollBar::Scroll);
+    QTest::keyClick(&other, Qt::Key_Tab);
+    EXPECT_EQ(focus.count(), 1);
+    QTest::keyClick(&bar, Qt::Key_Right);
+    EXPECT_EQ(bar.Value(), 1);
+    EXPECT_EQ(scrolls.count(), 0);
+}
+
+TEST(Slider, ChangeOnlyForFinishedUserChanges) {
+    Slider slider;
+    slider.setRange(0, 100);
+    slider.setPageStep(10);
+    QSignalSpy changes(&slider, &Slider::Change);
+    slider.setValue(50);
+    EXPECT_EQ(changes.count(), 0);
+
+    QTest::keyClick(&slider, Qt::Key_Right);
+    EXPECT_EQ(changes.count(), 1);
+
+    slider.setSliderDown(true);
+    slider.setSliderPosition(70);
+    slider.setSliderPosition(80);
+    EXPECT_EQ(changes.count(), 1);
+    slider.setSliderDown(false);
+    EXPECT_EQ(changes.count(), 2);
+    EXPECT_EQ(slider.Value(), 80);
+}
+
+TEST(ModalBox, TimersSkipTicksWhileUpAndNoSecondBoxStacks) {
+    Timer timer;
+    timer.setInterval(1);
+    int ticks = 0;
+    int boxes = 0;
+    QObject::connect(&timer, &Timer::Tick, [&] { ++ticks; });
+    setMsgBoxPresenter([&](const QString& text, const QString& caption) {
+        ++boxes;
+        EXPECT_EQ(text, QStringLiteral("Open Error"));
+        EXPECT_EQ(caption, QStringLiteral("Tonalisk"));
+        EXPECT_TRUE(modalBoxShown());
+        MsgBox(text, caption);
+        timer.setEnabled(true);
+        QTest::qWait(20);
+    });
+    MsgBox(QStringLiteral("Open Error"), QStringLiteral("Tonalisk"));
+    setMsgBoxPresenter({});
+    EXPECT_EQ(boxes, 1);
+    EXPECT_EQ(ticks, 0);
+    EXPECT_FALSE(modalBoxShown());
+    QTest::qWait(20);
+    EXPECT_GT(ticks, 0);
+}

@@ -1,0 +1,88 @@
+#include "platform/file_list_box.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <gtest/gtest.h>
+
+using platform::FileListBox;
+
+namespace {
+
+void touch(const QString& path) {
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+}
+
+class FileListBoxTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(folder.isValid());
+        for (const char* name : {"b.mp3", "A.MP3", "c.wav", "notes.txt", ".hidden.mp3", "d.mid"}) {
+            touch(folder.filePath(QString::fromLatin1(name)));
+        }
+        QDir(folder.path()).mkdir(QStringLiteral("sub.mp3"));
+        list.setPattern(QStringLiteral("*.mp3;*.mid;*.wav;*.wma"));
+        list.setPath(folder.path());
+    }
+
+    QTemporaryDir folder;
+    FileListBox list;
+};
+
+} // namespace
+
+TEST_F(FileListBoxTest, ListsMatchingRegularFilesSortedWithoutCaseNothingSelected) {
+    QStringList names;
+    for (int i = 0; i < list.count(); ++i) {
+        names << list.item(i)->text();
+    }
+    EXPECT_EQ(names, (QStringList{"A.MP3", "b.mp3", "c.wav", "d.mid"}));
+    EXPECT_EQ(list.ListCount(), 4);
+    EXPECT_EQ(list.ListIndex(), -1);
+    EXPECT_EQ(list.FileName(), QString());
+}
+
+TEST_F(FileListBoxTest, SelectionFromCodeRaisesNoClick) {
+    QSignalSpy clicks(&list, &FileListBox::Click);
+    list.setListIndex(2);
+    EXPECT_EQ(list.FileName(), QStringLiteral("c.wav"));
+    list.setListIndex(-1);
+    EXPECT_EQ(list.ListIndex(), -1);
+    EXPECT_EQ(list.FileName(), QString());
+    EXPECT_EQ(clicks.count(), 0);
+}
+
+TEST_F(FileListBoxTest, ArrowKeysRaiseClickForEachEntryPassed) {
+    list.setListIndex(0);
+    QSignalSpy clicks(&list, &FileListBox::Click);
+    QTest::keyClick(&list, Qt::Key_Down);
+    QTest::keyClick(&list, Qt::Key_Down);
+    EXPECT_EQ(clicks.count(), 2);
+    EXPECT_EQ(list.FileName(), QStringLiteral("c.wav"));
+}
+
+TEST_F(FileListBoxTest, MouseDownGivesButtonCodesAndTwips) {
+    list.resize(200, 200);
+    list.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&list));
+    QSignalSpy downs(&list, &FileListBox::MouseDown);
+    const QPoint at = list.visualItemRect(list.item(1)).center();
+    QTest::mousePress(list.viewport(), Qt::RightButton, Qt::NoModifier, at);
+    QTest::mouseRelease(list.viewport(), Qt::RightButton, Qt::NoModifier, at);
+    ASSERT_EQ(downs.count(), 1);
+    EXPECT_EQ(downs[0][0].toInt(), 2);
+    QSignalSpy clicks(&list, &FileListBox::Click);
+    QTest::mouseClick(list.viewport(), Qt::LeftButton, Qt::NoModifier, at);
+    EXPECT_EQ(clicks.count(), 1);
+    EXPECT_EQ(list.FileName(), QStringLiteral("b.mp3"));
+}
+
+TEST(FileListBox, UnreadableOrMissingFolderListsNothing) {
+    FileListBox list;
+    list.setPattern(QStringLiteral("*.mp3"));
+    list.setPath(QStringLiteral("/nonexistent/folder"));
+    EXPECT_EQ(list.ListCount(), 0);
+}
