@@ -59,7 +59,6 @@ TEST(HScrollBar, FocusRaisesGotFocusAndArrowKeysNoScroll) {
     QTest::keyClick(&other, Qt::Key_Tab);
     EXPECT_EQ(focus.count(), 1);
     QTest::keyClick(&bar, Qt::Key_Right);
-    EXPECT_EQ(bar.Value(), 1);
     EXPECT_EQ(scrolls.count(), 0);
 }
 

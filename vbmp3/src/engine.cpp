@@ -4,6 +4,7 @@
 #include "volume.h"
 
 #include <algorithm>
+#include <utility>
 #include <vector>
 
 namespace vbmp3 {

@@ -1,0 +1,69 @@
+#include "platform/codepage.h"
+
+#include <array>
+#include <gtest/gtest.h>
+
+using platform::CodePage;
+
+namespace {
+
+const QString kJapanese = QStringLiteral(u"現在の状況：再生中");
+
+TEST(CodePage, RoundTripsJapaneseInBothCodePages) {
+    for (CodePage page : {CodePage::System, CodePage::Cp932}) {
+        QByteArray bytes = platform::toEightBit(kJapanese, page);
+        EXPECT_EQ(platform::fromEightBit(bytes, page), kJapanese);
+    }
+    // Two bytes a character in Shift_JIS, three in UTF-8.
+    EXPECT_EQ(platform::toEightBit(kJapanese, CodePage::Cp932).size(), 2 * kJapanese.size());
+    EXPECT_EQ(platform::toEightBit(kJapanese).size(), 3 * kJapanese.size());
+}
+
+TEST(CodePage, Cp932KnowsItsOwnBytes) {
+    // "あ" is 0x82 0xA0 in Shift_JIS.
+    EXPECT_EQ(platform::toEightBit(QStringLiteral(u"あ"), CodePage::Cp932), QByteArray("\x82\xA0"));
+}
+
+TEST(CodePage, SlotCutFallsOnCharacterBoundaryAndNeverOverflows) {
+    std::array<char, 8> guarded{};
+    guarded.fill('#');
+    // A slot of 5 bytes holds two Shift_JIS characters (4 bytes), not half of a third.
+    platform::toSlot(kJapanese, guarded.data(), 5, CodePage::Cp932);
+    EXPECT_EQ(QByteArray(guarded.data(), 5),
+              platform::toEightBit(kJapanese.left(2), CodePage::Cp932) + '\0');
+    EXPECT_EQ(guarded[5], '#');
+    // In UTF-8 a slot of 5 holds one three-byte character.
+    guarded.fill('#');
+    platform::toSlot(kJapanese, guarded.data(), 5);
+    EXPECT_EQ(QByteArray(guarded.data(), 5),
+              platform::toEightBit(kJapanese.left(1)) + QByteArray(2, '\0'));
+    EXPECT_EQ(guarded[5], '#');
+}
+
+TEST(CodePage, SurrogatePairIsNeverSplit) {
+    const QString clef = QStringLiteral(u"a\U0001D11E");
+    std::array<char, 4> slot{};
+    platform::toSlot(clef, slot.data(), slot.size());
+    EXPECT_EQ(QByteArray(slot.data(), 4), QByteArray("a\0\0\0", 4));
+}
+
+TEST(CodePage, SlotComesBackAsExactlyNCharacters) {
+    const char full[4] = {'a', 'b', 'c', 'd'};
+    EXPECT_EQ(platform::fromSlot(full, 4), QStringLiteral("abcd"));
+    // Two double-byte characters in 4 bytes make 2 characters: padded with NUL to 4.
+    QString back = platform::fromSlot("\x82\xA0\x82\xA2", 4, CodePage::Cp932);
+    EXPECT_EQ(back, QStringLiteral(u"あい") + QString(2, QChar(u'\0')));
+}
+
+TEST(CodePage, CutOrInvalidSequencesComeBackWithoutCrashing) {
+    // A lead byte with its trail cut off, and bytes that are no UTF-8 at all.
+    for (CodePage page : {CodePage::System, CodePage::Cp932}) {
+        QString cut = platform::fromSlot("ab\x82", 3, page);
+        EXPECT_EQ(cut.size(), 3);
+        EXPECT_EQ(cut.left(2), QStringLiteral("ab"));
+        QString invalid = platform::fromSlot("\xFF\xFE\xC3", 3, page);
+        EXPECT_EQ(invalid.size(), 3);
+    }
+}
+
+} // namespace

@@ -1,0 +1,115 @@
+"""A private desktop for the end-to-end tests: an X server, a sound server with a null sink, and a
+recorder on the sink's monitor. Nothing outside the temporary folder is touched."""
+import os
+import signal
+import subprocess
+import time
+
+RATE = 48000
+CHANNELS = 2
+
+
+def _wait_for(predicate, timeout, what):
+    deadline = time.monotonic() + timeout
+    while time.monotonic() < deadline:
+        if predicate():
+            return
+        time.sleep(0.05)
+    raise RuntimeError(f"timed out waiting for {what}")
+
+
+class Desktop:
+    def __init__(self, folder, with_sound=True):
+        self.folder = folder
+        self.with_sound = with_sound
+        self.procs = []
+        self.env = dict(os.environ)
+
+    def __enter__(self):
+        self._start_x()
+        if self.with_sound:
+            self._start_pulse()
+        else:
+            # No server at all: every audio back end must fail and the engine must carry on.
+            self.env["PULSE_SERVER"] = "unix:" + os.path.join(self.folder, "no-such-socket")
+            self.env["SDL_AUDIODRIVER"] = "pulseaudio"
+        return self
+
+    def __exit__(self, *exc):
+        for p in reversed(self.procs):
+            if p.poll() is None:
+                p.send_signal(signal.SIGTERM)
+                try:
+                    p.wait(3)
+                except subprocess.TimeoutExpired:
+                    p.kill()
+
+    def _start_x(self):
+        r, w = os.pipe()
+        xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(w), "-screen", "0", "1280x800x24",
+                                 "-nolisten", "tcp"], pass_fds=[w], stderr=subprocess.DEVNULL)
+        os.close(w)
+        with os.fdopen(r) as f:
+            number = f.readline().strip()
+        self.procs.append(xvfb)
+        self.env["DISPLAY"] = ":" + number
+        self.env["QT_QPA_PLATFORM"] = "xcb"
+        self.env.pop("WAYLAND_DISPLAY", None)
+
+    def _start_pulse(self):
+        runtime = os.path.join(self.folder, "pulse")
+        os.makedirs(runtime, exist_ok=True)
+        self.socket = os.path.join(runtime, "native")
+        env = dict(self.env, XDG_RUNTIME_DIR=runtime, HOME=runtime, PULSE_RUNTIME_PATH=runtime)
+        pulse = subprocess.Popen(
+            ["pulseaudio", "-n", "--daemonize=no", "--exit-idle-time=-1", "--disable-shm=yes",
+             "--use-pid-file=no", "--system=no",
+             "-L", f"module-null-sink sink_name=e2e rate={RATE} channels={CHANNELS}",
+             "-L", f"module-native-protocol-unix auth-anonymous=1 socket={self.socket}"],
+            env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        self.procs.append(pulse)
+        self.env.update(PULSE_SERVER="unix:" + self.socket, SDL_AUDIODRIVER="pulseaudio",
+                        XDG_RUNTIME_DIR=runtime, HOME=runtime)
+        _wait_for(lambda: subprocess.run(["pactl", "info"], env=self.env,
+                                         capture_output=True).returncode == 0, 10, "pulseaudio")
+        subprocess.run(["pactl", "set-default-sink", "e2e"], env=self.env, check=True)
+
+    def record(self, path):
+        """Starts recording the null sink; returns the Recording."""
+        return Recording(self, path)
+
+    def start(self, args, cwd):
+        p = subprocess.Popen(args, cwd=cwd, env=self.env, stdout=subprocess.PIPE,
+                             stderr=subprocess.STDOUT)
+        self.procs.append(p)
+        return p
+
+
+class Recording:
+    """Raw s16le stereo from the sink's monitor; sample k was played about `started + k / RATE`."""
+
+    def __init__(self, desktop, path):
+        self.path = path
+        self.file = open(path, "wb")
+        self.proc = subprocess.Popen(
+            ["parec", "-d", "e2e.monitor", "--format=s16le", f"--rate={RATE}",
+             f"--channels={CHANNELS}", "--raw", "--latency-msec=20"],
+            env=desktop.env, stdout=self.file)
+        desktop.procs.append(self.proc)
+        _wait_for(lambda: os.path.getsize(path) > 0, 5, "the recorder")
+        # The recorder runs from here: its first byte came with its first fragment.
+        self.started = time.monotonic() - os.path.getsize(path) / (RATE * CHANNELS * 2)
+
+    def seconds(self):
+        return os.path.getsize(self.path) / (RATE * CHANNELS * 2)
+
+    def now(self):
+        """Recording time of the present moment."""
+        return time.monotonic() - self.started
+
+    def samples(self):
+        import numpy as np
+        self.file.flush()
+        data = np.fromfile(self.path, dtype="<i2")
+        data = data[: len(data) // CHANNELS * CHANNELS]
+        return data.reshape(-1, CHANNELS).astype(np.float64) / 32768.0

@@ -1,0 +1,299 @@
+"""The real player with the real engine, driven as a person would: a private X server and sound
+server, clicks and keys, and what the null sink really played."""
+import glob
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+import unittest
+
+import numpy as np
+
+import audio
+from audio import Track
+from desktop import Desktop
+from screen import Screen
+
+BIN = os.environ["TONALISK_BIN"]  # the build's bin folder: tonalisk, its engine, make_test_tone
+
+# Client-area geometry of the main window's controls, in pixels.
+PLAY_BTN = (24, 22)
+STOP_BTN = (82, 21)
+PIC_WAVE = (184, 8, 93, 37)
+SLIDER_KNOB = (232, 56)
+LABEL = (0, 72, 289, 27)
+LIST = (0, 96, 289, 570)
+STATUS = (0, 685, 289, 20)
+
+
+def log(*what):
+    print(*what, flush=True)
+
+
+def install_player(folder, tracks):
+    os.makedirs(folder, exist_ok=True)
+    for f in ["tonalisk"] + [os.path.basename(p) for p in glob.glob(os.path.join(BIN, "libvbmp3.so*"))]:
+        shutil.copy2(os.path.join(BIN, f), folder, follow_symlinks=False)
+    for t in tracks:
+        subprocess.run([os.path.join(BIN, "make_test_tone"), os.path.join(folder, t.name), t.kind,
+                        str(t.base), str(t.seconds)], check=True)
+
+
+def region(shot, origin, box):
+    x, y, w, h = box
+    return shot[origin[1] + y: origin[1] + y + h, origin[0] + x: origin[0] + x + w]
+
+
+def colour_share(pixels, rgb, tolerance=40):
+    near = np.all(np.abs(pixels.astype(int) - np.array(rgb)) <= tolerance, axis=2)
+    return float(near.mean())
+
+
+def spectrum_share(pixels):
+    """Share of red-to-yellow pixels (bars and markers)."""
+    p = pixels.astype(int)
+    return float(((p[..., 0] > 200) & (p[..., 2] < 80)).mean())
+
+
+class PlayerSession(unittest.TestCase):
+    """One player in a folder of four tracks, one of each kind, checked step by step."""
+
+    TRACKS = [Track("alpha.wav", "wav", 600, 40), Track("bravo.mp3", "mp3", 1200, 40),
+              Track("charlie.wma", "wma", 2000, 40), Track("delta.mid", "mid", 50, 40)]
+
+    @classmethod
+    def setUpClass(cls):
+        cls.tmp = tempfile.mkdtemp(prefix="tonalisk-e2e-")
+        cls.app = os.path.join(cls.tmp, "player")
+        install_player(cls.app, cls.TRACKS)
+        install_player(os.path.join(cls.app, "more"), [Track("echo.wav", "wav", 3000, 40)])
+        cls.desktop = Desktop(cls.tmp).__enter__()
+        cls.rec = cls.desktop.record(os.path.join(cls.tmp, "capture.raw"))
+        cls.launched = cls.rec.now()
+        cls.proc = cls.desktop.start([os.path.join(cls.app, "tonalisk")], cls.app)
+        cls.screen = Screen(cls.desktop.env)
+        cls.win = cls.screen.window("Tonalisk")
+        assert cls.win is not None, "the main window did not appear"
+        cls.origin = cls.screen.origin(cls.win)
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.desktop.__exit__(None, None, None)
+        shutil.rmtree(cls.tmp, ignore_errors=True)
+
+    # helpers
+    def wait(self, seconds):
+        time.sleep(seconds)
+
+    def heard(self, start, end):
+        track, second, level = audio.sounding(self.rec.samples(), self.TRACKS + [Track("echo.wav", "wav", 3000, 40)], start, end)
+        log(f"  {start:6.2f}-{end:6.2f} s: {track.name if track else 'nothing'}"
+            f" second {second} level {level:.4f}")
+        return track, second, level
+
+    def click(self, point, button=1):
+        self.screen.click(self.origin[0] + point[0], self.origin[1] + point[1], button)
+
+    def row_height(self):
+        """Height of the highlighted (selected) row of the list."""
+        column = region(self.screen.shot(), self.origin, LIST)[:, 280].astype(int)
+        background = column[-5]
+        rows = np.where(np.abs(column - background).sum(axis=1) > 60)[0]
+        return int(rows.max() - rows.min() + 1) if len(rows) else 0
+
+    def title(self):
+        return self.win.get_wm_name()
+
+    # the steps, in order
+    def test_1_start_up_plays_a_track_of_the_folder(self):
+        self.wait(2.0)
+        first = audio.first_sound(self.rec.samples(), self.launched)
+        self.assertIsNotNone(first, "no sound after start-up")
+        log(f"start-up to first sound: {first - self.launched:.3f} s")
+        self.assertLess(first - self.launched, 1.0)
+        track, _, _ = self.heard(first + 0.2, first + 1.0)
+        self.assertIsNotNone(track)
+
+    def test_2_window_shows_label_surface_and_status(self):
+        shot = self.screen.shot()
+        self.screen.save(os.path.join(self.tmp, "start.png"))
+        label = region(shot, self.origin, LABEL)
+        black, yellow = colour_share(label, (0, 0, 0)), colour_share(label, (255, 255, 0), 60)
+        log(f"Label1: black {black:.2f}, yellow {yellow:.3f}")
+        self.assertGreater(black, 0.5)
+        self.assertGreater(yellow, 0.01)
+        surface = region(shot, self.origin, PIC_WAVE)
+        cyan, bars = colour_share(surface, (192, 255, 255), 20), spectrum_share(surface)
+        log(f"picWave in the start-up mode: light cyan {cyan:.2f}, spectrum pixels {bars:.3f}")
+        self.assertGreater(cyan, 0.3)
+        self.assertGreater(bars, 0.005)
+        status = region(shot, self.origin, STATUS).astype(int)
+        spread = float(status.std())
+        log(f"status bar pixel spread {spread:.1f}")
+        self.assertGreater(spread, 5)
+
+    def test_3_click_on_an_entry_plays_it(self):
+        self.click((40, LIST[1] + 5))
+        t = self.rec.now()
+        self.wait(1.2)
+        log(f"title after clicking the first entry: {self.title()!r}")
+        self.assertEqual(self.title(), "alpha")
+        track, second, _ = self.heard(t + 0.3, t + 1.0)
+        self.assertEqual(track.name, "alpha.wav")
+        self.assertEqual(second, 0)
+        height = self.row_height()
+        log(f"list row height {height} px")
+        self.assertGreater(height, 5)
+        self.click((40, LIST[1] + int(2.5 * height)))
+        t = self.rec.now()
+        self.wait(1.2)
+        log(f"title after clicking the third entry: {self.title()!r}")
+        self.assertEqual(self.title(), "charlie")
+        track, _, _ = self.heard(t + 0.3, t + 1.0)
+        self.assertEqual(track.name, "charlie.wma")
+
+    def test_4_stop_silences_and_play_starts_again(self):
+        self.wait(1.5)
+        self.click(STOP_BTN)
+        t = self.rec.now()
+        self.wait(1.5)
+        _, _, level = self.heard(t + 0.5, t + 1.4)
+        self.assertLess(level, audio.SILENT_RMS)
+        self.click(PLAY_BTN)
+        t = self.rec.now()
+        self.wait(1.0)
+        track, second, _ = self.heard(t + 0.3, t + 0.9)
+        self.assertEqual((track.name, second), ("charlie.wma", 0))
+
+    def test_5_pause_and_play_resume_where_it_halted(self):
+        self.wait(2.5)
+        self.click(PLAY_BTN)
+        t = self.rec.now()
+        self.wait(2.0)
+        _, before, _ = self.heard(t - 0.6, t - 0.1)
+        _, _, level = self.heard(t + 0.5, t + 1.9)
+        self.assertLess(level, audio.SILENT_RMS)
+        self.click(PLAY_BTN)
+        t = self.rec.now()
+        self.wait(0.8)
+        track, after, _ = self.heard(t + 0.3, t + 0.7)
+        self.assertEqual(track.name, "charlie.wma")
+        self.assertIn(after - before, (0, 1))
+
+    def test_6_volume_slider_at_zero_silences(self):
+        self.click(SLIDER_KNOB)
+        self.screen.key("Home")
+        t = self.rec.now()
+        self.wait(1.0)
+        _, _, level = self.heard(t + 0.4, t + 0.9)
+        self.assertLess(level, audio.SILENT_RMS)
+        self.screen.key("End")
+        t = self.rec.now()
+        self.wait(1.0)
+        _, _, level = self.heard(t + 0.4, t + 0.9)
+        self.assertGreater(level, audio.SILENT_RMS)
+
+    def test_7_surface_cycles_through_the_modes(self):
+        for _ in range(4):  # 3 -> 4 -> 5 -> 6 -> 1
+            self.click((PIC_WAVE[0] + 40, PIC_WAVE[1] + 10))
+        self.wait(0.8)
+        self.screen.save(os.path.join(self.tmp, "mode1.png"))
+        surface = region(self.screen.shot(), self.origin, PIC_WAVE)
+        white, dark = colour_share(surface, (255, 255, 255), 10), colour_share(surface, (0, 0, 0), 80)
+        log(f"mode 1: white {white:.2f}, trace and centre line {dark:.3f}")
+        self.assertGreater(white, 0.5)
+        self.assertGreater(dark, 0.01)
+        self.click((PIC_WAVE[0] + 40, PIC_WAVE[1] + 10))  # -> 2
+        self.wait(0.8)
+        surface = region(self.screen.shot(), self.origin, PIC_WAVE)
+        black, bars = colour_share(surface, (0, 0, 0), 10), spectrum_share(surface)
+        log(f"mode 2: black {black:.2f}, spectrum pixels {bars:.3f}")
+        self.assertGreater(black, 0.3)
+        self.assertGreater(bars, 0.01)
+
+    def test_8_folder_window_changes_the_list_not_the_track(self):
+        self.click((40, LIST[1] + 300), button=3)
+        form2 = self.screen.window("FolderSelect")
+        log(f"windows after the right click: {self.screen.titles()}")
+        self.assertIsNotNone(form2)
+        self.screen.save(os.path.join(self.tmp, "folder.png"))
+        self.click((40, LIST[1] + 300), button=3)
+        self.wait(0.5)
+        self.assertEqual(self.screen.titles().count("FolderSelect"), 1)
+        origin = self.screen.origin(form2)
+        self.screen.key("Tab", "End", "Return")  # to the folder list, its last folder, open it
+        t = self.rec.now()
+        self.screen.click(origin[0] + 40, origin[1] + 272)  # OK
+        self.wait(1.5)
+        self.assertIsNone(self.screen.window("FolderSelect", timeout=0.5))
+        track, _, _ = self.heard(t + 0.3, t + 1.4)
+        self.assertEqual(track.name, "charlie.wma")
+
+    def test_9_closing_ends_the_process_and_the_sound(self):
+        self.screen.close(self.win)
+        t = self.rec.now()
+        start = time.monotonic()
+        code = self.proc.wait(5)
+        took = time.monotonic() - start
+        log(f"exit status {code} after {took:.2f} s")
+        self.assertEqual(code, 0)
+        self.assertLess(took, 2.0)
+        self.wait(1.0)
+        _, _, level = self.heard(t + 0.5, t + 1.0)
+        self.assertLess(level, audio.SILENT_RMS)
+
+
+class TrackEnd(unittest.TestCase):
+    """Two short tracks: each plays to its very end and the next follows at once."""
+
+    def test_tracks_follow_each_other_without_cut_or_gap(self):
+        tracks = [Track("one.wav", "wav", 700, 3), Track("two.wav", "wav", 1500, 4)]
+        with tempfile.TemporaryDirectory(prefix="tonalisk-e2e-") as tmp:
+            app = os.path.join(tmp, "player")
+            install_player(app, tracks)
+            with Desktop(tmp) as desktop:
+                rec = desktop.record(os.path.join(tmp, "capture.raw"))
+                proc = desktop.start([os.path.join(app, "tonalisk")], app)
+                time.sleep(13)
+                runs = audio.segments(rec.samples(), tracks, 0, rec.seconds())
+                proc.terminate()
+        for track, start, end in runs:
+            log(f"  {track.name}: {start:6.2f}-{end:6.2f} s, {end - start:.2f} s long")
+        self.assertGreaterEqual(len(runs), 3)
+        for (track, start, end), nxt in zip(runs, runs[1:]):
+            self.assertGreater(end - start, track.seconds - 0.1, f"{track.name} was cut")
+            gap = nxt[1] - end
+            log(f"  gap after {track.name}: {gap:.3f} s")
+            self.assertLessEqual(gap, 0.3)
+
+
+class NoSoundServer(unittest.TestCase):
+    """Without any sound server the player still runs: the time advances and it exits cleanly."""
+
+    def test_time_advances_and_exit_is_clean(self):
+        with tempfile.TemporaryDirectory(prefix="tonalisk-e2e-") as tmp:
+            app = os.path.join(tmp, "player")
+            install_player(app, [Track("alpha.wav", "wav", 600, 20)])
+            with Desktop(tmp, with_sound=False) as desktop:
+                proc = desktop.start([os.path.join(app, "tonalisk")], app)
+                screen = Screen(desktop.env)
+                win = screen.window("Tonalisk")
+                self.assertIsNotNone(win)
+                origin = screen.origin(win)
+                time.sleep(1.5)
+                first = region(screen.shot(), origin, STATUS).copy()
+                time.sleep(2.0)
+                second = region(screen.shot(), origin, STATUS)
+                changed = float((np.abs(first.astype(int) - second.astype(int)).sum(axis=2) > 0).mean())
+                log(f"status bar pixels changed over 2 s: {changed:.3f}")
+                self.assertGreater(changed, 0.0)
+                screen.close(win)
+                code = proc.wait(5)
+                log(f"exit status {code}")
+                self.assertEqual(code, 0)
+
+
+if __name__ == "__main__":
+    unittest.main(verbosity=2, argv=[sys.argv[0]])

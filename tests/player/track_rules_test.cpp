@@ -1,0 +1,77 @@
+#include "player/track_rules.h"
+
+#include <gtest/gtest.h>
+
+using namespace player;
+
+TEST(SeekRange, FollowsTheTrackLengthClampedTo16Bits) {
+    struct Case {
+        int32_t total;
+        int16_t max, largeChange;
+    };
+    for (const Case c : {Case{0, 0, 1},
+                         {10, 10, 1},
+                         {11, 11, 1},
+                         {15, 15, 2},
+                         {25, 25, 2},
+                         {35, 35, 4},
+                         {104, 104, 10},
+                         {106, 106, 11},
+                         {32767, 32767, 3277},
+                         {-7, -7, 1},
+                         {40000, 32767, 3277}}) {
+        const SeekRange range = seekRangeFor(c.total);
+        EXPECT_EQ(range.max, c.max) << c.total;
+        EXPECT_EQ(range.largeChange, c.largeChange) << c.total;
+    }
+}
+
+TEST(RandomIndex, EveryEntryCanBeDrawnAndAnEmptyListSelectsNothing) {
+    EXPECT_EQ(randomIndex(0, 0.0f), -1);
+    EXPECT_EQ(randomIndex(0, 0.99f), -1);
+    EXPECT_EQ(randomIndex(1, 0.999999f), 0);
+    EXPECT_EQ(randomIndex(2, 0.0f), 0);
+    EXPECT_EQ(randomIndex(2, 0.5f), 1);
+    EXPECT_EQ(randomIndex(32767, 1.0f - 1.0f / (1 << 24)), 32766);
+}
+
+TEST(ElapsedTimeText, MinutesAndSecondsWithoutHours) {
+    const std::pair<int32_t, const char*> cases[] = {
+        {0, "0:00"},  {5, "0:05"},  {9, "0:09"},    {10, "0:10"},    {42, "0:42"},    {59, "0:59"},
+        {60, "1:00"}, {67, "1:07"}, {754, "12:34"}, {3600, "60:00"}, {6000, "100:00"}};
+    for (const auto& [seconds, text] : cases) {
+        EXPECT_EQ(elapsedTimeText(seconds), QString::fromUtf8(text)) << seconds;
+    }
+}
+
+TEST(StateText, UnknownStatesReadAsPaused) {
+    EXPECT_EQ(stateText(0), QStringLiteral("現在の状況：停止中"));
+    EXPECT_EQ(stateText(1), QStringLiteral("現在の状況：再生中"));
+    EXPECT_EQ(stateText(2), QStringLiteral("現在の状況：一時停止中"));
+    EXPECT_EQ(stateText(7), QStringLiteral("現在の状況：一時停止中"));
+}
+
+TEST(TrackCaption, DropsTheExtensionAndShortNamesGiveNothing) {
+    EXPECT_EQ(trackCaption(QStringLiteral("track01.mp3")), QStringLiteral("track01"));
+    EXPECT_EQ(trackCaption(QStringLiteral(".mp3")), QString());
+    EXPECT_EQ(trackCaption(QStringLiteral("a.b")), QString());
+}
+
+TEST(TickerItem, CyclesThroughTheFieldsWithWholeFixedLengthTexts) {
+    PlayerState state;
+    state.tagInfo.artist.replace(0, 3, QStringLiteral("Ann"));
+    state.tagInfo.title.replace(0, 8, QStringLiteral("<b>x</b>"));
+    state.mpegInfo.bitRate = 128;
+    const TickerItem artist = tickerItem(1, state);
+    EXPECT_EQ(artist.caption.size(), 7 + 128);
+    EXPECT_TRUE(artist.caption.startsWith(QStringLiteral("Artist：Ann")));
+    EXPECT_EQ(artist.nextStep, 2);
+    EXPECT_EQ(tickerItem(2, state).nextStep, 3);
+    EXPECT_TRUE(tickerItem(3, state).caption.startsWith(QStringLiteral("Track：<b>x</b>")));
+    EXPECT_EQ(tickerItem(4, state).nextStep, 5);
+    for (int16_t step : {0, 5, -3, 9}) {
+        const TickerItem bitRate = tickerItem(step, state);
+        EXPECT_EQ(bitRate.caption, QStringLiteral("Bitrate：128KB/s"));
+        EXPECT_EQ(bitRate.nextStep, 1);
+    }
+}

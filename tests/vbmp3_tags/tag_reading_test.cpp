@@ -1,0 +1,147 @@
+#include <clocale>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include "boundary_text.h"
+#include "fixtures/audio_writer.h"
+#include "fixtures/encoded_writer.h"
+#include "fixtures/id3v2_writer.h"
+#include "tags.h"
+
+using fixtures::Kind;
+
+namespace {
+
+const fixtures::TrackTags kTags{"Title Ä", "Artist", "Album", "Rock", "2026", "Note", -1};
+
+class TagReading : public testing::Test {
+protected:
+    static std::filesystem::path folder() {
+        return std::filesystem::temp_directory_path() /
+               ("vbmp3_tags_" + std::to_string(::getpid()));
+    }
+    static void TearDownTestSuite() { std::filesystem::remove_all(folder()); }
+    std::string path(const std::string& name) {
+        std::filesystem::create_directories(folder());
+        return (folder() / name).string();
+    }
+    std::string write(const std::string& name, Kind kind, const fixtures::TrackTags& tags = kTags) {
+        std::string p = path(name);
+        fixtures::writeAudio(p, fixtures::sine(440, 0.3), kind, tags);
+        return p;
+    }
+    static vbmp3::Tags read(const std::string& p) {
+        vbmp3::Tags tags;
+        EXPECT_TRUE(vbmp3::readFfmpegTags(p, tags)) << p;
+        return tags;
+    }
+    static void expectFields(const vbmp3::Tags& t, const fixtures::TrackTags& w) {
+        EXPECT_EQ(t.title, w.title);
+        EXPECT_EQ(t.artist, w.artist);
+        EXPECT_EQ(t.album, w.album);
+        EXPECT_EQ(t.year, w.year);
+        EXPECT_EQ(t.comment, w.comment);
+        EXPECT_EQ(t.genreName, w.genre);
+    }
+};
+
+TEST_F(TagReading, EveryContainerGivesBackWhatWasWritten) {
+    // RIFF INFO, ADPCM in WAV, ID3v2 from the mp3 muxer, and ASF with its WM/Year.
+    for (auto [kind, name] : {std::pair{Kind::Wav16, "a.wav"},
+                              {Kind::WavAdpcmIma, "b.wav"},
+                              {Kind::Mp3Cbr, "c.mp3"},
+                              {Kind::WmaV2, "d.wma"}}) {
+        SCOPED_TRACE(name);
+        vbmp3::Tags t = read(write(name, kind));
+        expectFields(t, kTags);
+        EXPECT_EQ(t.genreCode, -1);
+    }
+}
+
+TEST_F(TagReading, Id3v2InEveryTextEncoding) {
+    const fixtures::TrackTags japanese{"曲名", "歌手", "アルバム", "Pop", "1999", "メモ", -1};
+    const fixtures::TrackTags latin{"Café", "Björk", "Ångström", "Jazz", "1999", "Über", -1};
+    using fixtures::Id3Text;
+    for (auto [enc, tags] : {std::pair{Id3Text::Latin1, latin},
+                             {Id3Text::Utf16, japanese},
+                             {Id3Text::Utf8, japanese}}) {
+        std::string p = write("enc.mp3", Kind::Mp3Cbr, {});
+        fixtures::replaceId3v2(p, fixtures::id3v2Tag(tags, {enc}));
+        expectFields(read(p), tags);
+    }
+}
+
+TEST_F(TagReading, Id3v1AloneAndUnderId3v2) {
+    fixtures::TrackTags v1Only{"Old Title", "Old Artist", "Old Album", "", "1987", "c", 17};
+    std::string p = write("v1.mp3", Kind::Mp3Cbr, {});
+    fixtures::replaceId3v2(p, "");
+    fixtures::appendId3v1(p, v1Only);
+    vbmp3::Tags t = read(p);
+    EXPECT_EQ(t.title, "Old Title");
+    EXPECT_EQ(t.year, "1987");
+    EXPECT_EQ(t.genreCode, 17);
+
+    // v2 has the title only: v1 fills the rest and gives the genre code.
+    std::string both = write("both.mp3", Kind::Mp3Cbr, {});
+    fixtures::replaceId3v2(both, fixtures::id3v2Tag({"New Title", "", "", "", "", "", -1}));
+    fixtures::appendId3v1(both, v1Only);
+    vbmp3::Tags m = read(both);
+    EXPECT_EQ(m.title, "New Title");
+    EXPECT_EQ(m.artist, "Old Artist");
+    EXPECT_EQ(m.album, "Old Album");
+    EXPECT_EQ(m.genreCode, 17);
+}
+
+TEST_F(TagReading, UntaggedFileAfterTaggedOneGivesAnAllEmptyRecord) {
+    vbmp3_TagInfo info{};
+    vbmp3::fillTagInfo(read(write("t.wav", Kind::Wav16)), info);
+    EXPECT_STREQ(info.artist, "Artist");
+    vbmp3::fillTagInfo(read(write("u.wav", Kind::Wav16, {})), info);
+    vbmp3_TagInfo empty{};
+    empty.genreCode = -1;
+    EXPECT_EQ(std::memcmp(&info, &empty, sizeof info), 0);
+}
+
+TEST_F(TagReading, MalformedTagsAndMissingFiles) {
+    std::string huge = write("pic.mp3", Kind::Mp3Cbr, {});
+    fixtures::replaceId3v2(huge, fixtures::id3v2Tag(kTags, {fixtures::Id3Text::Utf16, 8 << 20}));
+    EXPECT_EQ(read(huge).title, kTags.title);
+
+    std::string bogus = write("bogus.mp3", Kind::Mp3Cbr, {});
+    fixtures::replaceId3v2(bogus,
+                           fixtures::id3v2Tag(kTags, {fixtures::Id3Text::Utf16, 0, 0x0FFFFFFF}));
+    vbmp3::Tags t;
+    vbmp3::readFfmpegTags(bogus, t); // any result, but no crash or hang
+
+    EXPECT_FALSE(vbmp3::readFfmpegTags(path("missing.mp3"), t));
+    EXPECT_TRUE(t.title.empty());
+}
+
+TEST(BoundaryText, CutsAtCharacterBoundaryInsideTheSlot) {
+    char slot[8];
+    std::memset(slot, '#', sizeof slot);
+    vbmp3::putText("曲曲曲", slot, 7); // 9 bytes; two characters and a NUL fit
+    EXPECT_EQ(std::string(slot, 7), std::string("曲曲\0", 7));
+    EXPECT_EQ(slot[7], '#');
+    vbmp3::putText("abc\xE6\x9B", slot, 7); // a cut sequence in the input is dropped
+    EXPECT_STREQ(slot, "abc");
+}
+
+TEST(BoundaryText, ConvertsIntoANonUtf8CodePage) {
+    std::setlocale(LC_CTYPE, "C"); // ASCII: what it cannot hold becomes '?'
+    char slot[8];
+    vbmp3::putText("a曲b", slot, sizeof slot);
+    std::setlocale(LC_CTYPE, "C.UTF-8");
+    EXPECT_STREQ(slot, "a?b");
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    std::setlocale(LC_ALL, "C.UTF-8");
+    testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
