@@ -14,11 +14,17 @@ void log(std::string name, const std::string& args = {}) {
     instance().calls.push_back(std::move(name) + "(" + args + ")");
 }
 
-std::string pair(int32_t a, int32_t b) { return std::to_string(a) + "," + std::to_string(b); }
+std::string pair(int32_t a, int32_t b) {
+    return std::to_string(a) + "," + std::to_string(b);
+}
 } // namespace
 
-Engine& engine() { return instance(); }
-void reset() { instance() = Engine{}; }
+Engine& engine() {
+    return instance();
+}
+void reset() {
+    instance() = Engine{};
+}
 
 std::vector<std::string> Engine::callsNamed(const std::string& prefix) const {
     std::vector<std::string> out;

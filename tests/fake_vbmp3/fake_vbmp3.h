@@ -17,9 +17,9 @@ struct Engine {
     // "vbmp3_open(/music/a.mp3)", "vbmp3_seek(12)", "vbmp3_setVolume(30,30)", "vbmp3_play()".
     std::vector<std::string> calls;
 
-    int32_t openResult = 1;                         // unless openResultFor answers
+    int32_t openResult = 1;                                   // unless openResultFor answers
     std::function<int32_t(const std::string&)> openResultFor; // per path, if set
-    vbmp3_InputInfo inputInfo{};                    // copied into the caller's record on open
+    vbmp3_InputInfo inputInfo{}; // copied into the caller's record on open
     bool writeInputInfo = true;
 
     vbmp3_TagInfo tagInfo{}; // copied out by getFileTagInfo when writeTagInfo

@@ -25,10 +25,13 @@ SpectrumAnalyzer::SpectrumAnalyzer() {
     if (av_tx_init(&tx_, &run_, AV_TX_FLOAT_RDFT, 0, kFftLength, &scale, 0) < 0)
         throw std::runtime_error("no FFT");
     for (size_t i = 0; i < kFftLength; ++i)
-        window_[i] = static_cast<float>(0.5 - 0.5 * std::cos(2.0 * std::numbers::pi * i / kFftLength));
+        window_[i] =
+            static_cast<float>(0.5 - 0.5 * std::cos(2.0 * std::numbers::pi * i / kFftLength));
 }
 
-SpectrumAnalyzer::~SpectrumAnalyzer() { av_tx_uninit(&tx_); }
+SpectrumAnalyzer::~SpectrumAnalyzer() {
+    av_tx_uninit(&tx_);
+}
 
 void SpectrumAnalyzer::spectrumOf(const float* frames, size_t channel, int32_t* out) {
     for (size_t i = 0; i < kFftLength; ++i)

@@ -41,7 +41,8 @@ private:
         int64_t rendered = 0;
         std::unique_lock lock(mutex_);
         while (!wake_.wait_for(lock, tick, [this] { return quit_; })) {
-            auto elapsed = std::chrono::duration_cast<std::chrono::microseconds>(clock::now() - begin);
+            auto elapsed =
+                std::chrono::duration_cast<std::chrono::microseconds>(clock::now() - begin);
             int64_t due = elapsed.count() * kOutputRate / 1000000 - rendered;
             if (due <= 0)
                 continue;
@@ -61,6 +62,8 @@ private:
 
 } // namespace
 
-std::unique_ptr<Output> makeClockOutput() { return std::make_unique<ClockOutput>(); }
+std::unique_ptr<Output> makeClockOutput() {
+    return std::make_unique<ClockOutput>();
+}
 
 } // namespace vbmp3

@@ -79,12 +79,12 @@ private:
     std::optional<std::unique_ptr<Source>> incoming_; // taken over by the decoder thread
     std::optional<StreamFacts> facts_;
     PlayState state_ = PlayState::Stopped;
-    bool endHeld_ = false;           // the elapsed time reads totalSeconds - 1
-    bool atStart_ = true;            // the decoder's output begins at frame 0
-    uint64_t generation_ = 0;        // bumped whenever decoded-ahead frames become stale
-    std::optional<int64_t> seekTo_;  // for the decoder, before its next read
-    bool decodeDone_ = false;        // the source has no more frames for this generation
-    int64_t position_ = 0;           // output frame of the track the output plays next
+    bool endHeld_ = false;          // the elapsed time reads totalSeconds - 1
+    bool atStart_ = true;           // the decoder's output begins at frame 0
+    uint64_t generation_ = 0;       // bumped whenever decoded-ahead frames become stale
+    std::optional<int64_t> seekTo_; // for the decoder, before its next read
+    bool decodeDone_ = false;       // the source has no more frames for this generation
+    int64_t position_ = 0;          // output frame of the track the output plays next
     RingBuffer ring_;
     std::array<float, kFftLength * kOutputChannels> history_{}; // circular, pre-volume
     size_t historyHead_ = 0;

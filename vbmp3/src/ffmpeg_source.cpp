@@ -134,7 +134,8 @@ bool FfmpegSource::measureLength() {
         facts_.totalFrames = av_rescale_q(duration, timeBase_, outputBase);
         seconds = duration * av_q2d(timeBase_);
         facts_.variableBitRate = varying;
-        facts_.bitRateKbps = seconds > 0 ? static_cast<int32_t>(std::lround(bytes * 8 / seconds / 1000)) : 0;
+        facts_.bitRateKbps =
+            seconds > 0 ? static_cast<int32_t>(std::lround(bytes * 8 / seconds / 1000)) : 0;
         lengthMeasured_ = true;
         return true;
     }

@@ -58,6 +58,8 @@ private:
 
 } // namespace
 
-std::unique_ptr<Output> makeSdlOutput() { return std::make_unique<SdlOutput>(); }
+std::unique_ptr<Output> makeSdlOutput() {
+    return std::make_unique<SdlOutput>();
+}
 
 } // namespace vbmp3
