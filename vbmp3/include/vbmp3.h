@@ -112,7 +112,8 @@ VBMP3_API int32_t vbmp3_pause(void);
 VBMP3_API int32_t vbmp3_restart(void);
 /* Ends playback; state 0, elapsed 0. */
 VBMP3_API int32_t vbmp3_stop(void);
-/* Goes on from second `seconds` of the track, sample-exact; a target at or past the end ends the
+/* Goes on from second `seconds` of the track, sample-exact (WMA: to its timestamps, whole
+ * milliseconds); a target at or past the end ends the
  * track as its natural end does. Keeps the state (a paused track stays paused there). */
 VBMP3_API int32_t vbmp3_seek(int32_t seconds);
 /* Output volume, 0 (silence) to 100, on a perceptual curve; values outside are clamped. The first

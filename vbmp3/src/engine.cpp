@@ -219,7 +219,7 @@ void Engine::endTrack() {
 }
 
 int32_t Engine::totalSeconds() const {
-    return facts_ ? static_cast<int32_t>(facts_->totalFrames / kOutputRate) + 1 : 0;
+    return facts_ ? secondsEntered(facts_->totalFrames) : 0;
 }
 
 void Engine::decodeLoop() {

@@ -5,7 +5,9 @@
 #include <vbmp3.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
+#include <numeric>
 #include <sys/stat.h>
 
 extern "C" {
@@ -22,6 +24,8 @@ namespace {
 constexpr int kMaxBadPackets = 64;
 // Packets looked at while opening to tell a constant bit rate from a variable one.
 constexpr int kPacketsForBitRate = 8;
+// How far before a seek's target decoding resumes (output frames).
+constexpr int64_t kSeekRunUpFrames = kOutputRate / 3;
 
 int32_t kindOf(const char* formatName) {
     std::string name = formatName;
@@ -64,7 +68,12 @@ bool FfmpegSource::open(const std::string& path) {
     if (!format_)
         return false;
     format_->pb = io_;
-    if (avformat_open_input(&format_, "", input, nullptr) < 0)
+    // An MP3's table of contents places a seek only roughly; the index of its packets is exact.
+    AVDictionary* options = nullptr;
+    av_dict_set(&options, "usetoc", "0", 0);
+    const int opened = avformat_open_input(&format_, "", input, &options);
+    av_dict_free(&options);
+    if (opened < 0)
         return false; // frees format_ and sets it to null
     if (avformat_find_stream_info(format_, nullptr) < 0)
         return false;
@@ -100,6 +109,11 @@ void FfmpegSource::fillFacts(const AVCodec* codec) {
     facts_.channels = par->ch_layout.nb_channels;
     bool pcm = par->codec_id >= AV_CODEC_ID_FIRST_AUDIO && par->codec_id < AV_CODEC_ID_ADPCM_IMA_QT;
     facts_.bitsPerSample = pcm ? par->bits_per_coded_sample : 0;
+    // WAV's own seek guesses the position of compressed blocks (ADPCM) from the byte rate, which
+    // lands far off; blocks of fixed size and sample count can be found exactly instead.
+    if (facts_.fileKind == VBMP3_KIND_WAVE && !pcm && par->block_align > 0)
+        blockSamples_ =
+            av_get_audio_frame_duration2(const_cast<AVCodecParameters*>(par), par->block_align);
     facts_.seekable = (io_->seekable & AVIO_SEEKABLE_NORMAL) != 0;
     for (const char* key : {"title", "artist", "album", "genre", "date", "comment"})
         facts_.hasTag = facts_.hasTag || av_dict_get(format_->metadata, key, nullptr, 0);
@@ -112,9 +126,10 @@ bool FfmpegSource::measureLength() {
     AVStream* st = format_->streams[stream_];
     const AVRational outputBase{1, kOutputRate};
     double seconds = 0;
-    if (format_->duration_estimation_method == AVFMT_DURATION_FROM_BITRATE) {
-        // The container only guessed from the bit rate: sum the packets instead. This reads the
-        // file once without decoding and fills the seek index on the way.
+    const bool estimated = format_->duration_estimation_method == AVFMT_DURATION_FROM_BITRATE;
+    if (estimated || facts_.fileKind == VBMP3_KIND_MPEG) {
+        // Reading the packets once without decoding fills the seek index, and where the container
+        // only guessed the length from the bit rate, their sum gives the exact one.
         int64_t duration = 0, bytes = 0;
         bool varying = false;
         int firstSize = -1;
@@ -131,19 +146,23 @@ bool FfmpegSource::measureLength() {
         if (av_seek_frame(format_, stream_, st->start_time == AV_NOPTS_VALUE ? 0 : st->start_time,
                           AVSEEK_FLAG_BACKWARD) < 0)
             return false;
-        facts_.totalFrames = av_rescale_q(duration, timeBase_, outputBase);
-        seconds = duration * av_q2d(timeBase_);
-        facts_.variableBitRate = varying;
-        facts_.bitRateKbps =
-            seconds > 0 ? static_cast<int32_t>(std::lround(bytes * 8 / seconds / 1000)) : 0;
-        lengthMeasured_ = true;
-        return true;
+        if (estimated) {
+            facts_.totalFrames = av_rescale_q(duration, timeBase_, outputBase);
+            seconds = duration * av_q2d(timeBase_);
+            facts_.variableBitRate = varying;
+            facts_.bitRateKbps =
+                seconds > 0 ? static_cast<int32_t>(std::lround(bytes * 8 / seconds / 1000)) : 0;
+            lengthMeasured_ = true;
+            return true;
+        }
     }
     if (st->duration != AV_NOPTS_VALUE)
         facts_.totalFrames = av_rescale_q(st->duration, timeBase_, outputBase);
     else if (format_->duration != AV_NOPTS_VALUE)
         facts_.totalFrames = av_rescale_q(format_->duration, AV_TIME_BASE_Q, outputBase);
-    int64_t bitRate = format_->bit_rate > 0 ? format_->bit_rate : st->codecpar->bit_rate;
+    // Uncompressed samples have an exact rate; the container's would count its tags as well.
+    const bool exact = facts_.bitsPerSample > 0 && st->codecpar->bit_rate > 0;
+    int64_t bitRate = format_->bit_rate > 0 && !exact ? format_->bit_rate : st->codecpar->bit_rate;
     facts_.bitRateKbps = static_cast<int32_t>((bitRate + 500) / 1000);
     return true;
 }
@@ -162,6 +181,8 @@ bool FfmpegSource::decodeFirstPackets() {
         }
         if (packets < kPacketsForBitRate)
             sizes[packets] = packet_->size;
+        if (packets == 0)
+            dataStart_ = packet_->pos;
         ++packets;
         bool ok = avcodec_send_packet(decoder_, packet_) >= 0;
         av_packet_unref(packet_);
@@ -196,8 +217,8 @@ bool FfmpegSource::convertFrame() {
             return false;
         // A mono file plays at its own level on both sides instead of being panned to the middle.
         mono_ = in.nb_channels == 1;
-        AVChannelLayout out = mono_ ? AVChannelLayout(AV_CHANNEL_LAYOUT_MONO)
-                                    : AVChannelLayout(AV_CHANNEL_LAYOUT_STEREO);
+        AVChannelLayout out{};
+        av_channel_layout_default(&out, mono_ ? 1 : 2);
         int r = swr_alloc_set_opts2(&swr_, &out, AV_SAMPLE_FMT_FLT, kOutputRate, &in,
                                     static_cast<AVSampleFormat>(frame_->format),
                                     frame_->sample_rate, 0, nullptr);
@@ -206,19 +227,41 @@ bool FfmpegSource::convertFrame() {
             swr_free(&swr_);
             return false;
         }
-        if (positionUnknown_) {
-            int64_t pts = frame_->best_effort_timestamp;
-            nextFrame_ = pts == AV_NOPTS_VALUE
-                             ? discardUntil_
-                             : av_rescale_q(pts - origin_, timeBase_, AVRational{1, kOutputRate});
-            positionUnknown_ = false;
-        }
+        if (positionUnknown_)
+            placeAfterSeek();
     }
-    int capacity = swr_get_out_samples(swr_, frame_->nb_samples);
-    if (capacity <= 0)
+    // Samples before the first one on the output's grid, after a seek.
+    const int drop = static_cast<int>(std::min<int64_t>(gridDrop_, frame_->nb_samples));
+    gridDrop_ -= drop;
+    const auto format = static_cast<AVSampleFormat>(frame_->format);
+    const bool planar = av_sample_fmt_is_planar(format);
+    const int step = av_get_bytes_per_sample(format) * (planar ? 1 : frame_->ch_layout.nb_channels);
+    std::array<const uint8_t*, AV_NUM_DATA_POINTERS> in{};
+    for (int i = 0; i < (planar ? frame_->ch_layout.nb_channels : 1) && i < AV_NUM_DATA_POINTERS;
+         ++i)
+        in[static_cast<size_t>(i)] = frame_->extended_data[i] + drop * step;
+    const int count = frame_->nb_samples - drop;
+    int capacity = swr_get_out_samples(swr_, count);
+    if (capacity <= 0 || count == 0)
         return true;
-    return appendConverted(capacity, const_cast<const uint8_t**>(frame_->extended_data),
-                           frame_->nb_samples);
+    return appendConverted(capacity, in.data(), count);
+}
+
+void FfmpegSource::placeAfterSeek() {
+    const int rate = frame_->sample_rate;
+    int64_t first = restartSample_;
+    if (first < 0) {
+        const int64_t pts = frame_->best_effort_timestamp;
+        first = pts == AV_NOPTS_VALUE ? av_rescale(discardUntil_, rate, kOutputRate)
+                                      : av_rescale_q(pts - origin_, timeBase_, AVRational{1, rate});
+    }
+    first = std::max<int64_t>(first, 0);
+    // A fresh resampler started between the output's sample instants would play every sample a
+    // fraction of a frame late; it starts on the next source sample that falls on one instead.
+    const int64_t period = rate / std::gcd(rate, kOutputRate);
+    gridDrop_ = (period - first % period) % period;
+    nextFrame_ = (first + gridDrop_) / period * (kOutputRate / std::gcd(rate, kOutputRate));
+    positionUnknown_ = false;
 }
 
 bool FfmpegSource::appendConverted(int capacity, const uint8_t** in, int inCount) {
@@ -296,18 +339,40 @@ size_t FfmpegSource::read(float* out, size_t frames) {
 }
 
 bool FfmpegSource::seek(int64_t frame) {
-    int64_t target = origin_ + av_rescale_q(frame, AVRational{1, kOutputRate}, timeBase_);
+    if (blockSamples_ > 0 && dataStart_ >= 0)
+        return seekToBlock(frame);
+    // Decoding starts a little early: a decoder that carries state from frame to frame (an MP3's
+    // bit reservoir and overlap) needs a run-up to give the samples of an uninterrupted play.
+    const int64_t runUp = std::max<int64_t>(frame - kSeekRunUpFrames, 0);
+    int64_t target = origin_ + av_rescale_q(runUp, AVRational{1, kOutputRate}, timeBase_);
     if (av_seek_frame(format_, stream_, target, AVSEEK_FLAG_BACKWARD) < 0 &&
         av_seek_frame(format_, stream_, origin_, AVSEEK_FLAG_BACKWARD) < 0)
         return false;
+    resetDecoding(frame);
+    return true;
+}
+
+bool FfmpegSource::seekToBlock(int64_t frame) {
+    const int rate = facts_.sampleRate;
+    const int64_t block = av_rescale(frame, rate, kOutputRate) / blockSamples_;
+    const int64_t pos = dataStart_ + block * format_->streams[stream_]->codecpar->block_align;
+    if (av_seek_frame(format_, stream_, pos, AVSEEK_FLAG_BYTE) < 0)
+        return false;
+    resetDecoding(frame);
+    restartSample_ = block * blockSamples_;
+    return true;
+}
+
+void FfmpegSource::resetDecoding(int64_t target) {
     avcodec_flush_buffers(decoder_);
     swr_free(&swr_); // built anew at the next frame, without the old position's filter state
     pending_.clear();
     pendingRead_ = 0;
     ended_ = false;
-    discardUntil_ = frame;
+    discardUntil_ = target;
     positionUnknown_ = true;
-    return true;
+    restartSample_ = -1;
+    gridDrop_ = 0;
 }
 
 std::unique_ptr<Source> openFfmpegSource(const std::string& path) {

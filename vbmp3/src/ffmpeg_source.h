@@ -41,6 +41,10 @@ private:
     bool drain();      // the decoder's and resampler's last frames
     bool convertFrame();
     bool appendConverted(int capacity, const uint8_t** in, int inCount);
+    bool seekToBlock(int64_t frame);
+    void placeAfterSeek(); // from the first frame decoded after a seek
+    // Drops what was decoded for the old position; frames before `target` will be dropped too.
+    void resetDecoding(int64_t target);
 
     AVIOContext* io_ = nullptr;
     AVFormatContext* format_ = nullptr;
@@ -61,6 +65,10 @@ private:
     int64_t nextFrame_ = 0;      // output frame of the resampler's next sample
     int64_t discardUntil_ = 0;   // a seek's target: earlier frames are dropped
     bool positionUnknown_ = false;
+    int64_t blockSamples_ = 0;   // samples in each fixed-size block of a WAV's compressed data
+    int64_t dataStart_ = -1;     // file position of the first packet
+    int64_t restartSample_ = -1; // source sample a seek resumes at, where known without timestamps
+    int64_t gridDrop_ = 0;       // source samples still to drop before the resampler
 
     StreamFacts facts_;
 };

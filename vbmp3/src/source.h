@@ -12,6 +12,12 @@ namespace vbmp3 {
 inline constexpr int kOutputRate = 48000;
 inline constexpr int kOutputChannels = 2;
 
+// Whole seconds that playback of `frames` output frames enters: the exact length rounded down,
+// plus one.
+inline int32_t secondsEntered(int64_t frames) {
+    return static_cast<int32_t>(frames / kOutputRate) + 1;
+}
+
 struct StreamFacts {
     std::string formatName; // UTF-8
     std::string codecName;  // UTF-8

@@ -1,0 +1,72 @@
+// Files that are not what they claim: each gives a clear result, never a crash or a hang.
+#include <fstream>
+#include <gtest/gtest.h>
+#include <random>
+
+#include "pulled_engine.h"
+
+using fixtures::Kind;
+using vbmp3::PlayState;
+
+namespace {
+
+std::string writeBytes(const std::string& name, const std::string& bytes) {
+    const std::string path = (core_test::folder() / name).string();
+    std::ofstream(path, std::ios::binary) << bytes;
+    return path;
+}
+
+std::string readBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+std::string randomBytes(size_t n) {
+    std::mt19937 random(7);
+    std::string bytes(n, '\0');
+    for (char& c : bytes)
+        c = static_cast<char>(random());
+    return bytes;
+}
+
+TEST(EngineInput, FilesThatDoNotDecodeAreRefused) {
+    const std::string refused[] = {
+        writeBytes("empty.mp3", ""),
+        writeBytes("noise.mp3", randomBytes(64 * 1024)),
+        writeBytes("notes.wma", "These are my notes, not music.\n"),
+        (core_test::folder() / "missing.wav").string(),
+        core_test::folder().string(),
+    };
+    for (const std::string& path : refused)
+        EXPECT_FALSE(vbmp3::openSource(path)) << path;
+}
+
+TEST(EngineInput, CutFilesPlayWhatTheyHoldAndEndCleanly) {
+    const fixtures::Pcm tone = fixtures::sine(440, 2.5);
+    const std::string mp3 = readBytes(core_test::writeTrack("whole.mp3", tone, Kind::Mp3Cbr));
+    const std::string truncatedMp3 = writeBytes("truncated.mp3", mp3.substr(0, mp3.size() / 2));
+    // The header still promises 2.5 s of data.
+    const std::string wav = readBytes(core_test::writeTrack("whole.wav", tone));
+    const std::string shortWav = writeBytes("short.wav", wav.substr(0, wav.size() / 3));
+
+    for (const std::string& path : {truncatedMp3, shortWav}) {
+        core_test::PulledEngine pulled;
+        ASSERT_TRUE(pulled.playFile(path)) << path;
+        EXPECT_TRUE(pulled.playToEnd()) << path;
+        EXPECT_EQ(pulled.engine.status().state, PlayState::Stopped) << path;
+    }
+}
+
+TEST(EngineInput, MusicFilesAreNeverWritten) {
+    const std::string path =
+        core_test::writeTrack("kept.mp3", fixtures::sine(440, 1.2), Kind::Mp3Cbr);
+    const std::string before = readBytes(path);
+    core_test::PulledEngine pulled;
+    ASSERT_TRUE(pulled.playFile(path));
+    pulled.engine.seek(1);
+    ASSERT_TRUE(pulled.playToEnd());
+    pulled.engine.replace(nullptr);
+    EXPECT_EQ(readBytes(path), before);
+}
+
+} // namespace

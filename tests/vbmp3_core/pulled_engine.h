@@ -1,0 +1,70 @@
+// An engine whose output is pulled by the test, and a folder of generated tracks for it.
+#pragma once
+
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+#include "engine.h"
+#include "fixtures/audio_writer.h"
+#include "pull_output.h"
+
+namespace core_test {
+
+inline std::filesystem::path folder() {
+    static const std::filesystem::path path =
+        std::filesystem::temp_directory_path() / ("vbmp3_core_" + std::to_string(::getpid()));
+    std::filesystem::create_directories(path);
+    return path;
+}
+
+inline std::string writeTrack(const std::string& name, const fixtures::Pcm& pcm,
+                              fixtures::Kind kind = fixtures::Kind::Wav16) {
+    const std::string path = (folder() / name).string();
+    fixtures::writeAudio(path, pcm, kind);
+    return path;
+}
+
+struct PulledEngine {
+    std::shared_ptr<vbmp3::PullOutput> output = [] {
+        auto output = std::make_shared<vbmp3::PullOutput>();
+        vbmp3::testing::useOutput(output);
+        return output;
+    }();
+    vbmp3::Engine engine;
+
+    // Opens `path` and plays it; false if it does not open.
+    bool playFile(const std::string& path) {
+        std::unique_ptr<vbmp3::Source> source = vbmp3::openSource(path);
+        if (!source)
+            return false;
+        engine.replace(std::move(source));
+        engine.play();
+        return true;
+    }
+    std::vector<float> pullSeconds(double seconds) {
+        return output->pull(static_cast<size_t>(seconds * vbmp3::kOutputRate));
+    }
+    // Pulls until the track ends, at most `limitSeconds` of output; false if it does not end.
+    bool playToEnd(double limitSeconds = 30) {
+        for (double pulled = 0; pulled < limitSeconds; pulled += 0.5) {
+            pullSeconds(0.5);
+            if (engine.status().state != vbmp3::PlayState::Playing)
+                return true;
+        }
+        return false;
+    }
+};
+
+inline float peakOf(const std::vector<float>& samples) {
+    float peak = 0;
+    for (float s : samples)
+        peak = std::max(peak, std::fabs(s));
+    return peak;
+}
+
+} // namespace core_test
