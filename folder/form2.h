@@ -10,7 +10,8 @@
 
 namespace folder {
 
-// The folder window: picks the folder whose files the main window's list shows.
+// The folder window: picks the folder whose files the main window's list shows. It is loaded
+// (Form_Load) when made and unloads itself, deleted later, on OK, Cancel or its close box.
 class Form2 : public QWidget {
     Q_OBJECT
 public:
@@ -21,11 +22,22 @@ public:
     QPushButton Command1;
     QPushButton Command2;
 
-private:
-    void Form_Load();
+    // The controls' handlers, public so that tests can raise them as the controls would.
     void Drive1_Change();
     void Command1_Click();
     void Command2_Click();
+
+signals:
+    // The window unloads: OK, Cancel or the close box.
+    void Unloaded();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void layOut();
+    void connectEvents();
+    void Form_Load();
 
     platform::FileListBox& File1_;
     platform::Label& Label1_;

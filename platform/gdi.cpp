@@ -1,8 +1,59 @@
 #include "gdi.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 namespace platform {
+
+namespace {
+
+// Exact products of two 33-bit coordinate spans.
+__extension__ using Wide = __int128;
+
+// Bresenham's offset along the minor axis after `step` steps of a line `major` long on the major
+// axis and `minor` on the other (minor <= major): ceil((2 minor step - major) / (2 major)), the
+// closed form of the usual error-term loop, so tracing can start anywhere along the line.
+int64_t minorOffset(int64_t step, int64_t minor, int64_t major) {
+    const Wide numerator = Wide{2} * minor * step - major;
+    if (numerator <= 0)
+        return 0;
+    const Wide denominator = Wide{2} * major;
+    return static_cast<int64_t>((numerator + denominator - 1) / denominator);
+}
+
+// Dabs the line from `from` up to but not including `to`, skipping the steps whose dab would
+// fall wholly outside the surface along the major axis.
+void traceLine(DeviceContext& dc, Point from, Point to) {
+    const int64_t dx = int64_t{to.x} - from.x;
+    const int64_t dy = int64_t{to.y} - from.y;
+    const bool alongX = std::abs(dx) >= std::abs(dy);
+    const int64_t major = alongX ? std::abs(dx) : std::abs(dy);
+    const int64_t minor = alongX ? std::abs(dy) : std::abs(dx);
+    const int64_t majorSign = (alongX ? dx : dy) < 0 ? -1 : 1;
+    const int64_t minorSign = (alongX ? dy : dx) < 0 ? -1 : 1;
+    const int64_t majorStart = alongX ? from.x : from.y;
+    const int64_t minorStart = alongX ? from.y : from.x;
+    const int64_t extent = alongX ? dc.size().width() : dc.size().height();
+
+    // Dab centres whose pen still reaches into [0, extent) on the major axis.
+    const int64_t lowest = -(dc.dabFirst() + dc.penWidth() - 1);
+    const int64_t highest = extent - 1 - dc.dabFirst();
+    const int64_t firstStep =
+        std::max<int64_t>(0, majorSign > 0 ? lowest - majorStart : majorStart - highest);
+    const int64_t lastStep =
+        std::min<int64_t>(major - 1, majorSign > 0 ? highest - majorStart : majorStart - lowest);
+
+    for (int64_t step = firstStep; step <= lastStep; ++step) {
+        const int64_t along = majorStart + majorSign * step;
+        const int64_t across = minorStart + minorSign * minorOffset(step, minor, major);
+        // Both lie within 32 bits: they run between the line's own end points.
+        const auto px = static_cast<int32_t>(alongX ? along : across);
+        const auto py = static_cast<int32_t>(alongX ? across : along);
+        dc.dab(px, py);
+    }
+}
+
+} // namespace
 
 void DeviceContext::setPen(const QColor& color, int width) {
     penColor_ = color;
@@ -18,7 +69,7 @@ bool DeviceContext::plot(int32_t x, int32_t y, QRgb color) {
 
 void DeviceContext::dab(int32_t x, int32_t y) {
     const QRgb color = penColor_.rgb();
-    const int32_t first = -(penWidth_ - 1) / 2;
+    const int32_t first = dabFirst();
     for (int32_t dy = first; dy < first + penWidth_; ++dy)
         for (int32_t dx = first; dx < first + penWidth_; ++dx)
             plot(x + dx, y + dy, color);
@@ -36,37 +87,7 @@ int32_t MoveToEx(DeviceContext* hdc, int32_t x, int32_t y, Point* previous) {
 int32_t LineTo(DeviceContext* hdc, int32_t x, int32_t y) {
     if (!hdc)
         return 0;
-    // Bresenham along the major axis, from the start point up to but not including the end.
-    const Point from = hdc->currentPosition();
-    const int64_t dx = std::abs(int64_t{x} - from.x);
-    const int64_t dy = std::abs(int64_t{y} - from.y);
-    const int32_t stepX = x < from.x ? -1 : 1;
-    const int32_t stepY = y < from.y ? -1 : 1;
-    int32_t px = from.x;
-    int32_t py = from.y;
-    if (dx >= dy) {
-        int64_t error = 2 * dy - dx;
-        for (int64_t i = 0; i < dx; ++i) {
-            hdc->dab(px, py);
-            if (error > 0) {
-                py += stepY;
-                error -= 2 * dx;
-            }
-            error += 2 * dy;
-            px += stepX;
-        }
-    } else {
-        int64_t error = 2 * dx - dy;
-        for (int64_t i = 0; i < dy; ++i) {
-            hdc->dab(px, py);
-            if (error > 0) {
-                px += stepX;
-                error -= 2 * dy;
-            }
-            error += 2 * dx;
-            py += stepY;
-        }
-    }
+    traceLine(*hdc, hdc->currentPosition(), {x, y});
     hdc->setCurrentPosition({x, y});
     return 1;
 }

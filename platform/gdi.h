@@ -20,6 +20,7 @@ public:
     void setPen(const QColor& color, int width);
     QColor penColor() const { return penColor_; }
     int penWidth() const { return penWidth_; }
+    QSize size() const { return surface_->size(); }
 
     Point currentPosition() const { return position_; }
     void setCurrentPosition(Point position) { position_ = position; }
@@ -28,6 +29,8 @@ public:
     bool plot(int32_t x, int32_t y, QRgb color);
     // A pen-sized dab centred on (x, y), the way a wide pen covers each point of a line.
     void dab(int32_t x, int32_t y);
+    // How far a dab reaches from its centre: offsets first to first + penWidth - 1.
+    int32_t dabFirst() const { return -(penWidth_ - 1) / 2; }
 
 private:
     QImage* surface_;
@@ -39,7 +42,8 @@ private:
 // The GDI calls the visualization uses, with GDI's rules. Results follow GDI (non-zero success;
 // SetPixel answers the colour set, or 0xFFFFFFFF when the point lies outside) and may be ignored.
 int32_t MoveToEx(DeviceContext* hdc, int32_t x, int32_t y, Point* previous);
-// Draws from the current position to (x, y), leaving out (x, y) itself, and moves there.
+// Draws from the current position to (x, y), leaving out (x, y) itself, and moves there. Only
+// the part that can touch the surface is traced, so far-off points cost no more than near ones.
 int32_t LineTo(DeviceContext* hdc, int32_t x, int32_t y);
 uint32_t SetPixel(DeviceContext* hdc, int32_t x, int32_t y, uint32_t colorref);
 

@@ -1,4 +1,5 @@
-// A QApplication for the whole test binary, made before any test runs.
+// A QApplication for the whole test binary, made before any test runs. The windows are drawn off
+// screen unless a display is asked for, so that listing the tests for ctest needs no display.
 #pragma once
 
 #include <QApplication>
@@ -6,6 +7,8 @@
 
 #define TONALISK_QT_TEST_MAIN                                                                      \
     int main(int argc, char** argv) {                                                              \
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))                                        \
+            qputenv("QT_QPA_PLATFORM", "offscreen");                                               \
         QApplication application(argc, argv);                                                      \
         ::testing::InitGoogleTest(&argc, argv);                                                    \
         return RUN_ALL_TESTS();                                                                    \

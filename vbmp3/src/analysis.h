@@ -32,9 +32,10 @@ public:
 private:
     AVTXContext* tx_ = nullptr;
     void (*run_)(AVTXContext*, void*, void*, ptrdiff_t) = nullptr;
-    float window_[kFftLength];
-    float input_[kFftLength];
-    float output_[kFftLength + 2]; // kFftLength / 2 + 1 complex values
+    // The transform reads and writes with the widest vector loads the CPU has.
+    alignas(64) float window_[kFftLength];
+    alignas(64) float input_[kFftLength];
+    alignas(64) float output_[kFftLength + 2]; // kFftLength / 2 + 1 complex values
 };
 
 } // namespace vbmp3

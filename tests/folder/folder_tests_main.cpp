@@ -1,0 +1,3 @@
+#include "qt_main.h"
+
+TONALISK_QT_TEST_MAIN

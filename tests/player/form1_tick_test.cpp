@@ -1,0 +1,106 @@
+#include "form1_fixture.h"
+
+using form1_test::Form1Test;
+using Calls = std::vector<std::string>;
+
+TEST_F(Form1Test, TickShowsStateTimeAndButtonPicture) {
+    fake::engine().mpegInfo.totalSeconds = 300;
+    player::Form1& f = load({"a.mp3"});
+    const QImage pause = f.PauseImg.Picture().toImage();
+    const QImage play = f.PlayImg.Picture().toImage();
+    struct Case {
+        int32_t state;
+        const char* text;
+        bool pausePicture;
+    };
+    for (const Case& c :
+         {Case{0, "現在の状況：停止中", false}, Case{1, "現在の状況：再生中", true},
+          Case{2, "現在の状況：一時停止中", false}, Case{7, "現在の状況：一時停止中", false}}) {
+        tick(c.state, 67);
+        EXPECT_EQ(f.StatusBar1.PanelText(1), QString::fromUtf8(c.text)) << c.state;
+        EXPECT_EQ(f.StatusBar1.PanelText(2), "1:07");
+        EXPECT_EQ(f.PlayBtn.Picture().toImage(), c.pausePicture ? pause : play) << c.state;
+        EXPECT_EQ(f.scSeek.Value(), 67);
+    }
+}
+
+TEST_F(Form1Test, OnlyAPlayingTickDrawsAFrame) {
+    load({"a.mp3"});
+    calls().clear();
+    tick(0, 1);
+    tick(2, 1);
+    tick(7, 1);
+    EXPECT_TRUE(fake::engine().callsNamed("vbmp3_getSpectrum").empty());
+    tick(1, 1);
+    EXPECT_EQ(fake::engine().callsNamed("vbmp3_getSpectrum").size(), 1u) << "view mode 3 at start";
+    EXPECT_TRUE(fake::engine().callsNamed("vbmp3_getWave").empty());
+}
+
+TEST_F(Form1Test, LastSecondStartsARandomNextTrackWithoutClosing) {
+    fake::engine().mpegInfo.totalSeconds = 30;
+    player::Form1& f = load({"a.mp3"});
+    const QString caption = f.windowTitle();
+    calls().clear();
+    tick(1, 28);
+    EXPECT_TRUE(fake::engine().callsNamed("vbmp3_open").empty());
+    tick(2, 29); // paused on the last second counts too
+    EXPECT_EQ(commands(), startOf("a.mp3"));
+    EXPECT_TRUE(fake::engine().callsNamed("vbmp3_close").empty());
+    EXPECT_EQ(f.windowTitle(), caption);
+}
+
+TEST_F(Form1Test, ZeroLengthNeverEndsAndOneSecondEndsAtOnce) {
+    fake::engine().mpegInfo.totalSeconds = 0;
+    load({"a.mp3"});
+    calls().clear();
+    tick(1, 0);
+    tick(0, 0);
+    EXPECT_TRUE(fake::engine().callsNamed("vbmp3_open").empty());
+    fake::engine().mpegInfo.totalSeconds = 1;
+    form->File1_Click();
+    calls().clear();
+    tick(1, 0);
+    EXPECT_EQ(fake::engine().callsNamed("vbmp3_open").size(), 1u);
+}
+
+TEST_F(Form1Test, PlayButtonActsOnTheLastPolledState) {
+    player::Form1& f = load({"a.mp3"});
+    tick(0, 0);
+    calls().clear();
+    f.PlayBtn_Click();
+    f.PlayBtn_Click();
+    tick(2, 3);
+    f.PlayBtn_Click();
+    tick(1, 3);
+    f.PlayBtn_Click();
+    tick(9, 3);
+    f.PlayBtn_Click();
+    f.StopBtn_Click();
+    EXPECT_EQ(commands(), (Calls{"vbmp3_play()", "vbmp3_play()", "vbmp3_restart()", "vbmp3_pause()",
+                                 "vbmp3_pause()", "vbmp3_stop()"}));
+}
+
+TEST_F(Form1Test, SeekBarSeeksOnDragAndFocusButNotOnTicks) {
+    fake::engine().mpegInfo.totalSeconds = 300;
+    player::Form1& f = load({"a.mp3"});
+    calls().clear();
+    tick(1, 42);
+    EXPECT_TRUE(fake::engine().callsNamed("vbmp3_seek").empty());
+    f.scSeek_GotFocus();
+    f.scSeek.setValue(100);
+    f.scSeek_Scroll();
+    EXPECT_EQ(fake::engine().callsNamed("vbmp3_seek"),
+              (Calls{"vbmp3_seek(42)", "vbmp3_seek(100)"}));
+    EXPECT_EQ(f.state().playSeconds, 100);
+}
+
+TEST_F(Form1Test, VolumeIsTheSliderPositionOnBothSidesAndOnlyOnChange) {
+    player::Form1& f = load({"a.mp3"});
+    EXPECT_TRUE(fake::engine().callsNamed("vbmp3_setVolume").empty());
+    f.Slider1.setValue(0);
+    f.Slider1_Change();
+    f.Slider1.setValue(100);
+    f.Slider1_Change();
+    EXPECT_EQ(fake::engine().callsNamed("vbmp3_setVolume"),
+              (Calls{"vbmp3_setVolume(0,0)", "vbmp3_setVolume(100,100)"}));
+}

@@ -1,0 +1,47 @@
+// A drawing surface of a given size in pixels, with its centre line, a clean fake engine and
+// spectrum levels back at their start-of-run zeros.
+#pragma once
+
+#include <QImage>
+#include <cstdint>
+#include <gtest/gtest.h>
+
+#include "fake_vbmp3.h"
+#include "platform/line_control.h"
+#include "platform/picture_box.h"
+#include "platform/system_colors.h"
+#include "visual/spectrum_levels.h"
+
+namespace test {
+
+inline constexpr uint32_t kBlack = 0x00000000;
+inline constexpr uint32_t kWhite = 0x00FFFFFF;
+inline constexpr uint32_t kYellow = 0x0000FFFF;
+inline constexpr uint32_t kDesignBackground = 0x00FFFFC0;
+
+struct Surface {
+    platform::PictureBox picWave;
+    platform::LineControl lineCenter{&picWave};
+
+    Surface(int width, int height, uint32_t background = kDesignBackground) {
+        fake::reset();
+        visual::barLevel.fill(0);
+        visual::peakLevel.fill(0);
+        picWave.resize(width, height);
+        picWave.show();
+        picWave.setBackColor(background);
+        picWave.setForeColor(kBlack);
+    }
+
+    uint32_t at(int x, int y) const {
+        return platform::colorrefFromColor(QColor(picWave.image().pixel(x, y)));
+    }
+    // True when every pixel shows the background.
+    bool blank() const {
+        QImage expected(picWave.image().size(), picWave.image().format());
+        expected.fill(platform::colorFromColorref(picWave.BackColor()));
+        return picWave.image() == expected;
+    }
+};
+
+} // namespace test
