@@ -7,6 +7,12 @@
 #include <QIcon>
 #include <QPalette>
 
+// Resources compiled into a static library register only when asked to, and from outside any
+// namespace.
+static void loadPictures() {
+    Q_INIT_RESOURCE(pictures);
+}
+
 namespace ui {
 
 namespace {
@@ -19,6 +25,7 @@ void place(QWidget& control, int left, int top, int width, int height) {
 }
 
 QPixmap picture(const char* name) {
+    loadPictures();
     return QPixmap(QStringLiteral(":/pictures/") + name);
 }
 
@@ -103,7 +110,7 @@ Form1Controls::Form1Controls(QWidget& form)
 
 void setUpForm1Window(QWidget& form) {
     form.setWindowTitle(QStringLiteral("Tonalisk"));
-    form.setWindowIcon(QIcon(QStringLiteral(":/pictures/icon.png")));
+    form.setWindowIcon(QIcon(picture("icon.png")));
     form.setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                         Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint |
                         Qt::MSWindowsFixedSizeDialogHint);

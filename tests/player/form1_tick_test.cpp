@@ -8,6 +8,8 @@ TEST_F(Form1Test, TickShowsStateTimeAndButtonPicture) {
     player::Form1& f = load({"a.mp3"});
     const QImage pause = f.PauseImg.Picture().toImage();
     const QImage play = f.PlayImg.Picture().toImage();
+    ASSERT_FALSE(pause.isNull());
+    ASSERT_NE(pause, play);
     struct Case {
         int32_t state;
         const char* text;
