@@ -90,4 +90,5 @@ def segments(samples, tracks, start, end):
             last[2], last[3] = t + WINDOW, second
         else:
             runs.append([track, t, t + WINDOW, second])
-    return [r[:3] for r in runs]
+    # A lone window where one playing gives way to the next mixes both pitches: no run of its own.
+    return [r[:3] for r in runs if r[2] - r[1] > WINDOW + 1e-9]

@@ -60,15 +60,17 @@ def spectrum_share(pixels):
 class PlayerSession(unittest.TestCase):
     """One player in a folder of four tracks, one of each kind, checked step by step."""
 
-    TRACKS = [Track("alpha.wav", "wav", 600, 40), Track("bravo.mp3", "mp3", 1200, 40),
-              Track("charlie.wma", "wma", 2000, 40), Track("delta.mid", "mid", 50, 40)]
+    # Pitch ranges that do not overlap (40 Hz or a semitone a second): a pitch names one moment.
+    TRACKS = [Track("alpha.wav", "wav", 1600, 40), Track("bravo.mp3", "mp3", 3300, 40),
+              Track("charlie.wma", "wma", 5000, 40), Track("delta.mid", "mid", 50, 40)]
+    MORE = Track("echo.wav", "wav", 6700, 40)
 
     @classmethod
     def setUpClass(cls):
         cls.tmp = tempfile.mkdtemp(prefix="tonalisk-e2e-")
         cls.app = os.path.join(cls.tmp, "player")
         install_player(cls.app, cls.TRACKS)
-        install_player(os.path.join(cls.app, "more"), [Track("echo.wav", "wav", 3000, 40)])
+        install_player(os.path.join(cls.app, "more"), [cls.MORE])
         cls.desktop = Desktop(cls.tmp).__enter__()
         cls.rec = cls.desktop.record(os.path.join(cls.tmp, "capture.raw"))
         cls.launched = cls.rec.now()
@@ -88,7 +90,7 @@ class PlayerSession(unittest.TestCase):
         time.sleep(seconds)
 
     def heard(self, start, end):
-        track, second, level = audio.sounding(self.rec.samples(), self.TRACKS + [Track("echo.wav", "wav", 3000, 40)], start, end)
+        track, second, level = audio.sounding(self.rec.samples(), self.TRACKS + [self.MORE], start, end)
         log(f"  {start:6.2f}-{end:6.2f} s: {track.name if track else 'nothing'}"
             f" second {second} level {level:.4f}")
         return track, second, level
@@ -98,8 +100,9 @@ class PlayerSession(unittest.TestCase):
 
     def row_height(self):
         """Height of the highlighted (selected) row of the list."""
-        column = region(self.screen.shot(), self.origin, LIST)[:, 280].astype(int)
-        background = column[-5]
+        # Inside the list's frame, where only the highlight differs from the background.
+        column = region(self.screen.shot(), self.origin, LIST)[3:-3, 280].astype(int)
+        background = column[-1]
         rows = np.where(np.abs(column - background).sum(axis=1) > 60)[0]
         return int(rows.max() - rows.min() + 1) if len(rows) else 0
 
