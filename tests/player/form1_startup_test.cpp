@@ -1,5 +1,7 @@
 #include <QKeyEvent>
 #include <QTest>
+#include <filesystem>
+#include <fstream>
 
 #include "form1_fixture.h"
 #include "qt_main.h"
@@ -115,4 +117,37 @@ TEST_F(Form1Test, ClosingReleasesTheEngineOnce) {
     f.close();
     f.close();
     EXPECT_EQ(fake::engine().callsWithoutPolls(), Calls{"vbmp3_free()"});
+}
+
+// The path that reaches the engine names the listed file itself, whatever its name holds; a name
+// that cannot be decoded in the locale is not listed rather than standing for another file.
+TEST_F(Form1Test, AwkwardNamesReachTheEngineAsTheirOwnPaths) {
+    fake::engine().openResultFor = [](const std::string& path) {
+        return std::filesystem::is_regular_file(path) ? 1 : 0;
+    };
+    player::Form1& f = load({"曲 の 名前.mp3", "plain.wav"});
+    const std::filesystem::path odd = folder.path().toStdString() + "/bad\xff name.mp3";
+    std::ofstream(odd).put('x');
+    f.File1.setPath(folder.path());
+    boxes.clear();
+    calls().clear();
+    for (int16_t i = 0; i < f.File1.ListCount(); ++i) {
+        f.File1.setListIndex(i);
+        f.File1_Click();
+    }
+    std::filesystem::remove(odd);
+    EXPECT_EQ(f.File1.ListCount(), 2);
+    EXPECT_TRUE(boxes.empty());
+    EXPECT_EQ(fake::engine().callsNamed("vbmp3_open"),
+              (Calls{"vbmp3_open(" + path("plain.wav") + ")",
+                     "vbmp3_open(" + path("曲 の 名前.mp3") + ")"}));
+}
+
+TEST_F(Form1Test, FolderOfFilesThatFailGivesOneBoxPerStart) {
+    fake::engine().openResult = 0;
+    player::Form1& f = load({"a.mp3", "b.mp3"});
+    EXPECT_EQ(boxes.size(), 1u);
+    f.File1_Click();
+    f.Image1_Click();
+    EXPECT_EQ(boxes.size(), 3u);
 }
