@@ -89,12 +89,6 @@ void FileListBox::setListIndex(int16_t index) {
     setCurrentRow(index);
 }
 
-void FileListBox::reportUserSelection(int previousRow) {
-    if (ListIndex() >= 0 && currentRow() != previousRow) {
-        emit Click();
-    }
-}
-
 void FileListBox::mousePressEvent(QMouseEvent* event) {
     const QPointF at = event->position();
     emit MouseDown(mouseButtonCode(event->button()), shiftCode(event->modifiers()),
@@ -104,15 +98,19 @@ void FileListBox::mousePressEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton) {
         return;
     }
-    const int previousRow = ListIndex();
+    // A click on an entry plays it, even the one already selected: that one starts again.
     QListWidget::mousePressEvent(event);
-    reportUserSelection(previousRow);
+    if (ListIndex() >= 0 && itemAt(event->position().toPoint()) != nullptr) {
+        emit Click();
+    }
 }
 
 void FileListBox::keyPressEvent(QKeyEvent* event) {
     const int previousRow = ListIndex();
     QListWidget::keyPressEvent(event);
-    reportUserSelection(previousRow);
+    if (ListIndex() >= 0 && ListIndex() != previousRow) {
+        emit Click();
+    }
 }
 
 } // namespace platform

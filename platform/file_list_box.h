@@ -40,7 +40,6 @@ protected:
 
 private:
     void refresh();
-    void reportUserSelection(int previousRow);
 
     QString path_;
     QString pattern_ = QStringLiteral("*.*");

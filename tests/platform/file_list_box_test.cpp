@@ -55,6 +55,19 @@ TEST_F(FileListBoxTest, SelectionFromCodeRaisesNoClick) {
     EXPECT_EQ(clicks.count(), 0);
 }
 
+TEST_F(FileListBoxTest, MouseClickOnAnEntryRaisesClickEvenWhenAlreadySelected) {
+    list.resize(200, 300);
+    list.show();
+    list.setListIndex(1);
+    QSignalSpy clicks(&list, &FileListBox::Click);
+    const QPoint second = list.visualItemRect(list.item(1)).center();
+    QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, second);
+    QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, second);
+    EXPECT_EQ(clicks.count(), 2);
+    QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, QPoint(5, list.height() - 8));
+    EXPECT_EQ(clicks.count(), 2) << "below the last entry";
+}
+
 TEST_F(FileListBoxTest, ArrowKeysRaiseClickForEachEntryPassed) {
     list.setListIndex(0);
     QSignalSpy clicks(&list, &FileListBox::Click);
