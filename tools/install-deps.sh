@@ -11,7 +11,7 @@ packages=(
   libsdl2-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-ipafont-gothic
-  xvfb xdotool x11-apps imagemagick pulseaudio pulseaudio-utils
+  xvfb xdotool x11-apps imagemagick pulseaudio pulseaudio-utils desktop-file-utils
   python3 python3-numpy python3-xlib
 )
 

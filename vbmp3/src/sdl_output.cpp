@@ -12,6 +12,9 @@ namespace {
 class SdlOutput : public Output {
 public:
     bool start(Renderer& renderer) override {
+        // SDL would turn SIGINT and SIGTERM into quit events that nobody reads, and the program
+        // could then not be ended by a signal.
+        SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
         if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0)
             return false;
         initialised_ = true;
