@@ -1,5 +1,6 @@
 #include "folder/form2.h"
 
+#include "platform/place.h"
 #include "platform/twips.h"
 
 #include <QCloseEvent>
@@ -10,10 +11,7 @@ namespace {
 
 using platform::twipsToPixels;
 
-void place(QWidget& control, int left, int top, int width, int height) {
-    control.setGeometry(twipsToPixels(left), twipsToPixels(top), twipsToPixels(width),
-                        twipsToPixels(height));
-}
+using platform::placeInTwips;
 
 // Plain push buttons: Enter and Esc reach neither.
 void setUpButton(QPushButton& button, const QString& text) {
@@ -41,12 +39,12 @@ void Form2::layOut() {
                    Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
     // Its own stored place, given for the client area as the main window's is.
     setFixedSize(twipsToPixels(2520), twipsToPixels(4365));
-    place(*this, 11670, 2850, 2520, 4365);
+    placeInTwips(*this, 11670, 2850, 2520, 4365);
 
-    place(Drive1, 0, 0, 2535, 300);
-    place(Dir1, 0, 360, 2535, 3450);
-    place(Command1, 0, 3840, 1215, 495);
-    place(Command2, 1320, 3840, 1215, 495);
+    placeInTwips(Drive1, 0, 0, 2535, 300);
+    placeInTwips(Dir1, 0, 360, 2535, 3450);
+    placeInTwips(Command1, 0, 3840, 1215, 495);
+    placeInTwips(Command2, 1320, 3840, 1215, 495);
     setUpButton(Command1, QStringLiteral("OK"));
     setUpButton(Command2, QStringLiteral("Cancel"));
 

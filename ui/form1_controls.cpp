@@ -1,5 +1,6 @@
 #include "ui/form1_controls.h"
 
+#include "platform/place.h"
 #include "platform/system_colors.h"
 #include "platform/twips.h"
 
@@ -19,10 +20,7 @@ namespace {
 
 using platform::twipsToPixels;
 
-void place(QWidget& control, int left, int top, int width, int height) {
-    control.setGeometry(twipsToPixels(left), twipsToPixels(top), twipsToPixels(width),
-                        twipsToPixels(height));
-}
+using platform::placeInTwips;
 
 QPixmap picture(const char* name) {
     loadPictures();
@@ -54,14 +52,14 @@ Form1Controls::Form1Controls(QWidget& form)
       StatusBar1({twipsToPixels(2850), twipsToPixels(1440)}, &form), scSeek(&form), Timer1(&form),
       File1(&form), PauseImg(&form), PlayImg(&form), Image1(&form), StopBtn(&form), PlayBtn(&form),
       Label1(&form) {
-    place(picWave, 2760, 120, 1395, 555);
+    placeInTwips(picWave, 2760, 120, 1395, 555);
     picWave.setBackColor(0x00FFFFC0);
     picWave.setForeColor(platform::kWindowTextColor);
     picWave.setDrawWidth(1);
     lineCenter.setLine(0, 280, 1680, 280);
     lineCenter.setColor(platform::kDesktopColor);
 
-    place(Slider1, 2640, 720, 1695, 255);
+    placeInTwips(Slider1, 2640, 720, 1695, 255);
     Slider1.setRange(0, 100);
     Slider1.setValue(50);
     Slider1.setSingleStep(1);
@@ -72,30 +70,30 @@ Form1Controls::Form1Controls(QWidget& form)
     Timer2.setInterval(3000);
     Timer2.setEnabled(true);
 
-    place(StatusBar1, 0, 10275, 4335, 300);
+    placeInTwips(StatusBar1, 0, 10275, 4335, 300);
 
-    place(scSeek, 0, 720, 2535, 135);
+    placeInTwips(scSeek, 0, 720, 2535, 135);
     scSeek.setRange(0, 0);
 
     Timer1.setInterval(200);
     Timer1.setEnabled(true);
 
-    place(File1, 0, 1440, 4335, 8550);
+    placeInTwips(File1, 0, 1440, 4335, 8550);
     File1.setPattern(QStringLiteral("*.mp3;*.mid;*.wav;*.wma"));
     File1.setToolTip(QStringLiteral("再生したい曲を選択してください"));
 
-    place(PauseImg, 4800, 720, 465, 570);
+    placeInTwips(PauseImg, 4800, 720, 465, 570);
     PauseImg.setPicture(picture("pause.gif"));
-    place(PlayImg, 4800, 120, 495, 570);
+    placeInTwips(PlayImg, 4800, 120, 495, 570);
     PlayImg.setPicture(picture("play.gif"));
-    place(Image1, 1920, 45, 615, 570);
+    placeInTwips(Image1, 1920, 45, 615, 570);
     Image1.setPicture(picture("next.gif"));
-    place(StopBtn, 960, 50, 540, 555);
+    placeInTwips(StopBtn, 960, 50, 540, 555);
     StopBtn.setPicture(picture("stop.gif"));
-    place(PlayBtn, 120, 50, 495, 570);
+    placeInTwips(PlayBtn, 120, 50, 495, 570);
     PlayBtn.setPicture(picture("play.gif"));
 
-    place(Label1, 0, 1080, 4335, 405);
+    placeInTwips(Label1, 0, 1080, 4335, 405);
     setUpLabel(Label1);
     // The file list's top edge covers the label's lowest pixels, as designed.
     File1.raise();
@@ -115,8 +113,7 @@ void setUpForm1Window(QWidget& form) {
                         Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint |
                         Qt::MSWindowsFixedSizeDialogHint);
     form.setFixedSize(twipsToPixels(kForm1ScaleWidth), twipsToPixels(10575));
-    form.setGeometry(twipsToPixels(10965), twipsToPixels(390), twipsToPixels(kForm1ScaleWidth),
-                     twipsToPixels(10575));
+    placeInTwips(form, 10965, 390, kForm1ScaleWidth, 10575);
 }
 
 } // namespace ui
