@@ -100,8 +100,6 @@ void startSoundFontLoad() {
     std::lock_guard lock(state.mutex);
     if (state.started)
         return;
-    if (state.thread.joinable())
-        state.thread.join(); // a finished load from before the last release
     state.started = true;
     state.done = false;
     state.thread = std::thread([&state] {
@@ -123,12 +121,18 @@ std::shared_ptr<MidiSynth> engineMidiSynth() {
 
 void releaseSoundFont() {
     Loader& state = loader();
-    std::unique_lock lock(state.mutex);
-    if (!state.started)
-        return;
-    state.loaded.wait(lock, [&state] { return state.done; });
-    state.synth.reset();
-    state.started = false;
+    std::thread finished;
+    {
+        std::unique_lock lock(state.mutex);
+        if (!state.started)
+            return;
+        state.loaded.wait(lock, [&state] { return state.done; });
+        state.synth.reset();
+        state.started = false;
+        finished = std::move(state.thread);
+    }
+    // Joined here, not at the next load, so that a released engine leaves no thread behind.
+    finished.join();
 }
 
 } // namespace vbmp3
