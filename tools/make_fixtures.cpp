@@ -1,5 +1,6 @@
 // Writes a seed set of generated tracks, one of every kind, into a folder.
 #include <cstdio>
+#include <cstdlib>
 #include <exception>
 #include <filesystem>
 #include <string>
@@ -9,11 +10,16 @@
 #include "fixtures/audio_writer.h"
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: %s FOLDER\n", argv[0]);
+    if (argc != 2 && argc != 3) {
+        std::fprintf(stderr, "usage: %s FOLDER [SECONDS]\n", argv[0]);
         return 2;
     }
     const std::filesystem::path folder = argv[1];
+    const double seconds = argc == 3 ? std::atof(argv[2]) : 3.5;
+    if (!(seconds > 0)) {
+        std::fprintf(stderr, "SECONDS must be a positive number\n");
+        return 2;
+    }
     using fixtures::Kind;
     const std::vector<std::pair<Kind, const char*>> kinds = {{Kind::Wav16, "wav16.wav"},
                                                              {Kind::Wav8, "wav8.wav"},
@@ -28,7 +34,7 @@ int main(int argc, char** argv) {
                                                              {Kind::WmaV2, "wmav2.wma"}};
     try {
         std::filesystem::create_directories(folder);
-        const fixtures::Pcm tone = fixtures::sine(440.0, 3.5);
+        const fixtures::Pcm tone = fixtures::sine(440.0, seconds);
         for (const auto& [kind, name] : kinds) {
             fixtures::TrackTags tags{name,   "Tonalisk Fixtures", "Seed Set", "Test",
                                      "2026", "generated",         12};

@@ -26,6 +26,9 @@ constexpr int kMaxBadPackets = 64;
 constexpr int kPacketsForBitRate = 8;
 // How far before a seek's target decoding resumes (output frames).
 constexpr int64_t kSeekRunUpFrames = kOutputRate / 3;
+// Far above any recording's; a damaged header's rate in the millions would make the resampler's
+// filter bank gigabytes large.
+constexpr int kMaxSampleRate = 768000;
 
 int32_t kindOf(const char* formatName) {
     std::string name = formatName;
@@ -159,7 +162,8 @@ bool FfmpegSource::measureLength() {
     if (st->duration != AV_NOPTS_VALUE)
         facts_.totalFrames = av_rescale_q(st->duration, timeBase_, outputBase);
     else if (format_->duration != AV_NOPTS_VALUE)
-        facts_.totalFrames = av_rescale_q(format_->duration, AV_TIME_BASE_Q, outputBase);
+        facts_.totalFrames =
+            av_rescale_q(format_->duration, AVRational{1, AV_TIME_BASE}, outputBase);
     // Uncompressed samples have an exact rate; the container's would count its tags as well.
     const bool exact = facts_.bitsPerSample > 0 && st->codecpar->bit_rate > 0;
     int64_t bitRate = format_->bit_rate > 0 && !exact ? format_->bit_rate : st->codecpar->bit_rate;
@@ -210,6 +214,8 @@ bool FfmpegSource::decodeFirstPackets() {
 
 bool FfmpegSource::convertFrame() {
     if (!swr_) {
+        if (frame_->sample_rate <= 0 || frame_->sample_rate > kMaxSampleRate)
+            return false;
         AVChannelLayout in{};
         if (frame_->ch_layout.order == AV_CHANNEL_ORDER_UNSPEC)
             av_channel_layout_default(&in, frame_->ch_layout.nb_channels);
@@ -339,6 +345,13 @@ size_t FfmpegSource::read(float* out, size_t frames) {
 }
 
 bool FfmpegSource::seek(int64_t frame) {
+    // Nothing lies past the end, and a demuxer sent there may land on any packet and give no
+    // timestamp to tell where.
+    if (facts_.totalFrames > 0 && frame >= facts_.totalFrames) {
+        resetDecoding(frame);
+        ended_ = true;
+        return true;
+    }
     if (blockSamples_ > 0 && dataStart_ >= 0)
         return seekToBlock(frame);
     // Decoding starts a little early: a decoder that carries state from frame to frame (an MP3's

@@ -65,6 +65,8 @@ private:
     }
 
     bool readEvent() {
+        if (p_ >= end_)
+            return false; // a delta time with no event after it
         uint8_t status = *p_;
         if (status & 0x80)
             ++p_;

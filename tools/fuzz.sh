@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Builds the engine's fuzzer with clang and runs it for SECONDS (default 60), starting from a
+# seed of short generated tracks and MIDI files, the inputs kept from earlier findings and what
+# earlier runs here added to the corpus. A finding fails the run and leaves its input in
+# fuzz-artifacts/ under the build folder.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+seconds=${1:-60}
+build=${FUZZ_BUILD_DIR:-build-fuzz}
+jobs=${FUZZ_BUILD_JOBS:-2}
+
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DTONALISK_FUZZ=ON
+cmake --build "$build" -j "$jobs" --target engine_fuzzer make_fixtures make_midi_seeds
+
+seeds=$(mktemp -d)
+trap 'rm -rf "$seeds"' EXIT
+"$build/bin/make_fixtures" "$seeds" 0.25
+"$build/bin/make_midi_seeds" "$seeds"
+
+corpus=$build/fuzz-corpus
+artifacts=$build/fuzz-artifacts
+mkdir -p "$corpus" "$artifacts"
+"$build/bin/engine_fuzzer" "$corpus" "$seeds" tests/vbmp3_core/regressions \
+  -max_total_time="$seconds" -max_len=65536 -timeout=10 -rss_limit_mb=2048 \
+  -print_final_stats=1 -artifact_prefix="$artifacts/"
