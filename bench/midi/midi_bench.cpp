@@ -3,6 +3,7 @@
 #include "demo_tune.h"
 #include "midi_source.h"
 #include "midi_synth.h"
+#include "read_to_end.h"
 #include "soundfont.h"
 
 #include <benchmark/benchmark.h>
@@ -48,12 +49,7 @@ double secondsSince(std::chrono::steady_clock::time_point start) {
 // Renders the whole file; returns the audio seconds.
 double renderAll(const std::string& path, const std::shared_ptr<vbmp3::MidiSynth>& synth) {
     auto source = vbmp3::openMidiSourceWith(path, synth);
-    std::vector<float> block(4096 * vbmp3::kOutputChannels);
-    int64_t frames = 0;
-    while (size_t got = source->read(block.data(), 4096))
-        frames += static_cast<int64_t>(got);
-    benchmark::DoNotOptimize(block.data());
-    return double(frames) / vbmp3::kOutputRate;
+    return readToEnd(*source);
 }
 
 double runFluidsynth(const std::string& midiPath) {

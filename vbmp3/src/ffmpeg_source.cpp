@@ -280,11 +280,13 @@ bool FfmpegSource::appendConverted(int capacity, const uint8_t** in, int inCount
     // Frames before a seek's target are decoded only to be dropped here.
     int64_t skip = std::clamp<int64_t>(discardUntil_ - nextFrame_, 0, got);
     nextFrame_ += got;
-    for (int64_t i = skip; i < got; ++i) {
-        float left = converted_[static_cast<size_t>(i * channels)];
-        float right = converted_[static_cast<size_t>(i * channels + channels - 1)];
-        pending_.push_back(left);
-        pending_.push_back(right);
+    const auto first = converted_.begin() + static_cast<ptrdiff_t>(skip * channels);
+    const auto last = converted_.begin() + static_cast<ptrdiff_t>(got) * channels;
+    if (!mono_) {
+        pending_.insert(pending_.end(), first, last);
+    } else {
+        for (auto sample = first; sample != last; ++sample)
+            pending_.insert(pending_.end(), 2, *sample);
     }
     return got > 0;
 }

@@ -39,6 +39,10 @@ std::shared_ptr<MidiSynth> loadMidiSynth(const std::string& soundFontPath) {
     fluid_settings_setnum(settings, "synth.gain", kSynthGain);
     // Every use is under MidiSynth::mutex already.
     fluid_settings_setint(settings, "synth.threadsafe-api", 0);
+    // Samples load when a preset is first chosen, not all at once: a player that never plays a
+    // MIDI file keeps only the SoundFont's presets in memory. Loading happens on the decoder
+    // thread, ahead of what is heard.
+    fluid_settings_setint(settings, "synth.dynamic-sample-loading", 1);
     fluid_synth_t* synth = new_fluid_synth(settings);
     if (!synth) {
         delete_fluid_settings(settings);
