@@ -1,7 +1,8 @@
 #!/usr/bin/python3
 """The player's costs beside two command-line players, printed as one Markdown table.
 
-The player, `ffplay -nodisp -autoexit` and `mpg123` each play the same generated 128 kbit/s MP3 to
+The player, the engine alone (bench/engine/play_file: the C functions polled as the player polls
+them, no window), `ffplay -nodisp -autoexit` and `mpg123` each play the same generated 128 kbit/s MP3 to
 the null sink of a private PulseAudio under a private Xvfb (the end-to-end tests' desktop), the
 player with its default visualization. Measured for each: CPU time (user + system) over the run,
 process start to the first non-silent sample the sink played, and peak resident memory (VmHWM)
@@ -209,6 +210,7 @@ def main():
         install_player(app, tracks)
         mp3 = os.path.join(app, tracks[0].name)
         players = [Player("tonalisk", [os.path.join(app, "tonalisk")], app),
+                   Player("engine alone", [os.path.join(bin_dir, "play_file"), mp3], tmp),
                    Player("ffplay", ["ffplay", "-nodisp", "-autoexit", "-loglevel", "quiet", mp3], tmp),
                    Player("mpg123", ["mpg123", "-q", "-o", "pulse", mp3], tmp)]
         results = {p.name: [] for p in players}
