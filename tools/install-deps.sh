@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages that building, running and testing Tonalisk need; only the
-# missing ones, without questions.
+# missing ones, without questions. --ci adds what only CI uses (clang, for the fuzzer).
 set -euo pipefail
 
 packages=(
-  build-essential cmake ninja-build pkg-config clang-format clang
+  build-essential cmake ninja-build pkg-config clang-format
   qt6-base-dev qt6-qpa-plugins
   libavformat-dev libavcodec-dev libswresample-dev libavutil-dev
   libfluidsynth-dev timgm6mb-soundfont
@@ -14,6 +14,7 @@ packages=(
   xvfb xdotool x11-apps imagemagick pulseaudio pulseaudio-utils desktop-file-utils
   python3 python3-numpy python3-xlib
 )
+[ "${1:-}" = "--ci" ] && packages+=(clang)
 
 missing=()
 for p in "${packages[@]}"; do
