@@ -10,7 +10,9 @@
 namespace engine {
 
 // A fixed-length text of n characters, all NUL until first filled.
-inline QString emptyFixedText(int n) { return QString(n, QChar(u'\0')); }
+inline QString emptyFixedText(int n) {
+    return QString(n, QChar(u'\0'));
+}
 
 struct InputInfo {
     QString formatName = emptyFixedText(VBMP3_TEXT_SLOT);

@@ -7,18 +7,19 @@ namespace platform {
 
 namespace {
 
-// Exact products of two 33-bit coordinate spans.
-__extension__ using Wide = __int128;
-
 // Bresenham's offset along the minor axis after `step` steps of a line `major` long on the major
-// axis and `minor` on the other (minor <= major): ceil((2 minor step - major) / (2 major)), the
-// closed form of the usual error-term loop, so tracing can start anywhere along the line.
+// axis and `minor` on the other (minor <= major, both below 2^33): the nearest whole number to
+// minor * step / major, a half going down, which is the closed form of the usual error-term loop,
+// so tracing can start anywhere along the line. The product can pass 64 bits, so it is divided in
+// two halves of `step`.
 int64_t minorOffset(int64_t step, int64_t minor, int64_t major) {
-    const Wide numerator = Wide{2} * minor * step - major;
-    if (numerator <= 0)
-        return 0;
-    const Wide denominator = Wide{2} * major;
-    return static_cast<int64_t>((numerator + denominator - 1) / denominator);
+    constexpr int kSplit = 20;
+    const int64_t high = step >> kSplit;
+    const int64_t low = step & ((int64_t{1} << kSplit) - 1);
+    const int64_t highProduct = minor * high;
+    const int64_t rest = (highProduct % major << kSplit) + minor * low;
+    const int64_t quotient = (highProduct / major << kSplit) + rest / major;
+    return quotient + (2 * (rest % major) > major ? 1 : 0);
 }
 
 // Dabs the line from `from` up to but not including `to`, skipping the steps whose dab would

@@ -18,12 +18,12 @@ namespace ui {
 
 namespace {
 
+using platform::placeInTwips;
 using platform::twipsToPixels;
 
-using platform::placeInTwips;
-
 QPixmap picture(const char* name) {
-    loadPictures();
+    static const bool loaded = (loadPictures(), true);
+    (void)loaded;
     return QPixmap(QStringLiteral(":/pictures/") + name);
 }
 

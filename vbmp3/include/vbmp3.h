@@ -41,7 +41,13 @@ extern "C" {
 enum { VBMP3_STOPPED = 0, VBMP3_PLAYING = 1, VBMP3_PAUSED = 2 };
 
 /* MpegInfo.fileKind */
-enum { VBMP3_KIND_MPEG = 1, VBMP3_KIND_WAVE = 2, VBMP3_KIND_WMA = 3, VBMP3_KIND_MIDI = 4, VBMP3_KIND_OTHER = 5 };
+enum {
+    VBMP3_KIND_MPEG = 1,
+    VBMP3_KIND_WAVE = 2,
+    VBMP3_KIND_WMA = 3,
+    VBMP3_KIND_MIDI = 4,
+    VBMP3_KIND_OTHER = 5
+};
 
 enum { VBMP3_TEXT_SLOT = 128, VBMP3_YEAR_SLOT = 5, VBMP3_BUFFER_LENGTH = 256 };
 
@@ -113,8 +119,8 @@ VBMP3_API int32_t vbmp3_restart(void);
 /* Ends playback; state 0, elapsed 0. */
 VBMP3_API int32_t vbmp3_stop(void);
 /* Goes on from second `seconds` of the track, sample-exact (WMA: to its timestamps, whole
- * milliseconds); a target at or past the end ends the
- * track as its natural end does. Keeps the state (a paused track stays paused there). */
+ * milliseconds); a target at or past the end ends the track as its natural end does. Keeps the
+ * state (a paused track stays paused there). */
 VBMP3_API int32_t vbmp3_seek(int32_t seconds);
 /* Output volume, 0 (silence) to 100, on a perceptual curve; values outside are clamped. The first
  * argument is the left channel's, the second the right's. At start the engine plays as after
