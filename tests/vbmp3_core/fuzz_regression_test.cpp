@@ -19,7 +19,7 @@ std::vector<uint8_t> readBytes(const fs::path& path) {
 }
 
 TEST(FuzzRegression, EveryKeptInputKeepsTheEnginesPromises) {
-    const fs::path kept = fs::path(__FILE__).parent_path() / "regressions";
+    const fs::path kept = KEPT_INPUTS_DIR;
     int inputs = 0;
     for (const fs::directory_entry& entry : fs::directory_iterator(kept)) {
         const std::vector<uint8_t> bytes = readBytes(entry.path());
