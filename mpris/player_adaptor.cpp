@@ -14,7 +14,7 @@ const QString kVolume = QStringLiteral("Volume");
 PlayerAdaptor::PlayerAdaptor(QObject* parent, player::Form1& form)
     : QDBusAbstractAdaptor(parent), form_(form) {
     const player::PlayerState& state = form_.state();
-    published_.playState = state.playState;
+    published_.status = playbackStatus();
     published_.volume = form_.Slider1.Value();
     published_.file = state.currentFile;
     published_.totalMilliseconds = state.mpegInfo.totalMilliseconds;
@@ -119,10 +119,10 @@ QVariantMap PlayerAdaptor::takeTickChanges() {
         published_.metadata = mpris::metadata(state, published_.trackId);
         changed[kMetadata] = published_.metadata;
     }
-    const bool newState = state.playState != published_.playState;
+    const bool newState = playbackStatus() != published_.status;
     if (newState) {
-        published_.playState = state.playState;
-        changed[kPlaybackStatus] = playbackStatus();
+        published_.status = playbackStatus();
+        changed[kPlaybackStatus] = published_.status;
     }
     if (form_.Slider1.Value() != published_.volume) {
         published_.volume = form_.Slider1.Value();

@@ -71,7 +71,7 @@ private:
 
     // What the bus was last told.
     struct Published {
-        int32_t playState = 0;
+        QString status;
         int volume = 0;
         QString file;
         int32_t totalMilliseconds = 0;
