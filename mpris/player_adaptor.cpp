@@ -1,6 +1,7 @@
 #include "mpris/player_adaptor.h"
 
 #include "mpris/now_playing.h"
+#include "platform/modal_box.h"
 #include "player/form1.h"
 
 namespace mpris {
@@ -9,6 +10,11 @@ namespace {
 const QString kMetadata = QStringLiteral("Metadata");
 const QString kPlaybackStatus = QStringLiteral("PlaybackStatus");
 const QString kVolume = QStringLiteral("Volume");
+
+// While the window's modal box is up its controls take no input, and neither does the bus.
+bool windowTakesInput() {
+    return !platform::modalBoxShown();
+}
 } // namespace
 
 PlayerAdaptor::PlayerAdaptor(QObject* parent, player::Form1& form)
@@ -38,39 +44,45 @@ double PlayerAdaptor::volume() const {
 void PlayerAdaptor::setVolume(double volume) {
     const int position = sliderPosition(volume);
     // The slider raises its change only when it moves; so does the bus.
-    if (position != form_.Slider1.Value()) {
+    if (windowTakesInput() && position != form_.Slider1.Value()) {
         form_.Slider1.setValue(position);
         form_.Slider1_Change();
     }
 }
 
 void PlayerAdaptor::PlayPause() {
-    form_.PlayBtn_Click();
+    if (windowTakesInput()) {
+        form_.PlayBtn_Click();
+    }
 }
 
 void PlayerAdaptor::Play() {
     const int32_t state = form_.state().playState;
-    if (state == 0 || state == 2) {
+    if (windowTakesInput() && (state == 0 || state == 2)) {
         form_.PlayBtn_Click();
     }
 }
 
 void PlayerAdaptor::Pause() {
-    if (form_.state().playState == 1) {
+    if (windowTakesInput() && form_.state().playState == 1) {
         form_.PlayBtn_Click();
     }
 }
 
 void PlayerAdaptor::Stop() {
-    form_.StopBtn_Click();
+    if (windowTakesInput()) {
+        form_.StopBtn_Click();
+    }
 }
 
 void PlayerAdaptor::Next() {
-    form_.Image1_Click();
+    if (windowTakesInput()) {
+        form_.Image1_Click();
+    }
 }
 
 void PlayerAdaptor::Seek(qlonglong Offset) {
-    if (!hasTrack(form_.state())) {
+    if (!windowTakesInput() || !hasTrack(form_.state())) {
         return;
     }
     const int64_t target = seekTarget(form_.state().playSeconds, Offset);
@@ -84,8 +96,8 @@ void PlayerAdaptor::Seek(qlonglong Offset) {
 
 void PlayerAdaptor::SetPosition(const QDBusObjectPath& TrackId, qlonglong Position) {
     // The standard: a stale track id, or a position outside the track, is ignored.
-    if (TrackId != published_.trackId || published_.trackId == noTrackId() || Position < 0 ||
-        (lengthMicroseconds() > 0 && Position > lengthMicroseconds())) {
+    if (!windowTakesInput() || TrackId != published_.trackId || published_.trackId == noTrackId() ||
+        Position < 0 || (lengthMicroseconds() > 0 && Position > lengthMicroseconds())) {
         return;
     }
     seekToSecond(wholeSeconds(Position));

@@ -1,5 +1,6 @@
 #include "mpris/root_adaptor.h"
 
+#include "platform/modal_box.h"
 #include "player/form1.h"
 
 namespace mpris {
@@ -15,6 +16,10 @@ void RootAdaptor::Raise() {
 }
 
 void RootAdaptor::Quit() {
+    // Not from inside the window's modal box, whose close box takes no input either.
+    if (platform::modalBoxShown()) {
+        return;
+    }
     // As the close box does: the window's close handling releases the engine and ends the program.
     form_.close();
 }

@@ -341,6 +341,28 @@ TEST_F(MediaPlayerBusTest, VolumeIsTheSliderBothWays) {
     EXPECT_EQ(get(kPlayer, "Volume").toDouble(), 1.0);
 }
 
+TEST_F(MediaPlayerBusTest, NoCommandReachesTheWindowWhileItsBoxIsUp) {
+    player::Form1& f = start();
+    f.show();
+    tickOnce(1, 10);
+    fake::engine().openResult = 0;
+    Calls duringBox;
+    platform::setMsgBoxPresenter([&](const QString&, const QString&) {
+        const size_t before = calls().size();
+        call(kPlayer, "PlayPause");
+        call(kPlayer, "Stop");
+        call(kPlayer, "Next");
+        call(kPlayer, "Seek", {qlonglong{5'000'000}});
+        set("Volume", 0.2);
+        call(kRoot, "Quit");
+        duringBox.assign(calls().begin() + static_cast<std::ptrdiff_t>(before), calls().end());
+    });
+    call(kPlayer, "Next"); // the drawn file does not open: the window's "Open Error" box
+    EXPECT_EQ(duringBox, Calls{});
+    EXPECT_TRUE(f.isVisible());
+    EXPECT_EQ(f.Slider1.Value(), 50);
+}
+
 TEST_F(MediaPlayerBusTest, RaiseShowsTheWindowAndQuitClosesItAsItsCloseBox) {
     player::Form1& f = start();
     f.showMinimized();
