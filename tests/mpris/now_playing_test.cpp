@@ -53,14 +53,6 @@ TEST(NowPlaying, AFolderWithoutAFileIsNoTrack) {
               "/org/mpris/MediaPlayer2/TrackList/NoTrack");
 }
 
-TEST(NowPlaying, StatusNamesEveryEngineState) {
-    EXPECT_EQ(mpris::playbackStatus(0), "Stopped");
-    EXPECT_EQ(mpris::playbackStatus(1), "Playing");
-    EXPECT_EQ(mpris::playbackStatus(2), "Paused");
-    EXPECT_EQ(mpris::playbackStatus(7), "Paused");
-    EXPECT_EQ(mpris::playbackStatus(-1), "Paused");
-}
-
 TEST(NowPlaying, VolumeAndPositionsBecomeWholeSteps) {
     EXPECT_EQ(mpris::sliderPosition(0.3), 30);
     EXPECT_EQ(mpris::sliderPosition(0.125), 12) << "a tie goes to the even step";
@@ -75,15 +67,6 @@ TEST(NowPlaying, VolumeAndPositionsBecomeWholeSteps) {
     EXPECT_EQ(mpris::seekTarget(10, -60'000'000), 0);
     EXPECT_GT(mpris::seekTarget(10, INT64_MAX), 0) << "saturates, never wraps";
     EXPECT_EQ(mpris::seekTarget(10, INT64_MIN), 0);
-}
-
-TEST(NowPlaying, OnlyMovesThatPlayingCannotExplainAreJumps) {
-    EXPECT_FALSE(mpris::positionJumped(10, 10, true));
-    EXPECT_FALSE(mpris::positionJumped(10, 12, true)) << "a late tick";
-    EXPECT_TRUE(mpris::positionJumped(10, 13, true));
-    EXPECT_TRUE(mpris::positionJumped(10, 9, true));
-    EXPECT_FALSE(mpris::positionJumped(10, 10, false));
-    EXPECT_TRUE(mpris::positionJumped(10, 11, false)) << "paused, yet moved: a seek";
 }
 
 } // namespace
