@@ -1,6 +1,8 @@
 #include <QApplication>
+#include <QDBusConnection>
 #include <clocale>
 
+#include "mpris/media_player_service.h"
 #include "player/form1.h"
 #include "player/track_rules.h"
 
@@ -9,6 +11,7 @@ int main(int argc, char* argv[]) {
     std::setlocale(LC_CTYPE, "");
     QApplication application(argc, argv);
     player::Form1 form(player::programFolder(QString::fromLocal8Bit(argv[0])));
+    const mpris::MediaPlayerService mediaPlayer(form, QDBusConnection::sessionBus());
     form.show();
     return application.exec();
 }

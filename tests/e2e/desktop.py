@@ -24,6 +24,8 @@ class Desktop:
         self.with_sound = with_sound
         self.procs = []
         self.env = dict(os.environ)
+        # No session bus unless a test starts one: the player never reaches the user's own.
+        self.env["DBUS_SESSION_BUS_ADDRESS"] = "unix:path=" + os.path.join(folder, "no-session-bus")
 
     def __enter__(self):
         self._start_x()
@@ -73,6 +75,15 @@ class Desktop:
         _wait_for(lambda: subprocess.run(["pactl", "info"], env=self.env,
                                          capture_output=True).returncode == 0, 10, "pulseaudio")
         subprocess.run(["pactl", "set-default-sink", "e2e"], env=self.env, check=True)
+
+    def start_session_bus(self):
+        """A private session bus, listening in the temporary folder, for what starts after it."""
+        bus = subprocess.Popen(["dbus-daemon", "--session", "--nofork", "--print-address",
+                                f"--address=unix:dir={self.folder}"], stdout=subprocess.PIPE,
+                               stderr=subprocess.DEVNULL, text=True)
+        self.procs.append(bus)
+        with bus.stdout:
+            self.env["DBUS_SESSION_BUS_ADDRESS"] = bus.stdout.readline().strip()
 
     def record(self, path):
         """Starts recording the null sink; returns the Recording."""

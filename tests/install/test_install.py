@@ -109,6 +109,9 @@ class Package(unittest.TestCase):
                     if library != "libvbmp3.so":
                         self.assertTrue(package_of(library) & named, (binary, library, depends))
 
+    def test_recommends_the_wayland_plugin(self):
+        self.assertEqual(run(["dpkg-deb", "-f", self.deb, "Recommends"]).strip(), "qt6-wayland")
+
     def launch(self, args, cwd):
         """Starts the unpacked player; returns the recording time of its first sound, or None."""
         launched = self.rec.now()

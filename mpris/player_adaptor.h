@@ -1,0 +1,88 @@
+#pragma once
+
+#include <QDBusAbstractAdaptor>
+#include <QDBusObjectPath>
+#include <QVariantMap>
+#include <cstdint>
+
+namespace player {
+class Form1;
+}
+
+namespace mpris {
+
+// org.mpris.MediaPlayer2.Player: the window's transport as media keys, shell panels and playerctl
+// use it. Commands go through the window's own handlers, with the controls set first where a
+// user's move would set them, so the window and the bus never disagree.
+class PlayerAdaptor : public QDBusAbstractAdaptor {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.mpris.MediaPlayer2.Player")
+    Q_PROPERTY(QString PlaybackStatus READ playbackStatus)
+    Q_PROPERTY(QVariantMap Metadata READ metadata)
+    Q_PROPERTY(qlonglong Position READ position)
+    Q_PROPERTY(double Volume READ volume WRITE setVolume)
+    Q_PROPERTY(double Rate READ one WRITE setRate)
+    Q_PROPERTY(double MinimumRate READ one CONSTANT)
+    Q_PROPERTY(double MaximumRate READ one CONSTANT)
+    Q_PROPERTY(bool CanGoNext READ yes CONSTANT)
+    Q_PROPERTY(bool CanGoPrevious READ no CONSTANT)
+    Q_PROPERTY(bool CanPlay READ yes CONSTANT)
+    Q_PROPERTY(bool CanPause READ yes CONSTANT)
+    Q_PROPERTY(bool CanSeek READ yes CONSTANT)
+    Q_PROPERTY(bool CanControl READ yes CONSTANT)
+public:
+    PlayerAdaptor(QObject* parent, player::Form1& form);
+
+    QString playbackStatus() const;
+    // As of the last status tick, which also numbers the tracks.
+    QVariantMap metadata() const { return published_.metadata; }
+    qlonglong position() const;
+    double volume() const;
+    void setVolume(double volume);
+    double one() const { return 1.0; }
+    // The player plays at its one rate only; the standard has other rates ignored.
+    void setRate(double) {}
+    bool yes() const { return true; }
+    bool no() const { return false; }
+
+    // Called after each status tick: brings the published track, state and volume up to the
+    // window's, returns the properties that changed (for PropertiesChanged), and raises Seeked if
+    // the position jumped in the window (a drag of the seek bar, a restart of the same file).
+    QVariantMap takeTickChanges();
+
+public slots:
+    void PlayPause();
+    void Play();
+    void Pause();
+    void Stop();
+    void Next();
+    void Previous() {}
+    void Seek(qlonglong Offset);
+    void SetPosition(const QDBusObjectPath& TrackId, qlonglong Position);
+    void OpenUri(const QString&) {}
+
+signals:
+    void Seeked(qlonglong Position);
+
+private:
+    void seekToSecond(int32_t second);
+    qlonglong lengthMicroseconds() const;
+    QDBusObjectPath nextTrackId();
+
+    // What the bus was last told.
+    struct Published {
+        QString status;
+        int volume = 0;
+        QString file;
+        int32_t totalMilliseconds = 0;
+        int32_t seconds = 0;
+        uint64_t tracks = 0;
+        QDBusObjectPath trackId;
+        QVariantMap metadata;
+    };
+
+    player::Form1& form_;
+    Published published_;
+};
+
+} // namespace mpris

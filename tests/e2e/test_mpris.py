@@ -1,0 +1,163 @@
+"""The real player on a private session bus, driven by playerctl as media keys and desktop panels
+drive it, checked by what the null sink played; and the player under a headless Wayland compositor."""
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+import unittest
+
+import audio
+from audio import Track
+from desktop import Desktop
+from test_player import install_player, log
+
+SERVICE = "org.mpris.MediaPlayer2.tonalisk"
+
+
+def wait_until(predicate, timeout=3.0):
+    deadline = time.monotonic() + timeout
+    while time.monotonic() < deadline:
+        if predicate():
+            return True
+        time.sleep(0.05)
+    return False
+
+
+class PlayerctlSession(unittest.TestCase):
+    """One player in a folder of two tracks, commanded step by step through the bus."""
+
+    TRACKS = [Track("alpha.wav", "wav", 1600, 20), Track("bravo.wav", "wav", 3300, 20)]
+
+    @classmethod
+    def setUpClass(cls):
+        cls.tmp = tempfile.mkdtemp(prefix="tonalisk-e2e-")
+        cls.app = os.path.join(cls.tmp, "player")
+        install_player(cls.app, cls.TRACKS)
+        cls.desktop = Desktop(cls.tmp).__enter__()
+        cls.desktop.start_session_bus()
+        cls.rec = cls.desktop.record(os.path.join(cls.tmp, "capture.raw"))
+        cls.proc = cls.desktop.start([os.path.join(cls.app, "tonalisk")], cls.app)
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.desktop.__exit__(None, None, None)
+        shutil.rmtree(cls.tmp, ignore_errors=True)
+
+    def playerctl(self, *args):
+        out = subprocess.run(["playerctl", "-p", "tonalisk", *args], env=self.desktop.env,
+                             capture_output=True, text=True, timeout=10).stdout.strip()
+        log(f"$ playerctl -p tonalisk {' '.join(args)}" + (f"\n{out}" if out else ""))
+        return out
+
+    def status_becomes(self, status):
+        self.assertTrue(wait_until(lambda: self.playerctl("status") == status), status)
+
+    def heard(self, start, end):
+        track, second, level = audio.sounding(self.rec.samples(), self.TRACKS, start, end)
+        log(f"  heard {start:6.2f}-{end:6.2f} s: {track.name if track else 'nothing'}"
+            f" second {second} level {level:.4f}")
+        return track, second, level
+
+    def command(self, *args, settle=0.9):
+        """Runs a playerctl command; returns the recording time it was given at."""
+        self.playerctl(*args)
+        t = self.rec.now()
+        time.sleep(settle)
+        return t
+
+    def test_1_status_title_and_length_are_those_of_the_track_heard(self):
+        self.status_becomes("Playing")
+        time.sleep(0.8)
+        t = self.rec.now()
+        self.playerctl("metadata")
+        title = self.playerctl("metadata", "xesam:title")
+        self.assertIn(title, ("alpha", "bravo"))
+        self.assertEqual(self.playerctl("metadata", "mpris:length"), "20000000")
+        self.assertTrue(self.playerctl("metadata", "xesam:url").endswith(f"/player/{title}.wav"))
+        track, _, _ = self.heard(t - 0.6, t)
+        self.assertEqual(track.name, f"{title}.wav")
+
+    def test_2_pause_silences_and_play_brings_the_sound_back(self):
+        t = self.command("pause")
+        self.status_becomes("Paused")
+        _, _, level = self.heard(t + 0.4, t + 0.9)
+        self.assertLess(level, audio.SILENT_RMS)
+        t = self.command("play")
+        self.status_becomes("Playing")
+        track, _, level = self.heard(t + 0.4, t + 0.9)
+        self.assertGreater(level, audio.SILENT_RMS)
+        self.assertEqual(track.name, self.playerctl("metadata", "xesam:title") + ".wav")
+
+    def test_3_set_position_is_heard_at_its_second(self):
+        t = self.command("position", "12")
+        _, second, _ = self.heard(t + 0.3, t + 0.8)
+        self.assertEqual(second, 12)
+        self.assertEqual(int(float(self.playerctl("position"))), 12)
+
+    def test_4_next_changes_the_tone_to_the_start_of_a_track(self):
+        t = self.command("next")
+        track, second, _ = self.heard(t + 0.3, t + 0.8)
+        self.assertEqual(second, 0, "a track from its start, not the one at its 13th second")
+        self.assertTrue(wait_until(
+            lambda: self.playerctl("metadata", "xesam:title") + ".wav" == track.name))
+
+    def test_5_volume_zero_silences(self):
+        self.assertEqual(self.playerctl("volume"), "0.500000")
+        t = self.command("volume", "0")
+        _, _, level = self.heard(t + 0.4, t + 0.9)
+        self.assertLess(level, audio.SILENT_RMS)
+        t = self.command("volume", "0.8")
+        _, _, level = self.heard(t + 0.4, t + 0.9)
+        self.assertGreater(level, audio.SILENT_RMS)
+        self.assertEqual(self.playerctl("volume"), "0.800000")
+
+    def test_6_stop_then_quit_ends_the_player(self):
+        t = self.command("stop")
+        self.status_becomes("Stopped")
+        _, _, level = self.heard(t + 0.4, t + 0.9)
+        self.assertLess(level, audio.SILENT_RMS)
+        subprocess.run(["dbus-send", "--session", "--print-reply", f"--dest={SERVICE}",
+                        "/org/mpris/MediaPlayer2", "org.mpris.MediaPlayer2.Quit"],
+                       env=self.desktop.env, check=True, capture_output=True, timeout=10)
+        self.assertEqual(self.proc.wait(5), 0)
+        self.assertEqual(self.playerctl("-l"), "")
+
+
+class WaylandHeadless(unittest.TestCase):
+    """Under a Wayland compositor without a screen, on Qt's Wayland platform, the player plays."""
+
+    def test_plays_under_weston(self):
+        track = Track("alpha.wav", "wav", 1600, 20)
+        with tempfile.TemporaryDirectory(prefix="tonalisk-e2e-") as tmp:
+            app = os.path.join(tmp, "player")
+            install_player(app, [track])
+            with Desktop(tmp) as desktop:
+                runtime = desktop.env["XDG_RUNTIME_DIR"]
+                os.chmod(runtime, 0o700)
+                weston = subprocess.Popen(
+                    ["weston", "--backend=headless-backend.so", "--socket=wayland-e2e",
+                     "--idle-time=0"], env=desktop.env, stdout=subprocess.DEVNULL,
+                    stderr=subprocess.DEVNULL)
+                desktop.procs.append(weston)
+                self.assertTrue(wait_until(
+                    lambda: os.path.exists(os.path.join(runtime, "wayland-e2e")), 10))
+                desktop.env.pop("DISPLAY")
+                desktop.env.update(QT_QPA_PLATFORM="wayland", WAYLAND_DISPLAY="wayland-e2e")
+                rec = desktop.record(os.path.join(tmp, "capture.raw"))
+                launched = rec.now()
+                proc = desktop.start([os.path.join(app, "tonalisk")], app)
+                time.sleep(2.0)
+                first = audio.first_sound(rec.samples(), launched)
+                alive = proc.poll() is None
+                proc.terminate()
+                output = proc.communicate(timeout=5)[0].decode(errors="replace")
+        log(f"under weston: first sound {first and first - launched:.3} s after start, "
+            f"still running {alive}; output {output.strip()!r}")
+        self.assertTrue(alive, output)
+        self.assertIsNotNone(first, "no sound under Wayland")
+
+
+if __name__ == "__main__":
+    unittest.main(verbosity=2, argv=[sys.argv[0]])

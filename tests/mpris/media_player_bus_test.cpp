@@ -1,0 +1,380 @@
+// The player on a private session bus, driven as a bus client drives it: method calls, property
+// reads and writes, and the signals it sends, checked against the window and the fake engine.
+#include <QDBusArgument>
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusPendingCall>
+#include <QDBusVariant>
+#include <QDeadlineTimer>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+#include <cstring>
+
+#include "form1_fixture.h"
+#include "mpris/media_player_service.h"
+#include "qt_main.h"
+
+TONALISK_QT_TEST_MAIN
+
+namespace {
+
+const QString kPath = QStringLiteral("/org/mpris/MediaPlayer2");
+const QString kRoot = QStringLiteral("org.mpris.MediaPlayer2");
+const QString kPlayer = QStringLiteral("org.mpris.MediaPlayer2.Player");
+const QString kService = QStringLiteral("org.mpris.MediaPlayer2.tonalisk");
+
+using Calls = std::vector<std::string>;
+
+// What the client heard from the player, in order.
+class SignalLog : public QObject {
+    Q_OBJECT
+public:
+    std::vector<QVariantMap> changes; // one PropertiesChanged each
+    std::vector<qlonglong> seeks;
+
+public slots:
+    void propertiesChanged(const QString& interface, const QVariantMap& changed,
+                           const QStringList&) {
+        EXPECT_EQ(interface, kPlayer);
+        changes.push_back(changed);
+    }
+    void seeked(qlonglong position) { seeks.push_back(position); }
+};
+
+// A private bus daemon for the whole suite, listening in a folder of its own.
+class PrivateBus {
+public:
+    PrivateBus() {
+        daemon_.start(QStringLiteral("dbus-daemon"),
+                      {QStringLiteral("--session"), QStringLiteral("--nofork"),
+                       QStringLiteral("--print-address"),
+                       QStringLiteral("--address=unix:dir=") + folder_.path()});
+        if (daemon_.waitForStarted(5000) && daemon_.waitForReadyRead(5000)) {
+            address_ = QString::fromUtf8(daemon_.readLine()).trimmed();
+        }
+    }
+    ~PrivateBus() {
+        daemon_.terminate();
+        daemon_.waitForFinished(3000);
+    }
+    const QString& address() const { return address_; }
+
+private:
+    QTemporaryDir folder_;
+    QProcess daemon_;
+    QString address_;
+};
+
+QVariantMap asMap(const QVariant& value) {
+    return value.canConvert<QDBusArgument>() ? qdbus_cast<QVariantMap>(value) : value.toMap();
+}
+
+class MediaPlayerBusTest : public form1_test::Form1Test {
+protected:
+    static void SetUpTestSuite() { bus = new PrivateBus; }
+    static void TearDownTestSuite() {
+        QDBusConnection::disconnectFromBus(QStringLiteral("player"));
+        QDBusConnection::disconnectFromBus(QStringLiteral("client"));
+        delete bus;
+    }
+
+    void SetUp() override {
+        Form1Test::SetUp();
+        if (bus->address().isEmpty()) {
+            GTEST_SKIP() << "no dbus-daemon to run a private bus";
+        }
+        fake::engine().mpegInfo.totalSeconds = 84;
+        fake::engine().mpegInfo.totalMilliseconds = 83456;
+        std::strcpy(fake::engine().tagInfo.title, "Morning");
+        std::strcpy(fake::engine().tagInfo.artist, "The Band");
+    }
+    void TearDown() override {
+        service.reset();
+        Form1Test::TearDown();
+    }
+
+    static QDBusConnection connection(const QString& name) {
+        return QDBusConnection::connectToBus(bus->address(), name);
+    }
+    static QDBusConnection client() { return connection(QStringLiteral("client")); }
+
+    // Loads the window and puts it on the bus, with a client listening to its signals.
+    player::Form1& start(const QStringList& files = {"a.mp3", "b.mp3"}) {
+        player::Form1& f = load(files);
+        service = std::make_unique<mpris::MediaPlayerService>(f, connection("player"));
+        client().connect(kService, kPath, "org.freedesktop.DBus.Properties", "PropertiesChanged",
+                         &heard, SLOT(propertiesChanged(QString, QVariantMap, QStringList)));
+        client().connect(kService, kPath, kPlayer, "Seeked", &heard, SLOT(seeked(qlonglong)));
+        heard.changes.clear();
+        heard.seeks.clear();
+        return f;
+    }
+
+    // A method call through the bus; the window handles it while the reply is awaited.
+    static QDBusMessage call(const QString& interface, const QString& method,
+                             const QVariantList& args = {}) {
+        QDBusMessage message = QDBusMessage::createMethodCall(kService, kPath, interface, method);
+        message.setArguments(args);
+        QDBusPendingCall pending = client().asyncCall(message);
+        const QDeadlineTimer deadline(10000);
+        while (!pending.isFinished() && !deadline.hasExpired()) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        }
+        EXPECT_TRUE(pending.isFinished()) << method.toStdString();
+        EXPECT_FALSE(pending.isError()) << pending.error().message().toStdString();
+        // Signals sent before the reply come before it: let them reach the log too.
+        QCoreApplication::processEvents();
+        return pending.reply();
+    }
+    static QVariant get(const QString& interface, const QString& property) {
+        const QDBusMessage reply =
+            call("org.freedesktop.DBus.Properties", "Get", {interface, property});
+        return reply.arguments().value(0).value<QDBusVariant>().variant();
+    }
+    static void set(const QString& property, const QVariant& value) {
+        call("org.freedesktop.DBus.Properties", "Set",
+             {kPlayer, property, QVariant::fromValue(QDBusVariant(value))});
+    }
+    static QVariantMap metadata() { return asMap(get(kPlayer, "Metadata")); }
+
+    // One tick of Timer1 as the timer raises it, with the engine answering state and seconds.
+    void tickOnce(int32_t state, int32_t seconds) {
+        fake::engine().state = state;
+        fake::engine().seconds = seconds;
+        emit form->Timer1.Tick();
+        get(kPlayer, "PlaybackStatus"); // a round trip: whatever the tick sent has arrived
+    }
+
+    static PrivateBus* bus;
+    std::unique_ptr<mpris::MediaPlayerService> service;
+    SignalLog heard;
+};
+
+PrivateBus* MediaPlayerBusTest::bus = nullptr;
+
+TEST_F(MediaPlayerBusTest, NamesItselfAndWhatItCanDo) {
+    start();
+    EXPECT_EQ(service->serviceName(), kService);
+    EXPECT_EQ(get(kRoot, "Identity").toString(), "Tonalisk");
+    EXPECT_EQ(get(kRoot, "DesktopEntry").toString(), "tonalisk");
+    EXPECT_TRUE(get(kRoot, "CanQuit").toBool());
+    EXPECT_TRUE(get(kRoot, "CanRaise").toBool());
+    EXPECT_FALSE(get(kRoot, "HasTrackList").toBool());
+    EXPECT_TRUE(get(kRoot, "SupportedUriSchemes").toStringList().isEmpty());
+    EXPECT_TRUE(get(kRoot, "SupportedMimeTypes").toStringList().isEmpty());
+    for (const char* can : {"CanGoNext", "CanPlay", "CanPause", "CanSeek", "CanControl"}) {
+        EXPECT_TRUE(get(kPlayer, can).toBool()) << can;
+    }
+    EXPECT_FALSE(get(kPlayer, "CanGoPrevious").toBool());
+    for (const char* rate : {"Rate", "MinimumRate", "MaximumRate"}) {
+        EXPECT_EQ(get(kPlayer, rate).toDouble(), 1.0) << rate;
+    }
+}
+
+TEST_F(MediaPlayerBusTest, ASecondPlayerTakesAnInstanceName) {
+    player::Form1& f = start();
+    const mpris::MediaPlayerService second(f, connection("second"));
+    EXPECT_EQ(second.serviceName(),
+              kService + ".instance" + QString::number(QCoreApplication::applicationPid()));
+    QDBusConnection::disconnectFromBus(QStringLiteral("second"));
+}
+
+TEST_F(MediaPlayerBusTest, WithoutABusThePlayerRunsOffIt) {
+    player::Form1& f = load({"a.mp3"});
+    const QString nowhere = "unix:path=" + folder.filePath("no-bus");
+    const mpris::MediaPlayerService offBus(f, QDBusConnection::connectToBus(nowhere, "nowhere"));
+    EXPECT_TRUE(offBus.serviceName().isEmpty());
+    emit f.Timer1.Tick();
+    EXPECT_EQ(f.StatusBar1.PanelText(2), "0:00");
+    QDBusConnection::disconnectFromBus(QStringLiteral("nowhere"));
+}
+
+TEST_F(MediaPlayerBusTest, MetadataIsTheStartedTrackAndChangesWithIt) {
+    player::Form1& f = start();
+    QVariantMap m = metadata();
+    EXPECT_EQ(m.value("xesam:title").toString(), "Morning");
+    EXPECT_EQ(m.value("xesam:artist").toStringList(), QStringList{"The Band"});
+    EXPECT_EQ(m.value("mpris:length").toLongLong(), 83456000);
+    EXPECT_EQ(m.value("xesam:url").toString(),
+              QUrl::fromLocalFile(f.state().currentFile).toString());
+    const QDBusObjectPath first = m.value("mpris:trackid").value<QDBusObjectPath>();
+    EXPECT_EQ(first.path(), "/org/tonalisk/Track/1");
+
+    std::strcpy(fake::engine().tagInfo.title, "");
+    const int16_t other = static_cast<int16_t>(1 - f.File1.ListIndex());
+    f.File1.setListIndex(other); // the other file, as the list's own click would choose it
+    f.File1_Click();
+    EXPECT_EQ(metadata().value("mpris:trackid").value<QDBusObjectPath>(), first)
+        << "the bus tells of a new track at the tick that sees it";
+    tickOnce(1, 0);
+    ASSERT_EQ(heard.changes.size(), 1u);
+    EXPECT_EQ(QStringList(heard.changes[0].keys()), (QStringList{"Metadata", "PlaybackStatus"}));
+    m = asMap(heard.changes[0].value("Metadata"));
+    EXPECT_EQ(m.value("xesam:title").toString(), other == 0 ? "a" : "b") << "untitled: its name";
+    EXPECT_EQ(m.value("mpris:trackid").value<QDBusObjectPath>().path(), "/org/tonalisk/Track/2");
+    EXPECT_EQ(metadata(), m);
+}
+
+TEST_F(MediaPlayerBusTest, StatusFollowsThePolledStateOnceATickAndOnlyOnChange) {
+    start();
+    EXPECT_EQ(get(kPlayer, "PlaybackStatus").toString(), "Stopped") << "no tick polled yet";
+    tickOnce(1, 3);
+    EXPECT_EQ(get(kPlayer, "PlaybackStatus").toString(), "Playing");
+    tickOnce(1, 3);
+    tickOnce(1, 4);
+    tickOnce(2, 4);
+    EXPECT_EQ(get(kPlayer, "PlaybackStatus").toString(), "Paused");
+    tickOnce(7, 4); // the status bar shows any other state as paused; so does the bus
+    tickOnce(0, 0);
+    ASSERT_EQ(heard.changes.size(), 3u) << "quiet ticks send nothing";
+    EXPECT_EQ(heard.changes[0], (QVariantMap{{"PlaybackStatus", "Playing"}}));
+    EXPECT_EQ(heard.changes[1], (QVariantMap{{"PlaybackStatus", "Paused"}}));
+    EXPECT_EQ(heard.changes[2], (QVariantMap{{"PlaybackStatus", "Stopped"}}));
+    EXPECT_TRUE(heard.seeks.empty());
+}
+
+TEST_F(MediaPlayerBusTest, PlayPauseAndStopDoWhatTheButtonsDoInEachState) {
+    start();
+    struct Case {
+        int32_t state;
+        const char* method;
+        Calls expected;
+    };
+    for (const Case& c :
+         {Case{0, "Play", {"vbmp3_play()"}}, Case{0, "Pause", {}},
+          Case{0, "PlayPause", {"vbmp3_play()"}}, Case{1, "Play", {}},
+          Case{1, "Pause", {"vbmp3_pause()"}}, Case{1, "PlayPause", {"vbmp3_pause()"}},
+          Case{2, "Play", {"vbmp3_restart()"}}, Case{2, "Pause", {}},
+          Case{2, "PlayPause", {"vbmp3_restart()"}}, Case{1, "Stop", {"vbmp3_stop()"}},
+          Case{2, "Stop", {"vbmp3_stop()"}}}) {
+        tickOnce(c.state, 5);
+        calls().clear();
+        call(kPlayer, c.method);
+        EXPECT_EQ(commands(), c.expected) << c.method << " in state " << c.state;
+    }
+    calls().clear();
+    call(kPlayer, "Previous");
+    call(kPlayer, "OpenUri", {"file:///elsewhere/x.mp3"});
+    EXPECT_EQ(commands(), Calls{});
+}
+
+TEST_F(MediaPlayerBusTest, NextIsTheRandomTrackButton) {
+    player::Form1& f = start({"only.mp3"});
+    f.setWindowTitle("Tonalisk");
+    calls().clear();
+    call(kPlayer, "Next");
+    Calls expected{"vbmp3_close()"};
+    for (const std::string& c : startOf("only.mp3"))
+        expected.push_back(c);
+    EXPECT_EQ(commands(), expected);
+    EXPECT_EQ(f.windowTitle(), "only");
+}
+
+TEST_F(MediaPlayerBusTest, SeekAndSetPositionMoveTheSeekBarAsADragDoes) {
+    player::Form1& f = start();
+    tickOnce(1, 10);
+    EXPECT_EQ(get(kPlayer, "Position").toLongLong(), 10'000'000);
+    const QDBusObjectPath id = metadata().value("mpris:trackid").value<QDBusObjectPath>();
+    calls().clear();
+    call(kPlayer, "Seek", {qlonglong{5'400'000}});
+    EXPECT_EQ(f.scSeek.Value(), 15);
+    EXPECT_EQ(f.state().playSeconds, 15);
+    EXPECT_EQ(get(kPlayer, "Position").toLongLong(), 15'000'000);
+    call(kPlayer, "Seek", {qlonglong{-60'000'000}});
+    EXPECT_EQ(f.scSeek.Value(), 0);
+    call(kPlayer, "SetPosition", {QVariant::fromValue(id), qlonglong{42'000'000}});
+    EXPECT_EQ(f.scSeek.Value(), 42);
+    EXPECT_EQ(commands(), (Calls{"vbmp3_seek(15)", "vbmp3_seek(0)", "vbmp3_seek(42)"}));
+    EXPECT_EQ(heard.seeks, (std::vector<qlonglong>{15'000'000, 0, 42'000'000}));
+
+    // The standard's refusals: another track's id, a position before the start or past the end.
+    calls().clear();
+    call(kPlayer, "SetPosition",
+         {QVariant::fromValue(QDBusObjectPath("/org/tonalisk/Track/99")), qlonglong{5'000'000}});
+    call(kPlayer, "SetPosition", {QVariant::fromValue(id), qlonglong{-1}});
+    call(kPlayer, "SetPosition", {QVariant::fromValue(id), qlonglong{83'456'001}});
+    EXPECT_EQ(commands(), Calls{});
+    EXPECT_EQ(f.scSeek.Value(), 42);
+
+    tickOnce(1, 42);
+    tickOnce(1, 43);
+    EXPECT_EQ(heard.seeks.size(), 3u) << "a tick after the bus's own seek is no further seek";
+    call(kPlayer, "Seek", {qlonglong{60'000'000}}); // 43 + 60 s lies past the 83.5 s track
+    EXPECT_EQ(fake::engine().callsNamed("vbmp3_close").size(), 1u) << "on to a next track";
+    EXPECT_TRUE(fake::engine().callsNamed("vbmp3_seek").empty());
+}
+
+TEST_F(MediaPlayerBusTest, ASeekInTheWindowIsToldAsSeeked) {
+    start();
+    tickOnce(1, 10);
+    tickOnce(1, 11);
+    tickOnce(1, 30); // the window's seek bar was dragged between two ticks
+    tickOnce(1, 30);
+    tickOnce(1, 2);
+    tickOnce(2, 2);
+    tickOnce(2, 20); // paused, yet moved
+    EXPECT_EQ(heard.seeks, (std::vector<qlonglong>{30'000'000, 2'000'000, 20'000'000}));
+}
+
+TEST_F(MediaPlayerBusTest, VolumeIsTheSliderBothWays) {
+    player::Form1& f = start();
+    EXPECT_EQ(get(kPlayer, "Volume").toDouble(), 0.5);
+    calls().clear();
+    set("Volume", 0.3);
+    EXPECT_EQ(f.Slider1.Value(), 30);
+    set("Volume", 0.3);
+    set("Volume", 1.7);
+    EXPECT_EQ(f.Slider1.Value(), 100);
+    set("Volume", -1.0);
+    EXPECT_EQ(commands(), (Calls{"vbmp3_setVolume(30,30)", "vbmp3_setVolume(100,100)",
+                                 "vbmp3_setVolume(0,0)"}));
+    tickOnce(0, 0);
+    ASSERT_EQ(heard.changes.size(), 1u);
+    EXPECT_EQ(heard.changes[0], (QVariantMap{{"Volume", 0.0}}));
+
+    f.Slider1.setFocus();
+    QTest::keyClick(&f.Slider1, Qt::Key_End); // the user's own move
+    tickOnce(0, 0);
+    ASSERT_EQ(heard.changes.size(), 2u);
+    EXPECT_EQ(heard.changes[1], (QVariantMap{{"Volume", 1.0}}));
+    EXPECT_EQ(get(kPlayer, "Volume").toDouble(), 1.0);
+}
+
+TEST_F(MediaPlayerBusTest, NoCommandReachesTheWindowWhileItsBoxIsUp) {
+    player::Form1& f = start();
+    f.show();
+    tickOnce(1, 10);
+    fake::engine().openResult = 0;
+    Calls duringBox;
+    platform::setMsgBoxPresenter([&](const QString&, const QString&) {
+        const size_t before = calls().size();
+        call(kPlayer, "PlayPause");
+        call(kPlayer, "Stop");
+        call(kPlayer, "Next");
+        call(kPlayer, "Seek", {qlonglong{5'000'000}});
+        set("Volume", 0.2);
+        call(kRoot, "Quit");
+        duringBox.assign(calls().begin() + static_cast<std::ptrdiff_t>(before), calls().end());
+    });
+    call(kPlayer, "Next"); // the drawn file does not open: the window's "Open Error" box
+    EXPECT_EQ(duringBox, Calls{});
+    EXPECT_TRUE(f.isVisible());
+    EXPECT_EQ(f.Slider1.Value(), 50);
+}
+
+TEST_F(MediaPlayerBusTest, RaiseShowsTheWindowAndQuitClosesItAsItsCloseBox) {
+    player::Form1& f = start();
+    f.showMinimized();
+    call(kRoot, "Raise");
+    EXPECT_TRUE(f.isVisible());
+    EXPECT_FALSE(f.windowState() & Qt::WindowMinimized);
+    calls().clear();
+    call(kRoot, "Quit");
+    EXPECT_FALSE(f.isVisible());
+    EXPECT_EQ(commands(), Calls{"vbmp3_free()"});
+}
+
+} // namespace
+
+#include "media_player_bus_test.moc"
