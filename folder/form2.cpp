@@ -39,12 +39,12 @@ void Form2::layOut() {
                    Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
     // Its own stored place, given for the client area as the main window's is.
     setFixedSize(twipsToPixels(2520), twipsToPixels(4365));
-    placeInTwips(*this, 11670, 2850, 2520, 4365);
+    placeInTwips(*this, {11670, 2850, 2520, 4365});
 
-    placeInTwips(Drive1, 0, 0, 2535, 300);
-    placeInTwips(Dir1, 0, 360, 2535, 3450);
-    placeInTwips(Command1, 0, 3840, 1215, 495);
-    placeInTwips(Command2, 1320, 3840, 1215, 495);
+    placeInTwips(Drive1, {0, 0, 2535, 300});
+    placeInTwips(Dir1, {0, 360, 2535, 3450});
+    placeInTwips(Command1, {0, 3840, 1215, 495});
+    placeInTwips(Command2, {1320, 3840, 1215, 495});
     setUpButton(Command1, QStringLiteral("OK"));
     setUpButton(Command2, QStringLiteral("Cancel"));
 

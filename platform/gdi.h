@@ -18,7 +18,6 @@ public:
     explicit DeviceContext(QImage& surface) : surface_(&surface) {}
 
     void setPen(const QColor& color, int width);
-    QColor penColor() const { return penColor_; }
     int penWidth() const { return penWidth_; }
     QSize size() const { return surface_->size(); }
 

@@ -46,9 +46,6 @@ void PictureBox::Cls() {
 float PictureBox::Height() const {
     return pixelsToTwips(static_cast<float>(height()));
 }
-float PictureBox::Width() const {
-    return pixelsToTwips(static_cast<float>(width()));
-}
 
 DeviceContext* PictureBox::hDC() {
     // Drawing through the context happens after this returns, within the same handler; the

@@ -29,7 +29,6 @@ public:
     void Cls();
     // Pixel height * 15.
     float Height() const;
-    float Width() const;
 
     // The surface's device context; what is drawn through it shows at the next repaint.
     DeviceContext* hDC();

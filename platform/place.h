@@ -7,9 +7,13 @@
 
 namespace platform {
 
-inline void placeInTwips(QWidget& control, int left, int top, int width, int height) {
-    control.setGeometry(twipsToPixels(left), twipsToPixels(top), twipsToPixels(width),
-                        twipsToPixels(height));
+struct TwipsRect {
+    int left, top, width, height;
+};
+
+inline void placeInTwips(QWidget& control, TwipsRect place) {
+    control.setGeometry(twipsToPixels(place.left), twipsToPixels(place.top),
+                        twipsToPixels(place.width), twipsToPixels(place.height));
 }
 
 } // namespace platform

@@ -33,7 +33,7 @@ void Form1::connectEvents() {
 void Form1::Form_Load(const QString& programFolder) {
     engine::vbmp3_init();
     File1.setPath(programFolder);
-    state_.viewMode = 3;
+    state_.viewMode = visual::ViewMode::BarsEverySecond;
     pickRandomTrack();
     takeSelectedFile();
     if (File1.ListCount() != 0) {
@@ -71,7 +71,8 @@ void Form1::picWave_Click() {
 }
 
 void Form1::GraphShow() {
-    visual::GraphShow(state_.viewMode, picWave, static_cast<float>(ui::kForm1ScaleWidth));
+    visual::GraphShow(state_.viewMode, spectrumLevels_, picWave,
+                      static_cast<float>(ui::kForm1ScaleWidth));
 }
 
 } // namespace player

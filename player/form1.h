@@ -5,6 +5,7 @@
 
 #include "player/player_state.h"
 #include "ui/form1_controls.h"
+#include "visual/spectrum_levels.h"
 
 namespace player {
 
@@ -50,6 +51,7 @@ private:
     void GraphShow();
 
     PlayerState state_;
+    visual::SpectrumLevels spectrumLevels_;
     bool unloaded_ = false;
 };
 

@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "engine/records.h"
+#include "visual/view_mode.h"
 
 namespace player {
 
@@ -16,7 +17,7 @@ struct PlayerState {
     engine::MpegInfo mpegInfo{};
     QString currentFile;
     int16_t infoStep = 0;
-    int16_t viewMode = 0;
+    visual::ViewMode viewMode = visual::ViewMode::NotSet;
 };
 
 } // namespace player

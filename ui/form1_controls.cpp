@@ -52,14 +52,14 @@ Form1Controls::Form1Controls(QWidget& form)
       StatusBar1({twipsToPixels(2850), twipsToPixels(1440)}, &form), scSeek(&form), Timer1(&form),
       File1(&form), PauseImg(&form), PlayImg(&form), Image1(&form), StopBtn(&form), PlayBtn(&form),
       Label1(&form) {
-    placeInTwips(picWave, 2760, 120, 1395, 555);
+    placeInTwips(picWave, designed::picWave);
     picWave.setBackColor(0x00FFFFC0);
     picWave.setForeColor(platform::kWindowTextColor);
     picWave.setDrawWidth(1);
     lineCenter.setLine(0, 280, 1680, 280);
     lineCenter.setColor(platform::kDesktopColor);
 
-    placeInTwips(Slider1, 2640, 720, 1695, 255);
+    placeInTwips(Slider1, designed::Slider1);
     Slider1.setRange(0, 100);
     Slider1.setValue(50);
     Slider1.setSingleStep(1);
@@ -70,30 +70,30 @@ Form1Controls::Form1Controls(QWidget& form)
     Timer2.setInterval(3000);
     Timer2.setEnabled(true);
 
-    placeInTwips(StatusBar1, 0, 10275, 4335, 300);
+    placeInTwips(StatusBar1, designed::StatusBar1);
 
-    placeInTwips(scSeek, 0, 720, 2535, 135);
+    placeInTwips(scSeek, designed::scSeek);
     scSeek.setRange(0, 0);
 
     Timer1.setInterval(200);
     Timer1.setEnabled(true);
 
-    placeInTwips(File1, 0, 1440, 4335, 8550);
+    placeInTwips(File1, designed::File1);
     File1.setPattern(QStringLiteral("*.mp3;*.mid;*.wav;*.wma"));
     File1.setToolTip(QStringLiteral("再生したい曲を選択してください"));
 
-    placeInTwips(PauseImg, 4800, 720, 465, 570);
+    placeInTwips(PauseImg, designed::PauseImg);
     PauseImg.setPicture(picture("pause.gif"));
-    placeInTwips(PlayImg, 4800, 120, 495, 570);
+    placeInTwips(PlayImg, designed::PlayImg);
     PlayImg.setPicture(picture("play.gif"));
-    placeInTwips(Image1, 1920, 45, 615, 570);
+    placeInTwips(Image1, designed::Image1);
     Image1.setPicture(picture("next.gif"));
-    placeInTwips(StopBtn, 960, 50, 540, 555);
+    placeInTwips(StopBtn, designed::StopBtn);
     StopBtn.setPicture(picture("stop.gif"));
-    placeInTwips(PlayBtn, 120, 50, 495, 570);
+    placeInTwips(PlayBtn, designed::PlayBtn);
     PlayBtn.setPicture(picture("play.gif"));
 
-    placeInTwips(Label1, 0, 1080, 4335, 405);
+    placeInTwips(Label1, designed::Label1);
     setUpLabel(Label1);
     // The file list's top edge covers the label's lowest pixels, as designed.
     File1.raise();
@@ -112,8 +112,8 @@ void setUpForm1Window(QWidget& form) {
     form.setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                         Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint |
                         Qt::MSWindowsFixedSizeDialogHint);
-    form.setFixedSize(twipsToPixels(kForm1ScaleWidth), twipsToPixels(10575));
-    placeInTwips(form, 10965, 390, kForm1ScaleWidth, 10575);
+    form.setFixedSize(twipsToPixels(designed::Form1.width), twipsToPixels(designed::Form1.height));
+    placeInTwips(form, designed::Form1);
 }
 
 } // namespace ui

@@ -6,9 +6,10 @@
 
 namespace visual {
 
-void GraphShow(int16_t viewMode, platform::PictureBox& picWave, float formScaleWidth) {
+void GraphShow(ViewMode viewMode, SpectrumLevels& levels, platform::PictureBox& picWave,
+               float formScaleWidth) {
     // The engine is asked first; the surface is cleared only once there is something to draw.
-    if (viewMode == 1) {
+    if (viewMode == ViewMode::Waveform) {
         engine::Buffer waveData1{};
         engine::Buffer waveData2{};
         engine::vbmp3_getWave(waveData1, waveData2);
@@ -19,7 +20,7 @@ void GraphShow(int16_t viewMode, platform::PictureBox& picWave, float formScaleW
         engine::Buffer specData2{};
         engine::vbmp3_getSpectrum(specData1, specData2);
         picWave.Cls();
-        drawSpectrum(viewMode, specData1, specData2, picWave);
+        drawSpectrum(viewMode, levels, specData1, specData2, picWave);
     }
 }
 

@@ -4,7 +4,6 @@
 
 #include "platform/system_colors.h"
 #include "rounding.h"
-#include "spectrum_levels.h"
 
 namespace visual {
 
@@ -26,33 +25,33 @@ void setColumnPixel(platform::DeviceContext* hdc, int32_t x, int32_t row, uint32
 
 } // namespace
 
-BandLayout bandLayout(int16_t viewMode) {
+BandLayout bandLayout(ViewMode viewMode) {
     switch (viewMode) {
-    case 2:
+    case ViewMode::BarsEveryIndex:
         return {1, 255};
-    case 3:
+    case ViewMode::BarsEverySecond:
         return {2, 127};
-    case 4:
+    case ViewMode::BarsEveryThird:
         return {3, 85};
-    default: // 5 and 6
+    default: // BarsEveryFourth and PeaksOnly
         return {4, 63};
     }
 }
 
-void drawSpectrum(int16_t viewMode, const engine::Buffer& specData1,
+void drawSpectrum(ViewMode viewMode, SpectrumLevels& levels, const engine::Buffer& specData1,
                   const engine::Buffer& specData2, platform::PictureBox& picWave) {
     const BandLayout layout = bandLayout(viewMode);
     const double height = picWave.Height();
     platform::DeviceContext* hdc = picWave.hDC();
-    const bool doubleWidth = viewMode >= 3;
-    const bool drawBars = viewMode <= 5;
+    const bool doubleWidth = viewMode >= ViewMode::BarsEverySecond;
+    const bool drawBars = viewMode <= ViewMode::BarsEveryFourth;
 
     for (int16_t x = 0; x <= layout.lastColumn; x += layout.bandStep) {
         const int i = x * layout.bandStep;
         const int32_t v = specData1[i] > specData2[i] ? specData1[i] : specData2[i];
-        const int32_t level = barLevel[i] =
-            nextLevel(barLevel[i], targetHeight(height, v), kBarFall);
-        const int32_t peak = peakLevel[i] = nextLevel(peakLevel[i], level, kPeakFall);
+        levels.step(i, targetHeight(height, v));
+        const int32_t level = levels.bar(i);
+        const int32_t peak = levels.peak(i);
 
         if (drawBars) {
             const int32_t barTop = roundToEven(height - level - kBottomMargin);

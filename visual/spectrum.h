@@ -4,6 +4,8 @@
 
 #include "engine/calls.h"
 #include "platform/picture_box.h"
+#include "spectrum_levels.h"
+#include "view_mode.h"
 
 namespace visual {
 
@@ -14,13 +16,13 @@ struct BandLayout {
     int16_t lastColumn;
 };
 
-// The layout of view modes 2 to 6 (5 and 6 share one).
-BandLayout bandLayout(int16_t viewMode);
+// The layout of the spectrum modes (PeaksOnly shares BarsEveryFourth's).
+BandLayout bandLayout(ViewMode viewMode);
 
-// One spectrum frame: moves barLevel and peakLevel at the indexes this mode reads, then paints
-// the shaded bars (modes 2 to 5) and the yellow peak markers over them, one pixel wide in mode
-// 2 and two pixels wide from mode 3 on.
-void drawSpectrum(int16_t viewMode, const engine::Buffer& specData1,
+// One spectrum frame: moves the levels at the indexes this mode reads, then paints the shaded
+// bars (all but PeaksOnly) and the yellow peak markers over them, one pixel wide in
+// BarsEveryIndex and two pixels wide in the others.
+void drawSpectrum(ViewMode viewMode, SpectrumLevels& levels, const engine::Buffer& specData1,
                   const engine::Buffer& specData2, platform::PictureBox& picWave);
 
 } // namespace visual

@@ -4,13 +4,15 @@
 
 namespace visual {
 
-LevelArray barLevel{};
-LevelArray peakLevel{};
-
 namespace {
 constexpr int64_t kBaseLine = 40;
 constexpr double kFullScale = 70;
 } // namespace
+
+void SpectrumLevels::step(int index, int32_t target) {
+    bar_[index] = nextLevel(bar_[index], target, kBarFall);
+    peak_[index] = nextLevel(peak_[index], bar_[index], kPeakFall);
+}
 
 int32_t targetHeight(double surfaceHeight, int32_t value) {
     // In 64 bits so that a value near the bottom of the range cannot wrap to a tall bar.

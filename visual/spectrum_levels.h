@@ -8,12 +8,21 @@
 
 namespace visual {
 
-using LevelArray = std::array<int32_t, VBMP3_BUFFER_LENGTH>;
+// Displayed heights in twips per spectrum index, kept for the whole run by the window that draws
+// them: never reset, and only the indexes that the current mode reads move, so the others resume
+// where they stood.
+class SpectrumLevels {
+public:
+    // One frame on at `index`: the bar towards `target` twips, then its peak marker after the bar.
+    void step(int index, int32_t target);
 
-// Displayed heights in twips per spectrum index, kept for the whole run: never reset, and only
-// the indexes that the current mode reads move, so the others resume where they stood.
-extern LevelArray barLevel;
-extern LevelArray peakLevel;
+    int32_t bar(int index) const { return bar_[index]; }
+    int32_t peak(int index) const { return peak_[index]; }
+
+private:
+    std::array<int32_t, VBMP3_BUFFER_LENGTH> bar_{};
+    std::array<int32_t, VBMP3_BUFFER_LENGTH> peak_{};
+};
 
 inline constexpr int32_t kBarFall = 100; // twips per frame
 inline constexpr int32_t kPeakFall = 30; // twips per frame

@@ -26,19 +26,20 @@ fake::Engine scripted(bool loud) {
 }
 
 void BM_Frame(benchmark::State& state) {
-    const auto viewMode = static_cast<int16_t>(state.range(0));
+    const auto viewMode = static_cast<visual::ViewMode>(state.range(0));
+    visual::SpectrumLevels levels;
     platform::PictureBox picWave;
     platform::LineControl lineCenter(&picWave);
     picWave.resize(93, 37); // 1395 x 555 twips
     picWave.show();
-    picWave.setBackColor(viewMode == 1 ? 0x00FFFFFF : 0x00000000);
+    picWave.setBackColor(viewMode == visual::ViewMode::Waveform ? 0x00FFFFFF : 0x00000000);
     const fake::Engine frames[] = {scripted(true), scripted(false)};
     int next = 0;
     // Each pass also swaps the script in (a few kilobytes copied), small beside a frame.
     for (auto _ : state) {
         fake::engine() = frames[next];
         next ^= 1;
-        visual::GraphShow(viewMode, picWave, kForm1ScaleWidth);
+        visual::GraphShow(viewMode, levels, picWave, kForm1ScaleWidth);
     }
 }
 BENCHMARK(BM_Frame)->DenseRange(1, 6)->ArgName("viewMode")->Unit(benchmark::kMicrosecond);

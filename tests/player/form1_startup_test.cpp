@@ -18,7 +18,7 @@ TEST_F(Form1Test, StartUpPlaysAnEntryAndShowsTheFolder) {
         expected.push_back(c);
     EXPECT_EQ(fake::engine().callsWithoutPolls(), expected);
     EXPECT_EQ(f.Label1.Caption(), folder.path());
-    EXPECT_EQ(f.state().viewMode, 3);
+    EXPECT_EQ(f.state().viewMode, visual::ViewMode::BarsEverySecond);
     EXPECT_EQ(f.windowTitle(), "Tonalisk") << "start-up keeps the design caption";
     EXPECT_TRUE(boxes.empty());
 }

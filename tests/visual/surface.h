@@ -1,5 +1,5 @@
 // A drawing surface of a given size in pixels, with its centre line, a clean fake engine and
-// spectrum levels back at their start-of-run zeros.
+// spectrum levels at their start-of-run zeros.
 #pragma once
 
 #include <QImage>
@@ -10,7 +10,7 @@
 #include "platform/line_control.h"
 #include "platform/picture_box.h"
 #include "platform/system_colors.h"
-#include "visual/spectrum_levels.h"
+#include "visual/visualization.h"
 
 namespace test {
 
@@ -22,17 +22,19 @@ inline constexpr uint32_t kDesignBackground = 0x00FFFFC0;
 struct Surface {
     platform::PictureBox picWave;
     platform::LineControl lineCenter{&picWave};
+    visual::SpectrumLevels levels;
 
     Surface(int width, int height, uint32_t background = kDesignBackground) {
         fake::reset();
-        visual::barLevel.fill(0);
-        visual::peakLevel.fill(0);
         picWave.resize(width, height);
         picWave.show();
         picWave.setBackColor(background);
         picWave.setForeColor(kBlack);
     }
 
+    void show(visual::ViewMode mode, float formScaleWidth = 4335) {
+        visual::GraphShow(mode, levels, picWave, formScaleWidth);
+    }
     uint32_t at(int x, int y) const {
         return platform::colorrefFromColor(QColor(picWave.image().pixel(x, y)));
     }

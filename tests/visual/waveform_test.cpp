@@ -9,7 +9,7 @@ namespace {
 constexpr float kWorkedWidth = 3840;
 
 QImage frame(test::Surface& s, float formScaleWidth = kWorkedWidth) {
-    visual::GraphShow(1, s.picWave, formScaleWidth);
+    s.show(visual::ViewMode::Waveform, formScaleWidth);
     return s.picWave.image();
 }
 
