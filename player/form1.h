@@ -47,10 +47,14 @@ private:
     void showTrackCaption();
     void pickRandomTrack();
     void pollPlayState();
+    bool trackEnded(int32_t polledSeconds) const;
     void GraphShow();
 
     PlayerState state_;
     bool unloaded_ = false;
+    // Starts in a row that the engine could not open. Each counts as a track that ended, until
+    // there have been as many as the list has entries; then the player waits for the user.
+    int failedStartsInRow_ = 0;
 };
 
 } // namespace player
