@@ -22,10 +22,11 @@ xcb_atom_t atom(xcb_connection_t* connection, const char* name) {
 
 void keepOutOfTaskbar(QWidget& window) {
     const auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-    if (x11 == nullptr) {
+    // The offscreen platform answers as X11 without an xcb connection.
+    xcb_connection_t* connection = x11 != nullptr ? x11->connection() : nullptr;
+    if (connection == nullptr) {
         return;
     }
-    xcb_connection_t* connection = x11->connection();
     const xcb_atom_t state = atom(connection, "_NET_WM_STATE");
     const xcb_atom_t skipTaskbar = atom(connection, "_NET_WM_STATE_SKIP_TASKBAR");
     if (state == XCB_ATOM_NONE || skipTaskbar == XCB_ATOM_NONE) {

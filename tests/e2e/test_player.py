@@ -107,7 +107,7 @@ class PlayerSession(unittest.TestCase):
         return int(rows.max() - rows.min() + 1) if len(rows) else 0
 
     def title(self):
-        return self.win.get_wm_name()
+        return self.screen.title(self.win)
 
     # the steps, in order
     def test_1_start_up_plays_a_track_of_the_folder(self):
