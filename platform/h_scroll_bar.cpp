@@ -1,6 +1,7 @@
 #include "platform/h_scroll_bar.h"
 
 #include <QFocusEvent>
+#include <QKeyEvent>
 #include <algorithm>
 
 namespace platform {
@@ -48,6 +49,17 @@ void HScrollBar::focusInEvent(QFocusEvent* event) {
     default:
         break;
     }
+}
+
+void HScrollBar::keyPressEvent(QKeyEvent* event) {
+    // Qt 6.4 steps a horizontal scroll bar against the arrow keys; the thumb goes where they point.
+    if (event->key() == Qt::Key_Left || event->key() == Qt::Key_Right) {
+        const bool towardsTheEnd = (event->key() == Qt::Key_Right) != isRightToLeft();
+        triggerAction(towardsTheEnd ? SliderSingleStepAdd : SliderSingleStepSub);
+        event->accept();
+        return;
+    }
+    QScrollBar::keyPressEvent(event);
 }
 
 } // namespace platform
