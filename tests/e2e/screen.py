@@ -26,11 +26,11 @@ class Screen:
         return out
 
     def window(self, title, timeout=10):
-        """The top-level window whose title is `title` (waits for it)."""
+        """The top-level window, not a message box, whose title is `title` (waits for it)."""
         deadline = time.monotonic() + timeout
         while True:
             for w in self.clients():
-                if self.title(w) == title:
+                if self.title(w) == title and w not in self.boxes():
                     return w
             if time.monotonic() >= deadline:
                 return None
@@ -47,13 +47,26 @@ class Screen:
         except Exception:
             return None
 
+    def boxes(self):
+        """The message boxes that are up."""
+        return [w for w in self.clients()
+                if "_NET_WM_WINDOW_TYPE_DIALOG" in self.atoms(w, "_NET_WM_WINDOW_TYPE")]
+
     def titles(self):
         return [self.title(w) for w in self.clients()]
 
     def atoms(self, window, prop):
         """The names of the atoms in a window's property (_NET_WM_STATE, _NET_WM_ALLOWED_ACTIONS)."""
+        try:
+            value = window.get_full_property(self.x.intern_atom(prop), X.AnyPropertyType)
+            return {self.x.get_atom_name(a) for a in (value.value if value else [])}
+        except Exception:  # the window went meanwhile
+            return set()
+
+    def numbers(self, window, prop):
+        """A window's property as a list of numbers (_MOTIF_WM_HINTS)."""
         value = window.get_full_property(self.x.intern_atom(prop), X.AnyPropertyType)
-        return {self.x.get_atom_name(a) for a in (value.value if value else [])}
+        return list(value.value) if value else []
 
     def origin(self, window):
         """Screen position of the window's client area."""
@@ -75,6 +88,15 @@ class Screen:
     def click(self, x, y, button=1):
         self._xdotool("mousemove", x, y, "click", button)
         time.sleep(0.05)
+
+    def press(self, x, y):
+        self._xdotool("mousemove", x, y, "mousedown", 1)
+
+    def move(self, x, y):
+        self._xdotool("mousemove", x, y)
+
+    def release(self, x, y):
+        self._xdotool("mousemove", x, y, "mouseup", 1)
 
     def key(self, *names):
         self._xdotool("key", *names)
