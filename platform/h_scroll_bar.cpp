@@ -10,7 +10,6 @@ HScrollBar::HScrollBar(QWidget* parent) : QScrollBar(Qt::Horizontal, parent) {
     setFocusPolicy(Qt::StrongFocus);
     setContextMenuPolicy(Qt::PreventContextMenu);
     setRange(0, 0);
-    // Qt raises sliderMoved before the position follows the thumb; valueChanged comes after.
     connect(this, &QAbstractSlider::valueChanged, this, &HScrollBar::onValueChanged);
 }
 

@@ -2,9 +2,7 @@
 the sound server, a drag across the list, the keys from start-up, what the window manager is told
 about the two windows, and a folder with a file that will not open."""
 import os
-import shutil
 import sys
-import tempfile
 import time
 import unittest
 
@@ -12,9 +10,7 @@ import numpy as np
 
 import audio
 from audio import Track
-from desktop import Desktop
-from screen import Screen
-from test_player import LIST, install_player, log
+from test_player import LIST, find_main_window, launch, log, shut_down
 
 SEEK_BAR = (0, 48, 169, 9)  # client-area pixels
 MWM_DECOR_MINIMIZE, MWM_DECOR_MAXIMIZE = 0x20, 0x40
@@ -28,25 +24,19 @@ class Session(unittest.TestCase):
 
     @classmethod
     def setUpClass(cls):
-        cls.tmp = tempfile.mkdtemp(prefix="tonalisk-e2e-")
-        cls.app = os.path.join(cls.tmp, "player")
-        install_player(cls.app, cls.TRACKS)
-        for name in cls.BAD:
-            with open(os.path.join(cls.app, name), "wb") as f:
-                f.write(b"ID3\x04\x00\x00\x00\x00\x00\x10" + b"\x00" * 40)  # a header, then nothing
-        cls.desktop = Desktop(cls.tmp).__enter__()
-        cls.rec = cls.desktop.record(os.path.join(cls.tmp, "capture.raw"))
-        cls.proc = cls.desktop.start([os.path.join(cls.app, "tonalisk")], cls.app)
-        cls.screen = Screen(cls.desktop.env)
+        launch(cls, cls.TRACKS, cls.write_bad_files)
         cls.dismissed = cls.dismiss_boxes(3.0)
-        cls.win = cls.screen.window("Tonalisk")
-        assert cls.win is not None, "the main window did not appear"
-        cls.origin = cls.screen.origin(cls.win)
+        find_main_window(cls)
 
     @classmethod
     def tearDownClass(cls):
-        cls.desktop.__exit__(None, None, None)
-        shutil.rmtree(cls.tmp, ignore_errors=True)
+        shut_down(cls)
+
+    @classmethod
+    def write_bad_files(cls, app):
+        for name in cls.BAD:
+            with open(os.path.join(app, name), "wb") as f:
+                f.write(b"ID3\x04\x00\x00\x00\x00\x00\x10" + b"\x00" * 40)  # a header, then nothing
 
     @classmethod
     def dismiss_boxes(cls, seconds):
@@ -177,8 +167,8 @@ class SeekBarAndList(Session):
 class FolderWithABadFile(Session):
     """A file that will not open is passed over: one box, then another track plays."""
 
-    TRACKS = [Track("b.wav", "wav", 700, 4), Track("c.wav", "wav", 1500, 4),
-              Track("d.wav", "wav", 2300, 4), Track("e.wav", "wav", 3100, 4)]
+    TRACKS = [Track("b.wav", "wav", 700, 6), Track("c.wav", "wav", 1500, 6),
+              Track("d.wav", "wav", 2300, 6), Track("e.wav", "wav", 3100, 6)]
     BAD = ["a_truncated.mp3"]
 
     def test_the_player_plays_on_past_it(self):
