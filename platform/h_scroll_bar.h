@@ -6,11 +6,11 @@
 namespace platform {
 
 // A horizontal scroll bar with 16-bit range. Scroll is raised for each move of a thumb drag by the
-// user that changes the position, once the position has followed the thumb (Qt's sliderMoved comes
-// before), and GotFocus when the user gives it the focus
-// (click, Tab, Shift+Tab); changes made from code raise nothing, and neither do arrow or trough
-// clicks, arrow keys or the window coming back to the front. While the user holds the thumb,
-// positions written from code are dropped, so the thumb stays under the hand. It has no menu.
+// user that changes the position, after the position has followed the thumb (Qt's sliderMoved
+// comes before it); GotFocus when the user gives it the focus (click, Tab, Shift+Tab). Changes made
+// from code raise nothing, and neither do arrow or trough clicks, arrow keys or the window coming
+// back to the front. While the user holds the thumb, positions written from code are dropped, so
+// the thumb stays under the hand. It has no menu.
 class HScrollBar : public QScrollBar {
     Q_OBJECT
 public:
