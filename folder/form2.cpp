@@ -1,6 +1,7 @@
 #include "folder/form2.h"
 
 #include "platform/place.h"
+#include "platform/taskbar.h"
 #include "platform/twips.h"
 
 #include <QCloseEvent>
@@ -34,7 +35,7 @@ Form2::Form2(platform::FileListBox& File1, platform::Label& Label1)
 
 void Form2::layOut() {
     setWindowTitle(QStringLiteral("FolderSelect"));
-    // A tool window stays out of the taskbar; the hints leave the close box as its only button.
+    // A tool window out of the taskbar; the hints leave the close box as its only button.
     setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
     // Its own stored place, given for the client area as the main window's is.
@@ -51,6 +52,7 @@ void Form2::layOut() {
     QWidget::setTabOrder(&Drive1, &Dir1);
     QWidget::setTabOrder(&Dir1, &Command1);
     QWidget::setTabOrder(&Command1, &Command2);
+    platform::keepOutOfTaskbar(*this);
 }
 
 void Form2::connectEvents() {

@@ -98,9 +98,18 @@ void FileListBox::mousePressEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton) {
         return;
     }
-    // A click on an entry plays it, even the one already selected: that one starts again.
     QListWidget::mousePressEvent(event);
-    if (ListIndex() >= 0 && itemAt(event->position().toPoint()) != nullptr) {
+    picking_ = itemAt(at.toPoint()) != nullptr;
+}
+
+void FileListBox::mouseReleaseEvent(QMouseEvent* event) {
+    QListWidget::mouseReleaseEvent(event);
+    if (event->button() != Qt::LeftButton || !picking_) {
+        return;
+    }
+    picking_ = false;
+    // The pick is where the drag ended; a click on the selected entry picks it again.
+    if (ListIndex() >= 0) {
         emit Click();
     }
 }
@@ -111,6 +120,16 @@ void FileListBox::keyPressEvent(QKeyEvent* event) {
     if (ListIndex() >= 0 && ListIndex() != previousRow) {
         emit Click();
     }
+}
+
+QItemSelectionModel::SelectionFlags FileListBox::selectionCommand(const QModelIndex& index,
+                                                                  const QEvent*) const {
+    // Whatever the modifiers, an entry reached is the one selected entry: Ctrl neither toggles it
+    // off nor moves the cursor without the selection.
+    if (!index.isValid()) {
+        return QItemSelectionModel::NoUpdate;
+    }
+    return QItemSelectionModel::ClearAndSelect;
 }
 
 } // namespace platform

@@ -7,7 +7,10 @@
 
 namespace platform {
 
-// File1: the files of one folder that match a set of wildcard patterns, sorted by name.
+// File1: the files of one folder that match a set of wildcard patterns, sorted by name. A single-
+// selection list box: the user picks one entry with the mouse (where the left button goes up, after
+// pressing on an entry and dragging or not) or moves the selection with the keys, and each pick
+// raises one Click. Once an entry is selected the user cannot empty the selection.
 class FileListBox : public QListWidget {
     Q_OBJECT
 public:
@@ -36,10 +39,16 @@ signals:
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex& index,
+                                                         const QEvent* event) const override;
 
 private:
     void refresh();
+
+    // A left press on an entry that its release has not yet turned into a Click.
+    bool picking_ = false;
 
     QString path_;
     QString pattern_ = QStringLiteral("*.*");

@@ -48,11 +48,15 @@ private:
     void showTrackCaption();
     void pickRandomTrack();
     void pollPlayState();
+    bool trackEnded(int32_t polledSeconds) const;
     void GraphShow();
 
     PlayerState state_;
     visual::SpectrumLevels spectrumLevels_;
     bool unloaded_ = false;
+    // Starts in a row that the engine could not open. Each counts as a track that ended, until
+    // there have been as many as the list has entries; then the player waits for the user.
+    int failedStartsInRow_ = 0;
 };
 
 } // namespace player

@@ -10,12 +10,21 @@ void Form1::pollPlayState() {
     StatusBar1.setPanelText(1, stateText(state_.playState));
 }
 
+bool Form1::trackEnded(int32_t polledSeconds) const {
+    if (polledSeconds == state_.mpegInfo.totalSeconds - 1) {
+        return true;
+    }
+    // A file that would not open ends at once, but a folder of such files must not keep the user
+    // in a round of "Open Error" boxes.
+    return failedStartsInRow_ > 0 && failedStartsInRow_ < File1.ListCount();
+}
+
 void Form1::Timer1_Timer() {
     pollPlayState();
     const int32_t polledState = state_.playState;
     const int32_t polledSeconds = state_.playSeconds;
     scSeek.setValue(polledSeconds);
-    if (polledSeconds == state_.mpegInfo.totalSeconds - 1) {
+    if (trackEnded(polledSeconds)) {
         pickRandomTrack();
         takeSelectedFile();
         startTrack();

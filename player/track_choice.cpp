@@ -17,6 +17,7 @@ void Form1::pickRandomTrack() {
 }
 
 void Form1::File1_Click() {
+    failedStartsInRow_ = 0;
     engine::vbmp3_close();
     takeSelectedFile();
     startTrack();
@@ -24,6 +25,7 @@ void Form1::File1_Click() {
 }
 
 void Form1::Image1_Click() {
+    failedStartsInRow_ = 0;
     pickRandomTrack();
     engine::vbmp3_close();
     takeSelectedFile();

@@ -1,6 +1,7 @@
 #include "player/form1.h"
 
 #include "engine/calls.h"
+#include "platform/caption.h"
 #include "platform/modal_box.h"
 #include "player/track_rules.h"
 
@@ -11,7 +12,10 @@ namespace player {
 void Form1::openTrack() {
     const int32_t result = engine::vbmp3_open(state_.currentFile, state_.inputInfo);
     if ((result & 0xFFFF) == 0) {
+        ++failedStartsInRow_;
         platform::MsgBox(QStringLiteral("Open Error"), QStringLiteral("Tonalisk"));
+    } else {
+        failedStartsInRow_ = 0;
     }
 }
 
@@ -40,7 +44,7 @@ void Form1::takeSelectedFile() {
 }
 
 void Form1::showTrackCaption() {
-    setWindowTitle(trackCaption(File1.FileName()));
+    platform::setCaption(*this, trackCaption(File1.FileName()));
 }
 
 } // namespace player

@@ -5,13 +5,13 @@ set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build pkg-config clang-format
-  qt6-base-dev qt6-qpa-plugins qt6-wayland
+  qt6-base-dev qt6-qpa-plugins qt6-wayland libxcb1-dev
   libavformat-dev libavcodec-dev libswresample-dev libavutil-dev
   libfluidsynth-dev timgm6mb-soundfont
   libsdl2-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-ipafont-gothic
-  xvfb xdotool x11-apps imagemagick pulseaudio pulseaudio-utils desktop-file-utils
+  xvfb openbox xdotool x11-apps x11-utils imagemagick pulseaudio pulseaudio-utils desktop-file-utils
   dbus-daemon playerctl weston
   python3 python3-numpy python3-xlib
 )

@@ -1,5 +1,6 @@
 #include "ui/form1_controls.h"
 
+#include "platform/caption.h"
 #include "platform/place.h"
 #include "platform/system_colors.h"
 #include "platform/twips.h"
@@ -104,10 +105,12 @@ Form1Controls::Form1Controls(QWidget& form)
     QWidget::setTabOrder(&scSeek, &StatusBar1);
     QWidget::setTabOrder(&StatusBar1, &Slider1);
     QWidget::setTabOrder(&Slider1, &picWave);
+    // The first in tab order holds the focus when the window opens: the keys move in the list.
+    File1.setFocus();
 }
 
 void setUpForm1Window(QWidget& form) {
-    form.setWindowTitle(QStringLiteral("Tonalisk"));
+    platform::setCaption(form, QStringLiteral("Tonalisk"));
     form.setWindowIcon(QIcon(picture("icon.png")));
     form.setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                         Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint |

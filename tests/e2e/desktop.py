@@ -1,5 +1,5 @@
-"""A private desktop for the end-to-end tests: an X server, a sound server with a null sink, and a
-recorder on the sink's monitor. Nothing outside the temporary folder is touched."""
+"""A private desktop for the end-to-end tests: an X server with a window manager, a sound server with
+a null sink, and a recorder on the sink's monitor. Nothing outside the temporary folder is touched."""
 import os
 import signal
 import subprocess
@@ -29,6 +29,7 @@ class Desktop:
 
     def __enter__(self):
         self._start_x()
+        self._start_window_manager()
         if self.with_sound:
             self._start_pulse()
         else:
@@ -57,6 +58,18 @@ class Desktop:
         self.env["DISPLAY"] = ":" + number
         self.env["QT_QPA_PLATFORM"] = "xcb"
         self.env.pop("WAYLAND_DISPLAY", None)
+
+    def _start_window_manager(self):
+        # Its own empty configuration folder: the stock settings, never the user's.
+        config = os.path.join(self.folder, "wm-config")
+        os.makedirs(config, exist_ok=True)
+        self.procs.append(subprocess.Popen(["openbox", "--sm-disable"],
+                                           env=dict(self.env, XDG_CONFIG_HOME=config),
+                                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL))
+        _wait_for(lambda: subprocess.run(["xprop", "-root", "_NET_SUPPORTING_WM_CHECK"],
+                                         env=self.env, capture_output=True,
+                                         text=True).stdout.count("window id") > 0,
+                  10, "the window manager")
 
     def _start_pulse(self):
         runtime = os.path.join(self.folder, "pulse")

@@ -11,28 +11,62 @@ class Screen:
         self.env = env
         self.x = display.Display(env["DISPLAY"])
 
-    def window(self, title, timeout=10):
-        """The top-level window whose title is `title` (waits for it)."""
-        deadline = time.monotonic() + timeout
-        while time.monotonic() < deadline:
-            for w in self.x.screen().root.query_tree().children:
-                try:
-                    if w.get_wm_name() == title and w.get_attributes().map_state == X.IsViewable:
-                        return w
-                except Exception:
-                    pass
-            time.sleep(0.1)
-        return None
-
-    def titles(self):
+    def clients(self):
+        """The managed top-level windows (the window manager's list), mapped ones only."""
+        listed = self.x.screen().root.get_full_property(self.x.intern_atom("_NET_CLIENT_LIST"),
+                                                        X.AnyPropertyType)
         out = []
-        for w in self.x.screen().root.query_tree().children:
+        for wid in (listed.value if listed else []):
+            w = self.x.create_resource_object("window", wid)
             try:
-                if w.get_attributes().map_state == X.IsViewable and w.get_wm_name():
-                    out.append(w.get_wm_name())
+                if w.get_attributes().map_state == X.IsViewable:
+                    out.append(w)
             except Exception:
                 pass
         return out
+
+    def window(self, title, timeout=10):
+        """The top-level window, not a message box, whose title is `title` (waits for it)."""
+        deadline = time.monotonic() + timeout
+        while True:
+            for w in self.clients():
+                if self.title(w) == title and w not in self.boxes():
+                    return w
+            if time.monotonic() >= deadline:
+                return None
+            time.sleep(0.1)
+
+    def title(self, window):
+        """The title as the window manager shows it (UTF-8 _NET_WM_NAME, else WM_NAME)."""
+        try:
+            name = window.get_full_property(self.x.intern_atom("_NET_WM_NAME"),
+                                            self.x.intern_atom("UTF8_STRING"))
+            if name is not None:
+                return name.value.decode("utf-8") if isinstance(name.value, bytes) else name.value
+            return window.get_wm_name()
+        except Exception:
+            return None
+
+    def boxes(self):
+        """The message boxes that are up."""
+        return [w for w in self.clients()
+                if "_NET_WM_WINDOW_TYPE_DIALOG" in self.atoms(w, "_NET_WM_WINDOW_TYPE")]
+
+    def titles(self):
+        return [self.title(w) for w in self.clients()]
+
+    def atoms(self, window, prop):
+        """The names of the atoms in a window's property (_NET_WM_STATE, _NET_WM_ALLOWED_ACTIONS)."""
+        try:
+            value = window.get_full_property(self.x.intern_atom(prop), X.AnyPropertyType)
+            return {self.x.get_atom_name(a) for a in (value.value if value else [])}
+        except Exception:  # the window went meanwhile
+            return set()
+
+    def numbers(self, window, prop):
+        """A window's property as a list of numbers (_MOTIF_WM_HINTS)."""
+        value = window.get_full_property(self.x.intern_atom(prop), X.AnyPropertyType)
+        return list(value.value) if value else []
 
     def origin(self, window):
         """Screen position of the window's client area."""
@@ -54,6 +88,15 @@ class Screen:
     def click(self, x, y, button=1):
         self._xdotool("mousemove", x, y, "click", button)
         time.sleep(0.05)
+
+    def press(self, x, y):
+        self._xdotool("mousemove", x, y, "mousedown", 1)
+
+    def move(self, x, y):
+        self._xdotool("mousemove", x, y)
+
+    def release(self, x, y):
+        self._xdotool("mousemove", x, y, "mouseup", 1)
 
     def key(self, *names):
         self._xdotool("key", *names)

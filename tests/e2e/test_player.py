@@ -57,6 +57,31 @@ def spectrum_share(pixels):
     return float(((p[..., 0] > 200) & (p[..., 2] < 80)).mean())
 
 
+def launch(session, tracks, prepare=lambda app: None):
+    """Installs the player with the tracks in a fresh folder (`prepare` may add to it) and starts
+    it on a private desktop; the session (a test class) keeps what a test needs to reach it."""
+    session.tmp = tempfile.mkdtemp(prefix="tonalisk-e2e-")
+    session.app = os.path.join(session.tmp, "player")
+    install_player(session.app, tracks)
+    prepare(session.app)
+    session.desktop = Desktop(session.tmp).__enter__()
+    session.rec = session.desktop.record(os.path.join(session.tmp, "capture.raw"))
+    session.launched = session.rec.now()
+    session.proc = session.desktop.start([os.path.join(session.app, "tonalisk")], session.app)
+    session.screen = Screen(session.desktop.env)
+
+
+def find_main_window(session):
+    session.win = session.screen.window("Tonalisk")
+    assert session.win is not None, "the main window did not appear"
+    session.origin = session.screen.origin(session.win)
+
+
+def shut_down(session):
+    session.desktop.__exit__(None, None, None)
+    shutil.rmtree(session.tmp, ignore_errors=True)
+
+
 class PlayerSession(unittest.TestCase):
     """One player in a folder of four tracks, one of each kind, checked step by step."""
 
@@ -67,23 +92,12 @@ class PlayerSession(unittest.TestCase):
 
     @classmethod
     def setUpClass(cls):
-        cls.tmp = tempfile.mkdtemp(prefix="tonalisk-e2e-")
-        cls.app = os.path.join(cls.tmp, "player")
-        install_player(cls.app, cls.TRACKS)
-        install_player(os.path.join(cls.app, "more"), [cls.MORE])
-        cls.desktop = Desktop(cls.tmp).__enter__()
-        cls.rec = cls.desktop.record(os.path.join(cls.tmp, "capture.raw"))
-        cls.launched = cls.rec.now()
-        cls.proc = cls.desktop.start([os.path.join(cls.app, "tonalisk")], cls.app)
-        cls.screen = Screen(cls.desktop.env)
-        cls.win = cls.screen.window("Tonalisk")
-        assert cls.win is not None, "the main window did not appear"
-        cls.origin = cls.screen.origin(cls.win)
+        launch(cls, cls.TRACKS, lambda app: install_player(os.path.join(app, "more"), [cls.MORE]))
+        find_main_window(cls)
 
     @classmethod
     def tearDownClass(cls):
-        cls.desktop.__exit__(None, None, None)
-        shutil.rmtree(cls.tmp, ignore_errors=True)
+        shut_down(cls)
 
     # helpers
     def wait(self, seconds):
@@ -107,7 +121,7 @@ class PlayerSession(unittest.TestCase):
         return int(rows.max() - rows.min() + 1) if len(rows) else 0
 
     def title(self):
-        return self.win.get_wm_name()
+        return self.screen.title(self.win)
 
     # the steps, in order
     def test_1_start_up_plays_a_track_of_the_folder(self):

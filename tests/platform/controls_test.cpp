@@ -4,6 +4,7 @@
 #include "platform/slider.h"
 #include "platform/timer.h"
 #include "platform/twips.h"
+#include "pointer.h"
 #include "qt_main.h"
 
 #include <QSignalSpy>
@@ -60,6 +61,31 @@ TEST(HScrollBar, FocusRaisesGotFocusAndArrowKeysNoScroll) {
     EXPECT_EQ(focus.count(), 1);
     QTest::keyClick(&bar, Qt::Key_Right);
     EXPECT_EQ(scrolls.count(), 0);
+}
+
+TEST(HScrollBar, ScrollComesAfterThePositionFollowsTheThumbAndHoldingKeepsIt) {
+    QWidget window;
+    HScrollBar bar(&window);
+    bar.setGeometry(0, 0, 200, 16);
+    bar.setMax(60);
+    bar.setLargeChange(6);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    std::vector<int> scrolledTo;
+    QObject::connect(&bar, &HScrollBar::Scroll, [&] { scrolledTo.push_back(bar.Value()); });
+    input::Pointer pointer(window);
+    pointer.press(bar, input::thumbCenter(bar, 0));
+    pointer.moveTo(bar, input::thumbCenter(bar, 25));
+    pointer.moveTo(bar, input::thumbCenter(bar, 40));
+    bar.setValue(3); // a status tick while the thumb is held
+    EXPECT_EQ(bar.Value(), 40);
+    pointer.release(bar, input::thumbCenter(bar, 40));
+    EXPECT_EQ(scrolledTo, (std::vector<int>{25, 40}));
+    bar.setValue(3);
+    EXPECT_EQ(bar.Value(), 3);
+    bar.setMax(2); // a shorter track pulls the position in without a Scroll
+    EXPECT_EQ(scrolledTo.size(), 2u);
+    EXPECT_FALSE(input::opensAMenu([&] { pointer.click(bar, {100, 8}, Qt::RightButton); }));
 }
 
 TEST(Slider, ChangeOnlyForFinishedUserChanges) {

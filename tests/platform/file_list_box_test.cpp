@@ -7,6 +7,8 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
+#include "pointer.h"
+
 using platform::FileListBox;
 
 namespace {
@@ -91,6 +93,31 @@ TEST_F(FileListBoxTest, MouseDownGivesButtonCodesAndTwips) {
     QTest::mouseClick(list.viewport(), Qt::LeftButton, Qt::NoModifier, at);
     EXPECT_EQ(clicks.count(), 1);
     EXPECT_EQ(list.FileName(), QStringLiteral("b.mp3"));
+}
+
+TEST_F(FileListBoxTest, DragPicksOnceWhereReleasedAndCtrlNeverEmptiesTheSelection) {
+    list.resize(200, 300);
+    list.show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&list));
+    std::vector<QString> picks;
+    QObject::connect(&list, &FileListBox::Click, [&] { picks.push_back(list.FileName()); });
+    const auto row = [&](int i) {
+        return list.viewport()->mapTo(&list, list.visualItemRect(list.item(i)).center());
+    };
+    input::Pointer pointer(list);
+    pointer.press(list, row(0));
+    pointer.moveTo(list, row(1));
+    pointer.moveTo(list, row(2));
+    EXPECT_TRUE(picks.empty());
+    pointer.release(list, row(2));
+    EXPECT_EQ(picks, std::vector<QString>{"c.wav"});
+    pointer.click(list, row(2), Qt::LeftButton, Qt::ControlModifier);
+    EXPECT_EQ(list.ListIndex(), 2);
+    EXPECT_EQ(picks.size(), 2u) << "a click on the selected entry picks it again";
+    pointer.key(Qt::Key_Space, Qt::ControlModifier);
+    pointer.click(list, QPoint(5, list.height() - 8)); // below the last entry
+    EXPECT_EQ(list.FileName(), QStringLiteral("c.wav"));
+    EXPECT_EQ(picks.size(), 2u);
 }
 
 TEST(FileListBox, UnreadableOrMissingFolderListsNothing) {

@@ -106,3 +106,48 @@ TEST_F(Form1Test, VolumeIsTheSliderPositionOnBothSidesAndOnlyOnChange) {
     EXPECT_EQ(fake::engine().callsNamed("vbmp3_setVolume"),
               (Calls{"vbmp3_setVolume(0,0)", "vbmp3_setVolume(100,100)"}));
 }
+
+// A file that will not open (a truncated download, a protected track) counts as a track that
+// ended: the next tick starts another. A folder of such files stops after one round of boxes.
+TEST_F(Form1Test, AStartThatFailsEndsItsTrackUntilEveryEntryHasFailedInARow) {
+    fake::engine().openResult = 0;
+    fake::engine().mpegInfo.totalSeconds = 30;
+    load({"a.mp3", "b.mp3", "c.mp3"});
+    EXPECT_EQ(boxes.size(), 1u) << "start-up";
+    calls().clear();
+    for (int i = 0; i < 5; ++i)
+        tick(0, 0);
+    EXPECT_EQ(fake::engine().callsNamed("vbmp3_open").size(), 2u);
+    EXPECT_EQ(boxes.size(), 3u) << "one box for each of the three starts, then rest";
+    EXPECT_TRUE(fake::engine().callsNamed("vbmp3_close").empty()) << "as at a track's end";
+
+    form->File1.setListIndex(0);
+    form->File1_Click(); // the user's pick tries again
+    tick(0, 0);
+    EXPECT_EQ(boxes.size(), 5u);
+}
+
+TEST_F(Form1Test, AGoodStartAfterFailedOnesPlaysOnAsUsual) {
+    int opens = 0;
+    fake::engine().openResultFor = [&opens](const std::string&) { return ++opens == 1 ? 0 : 1; };
+    fake::engine().mpegInfo.totalSeconds = 30;
+    load({"a.mp3", "b.mp3"});
+    calls().clear();
+    tick(0, 0);
+    EXPECT_EQ(fake::engine().callsNamed("vbmp3_play").size(), 1u) << "the failed start ended";
+    for (int s = 0; s < 5; ++s)
+        tick(1, s);
+    EXPECT_EQ(fake::engine().callsNamed("vbmp3_open").size(), 1u) << "the good one plays on";
+    EXPECT_EQ(boxes.size(), 1u);
+}
+
+TEST_F(Form1Test, AnEmptyListGivesItsOneBoxAndNoMore) {
+    player::Form1& f = load({});
+    fake::engine().openResult = 0;
+    f.Image1_Click();
+    calls().clear();
+    for (int i = 0; i < 3; ++i)
+        tick(0, 0);
+    EXPECT_EQ(boxes.size(), 1u);
+    EXPECT_TRUE(fake::engine().callsNamed("vbmp3_open").empty());
+}

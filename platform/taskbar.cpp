@@ -1,0 +1,43 @@
+#include "platform/taskbar.h"
+
+#include <QGuiApplication>
+#include <cstdlib>
+#include <cstring>
+#include <xcb/xcb.h>
+
+namespace platform {
+
+namespace {
+
+xcb_atom_t atom(xcb_connection_t* connection, const char* name) {
+    const xcb_intern_atom_cookie_t cookie =
+        xcb_intern_atom(connection, 0, static_cast<uint16_t>(strlen(name)), name);
+    xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(connection, cookie, nullptr);
+    const xcb_atom_t found = reply != nullptr ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
+    free(reply);
+    return found;
+}
+
+} // namespace
+
+void keepOutOfTaskbar(QWidget& window) {
+    const auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    // The offscreen platform answers as X11 without an xcb connection.
+    xcb_connection_t* connection = x11 != nullptr ? x11->connection() : nullptr;
+    if (connection == nullptr) {
+        return;
+    }
+    const xcb_atom_t state = atom(connection, "_NET_WM_STATE");
+    const xcb_atom_t skipTaskbar = atom(connection, "_NET_WM_STATE_SKIP_TASKBAR");
+    if (state == XCB_ATOM_NONE || skipTaskbar == XCB_ATOM_NONE) {
+        return;
+    }
+    // A window not yet mapped states its own initial state; Qt keeps the atoms it finds there
+    // when it adds its own at showing.
+    const auto id = static_cast<xcb_window_t>(window.winId());
+    xcb_change_property(connection, XCB_PROP_MODE_APPEND, id, state, XCB_ATOM_ATOM, 32, 1,
+                        &skipTaskbar);
+    xcb_flush(connection);
+}
+
+} // namespace platform

@@ -1,0 +1,186 @@
+"""The controls as a person drives them, under a window manager: the seek bar's thumb heard through
+the sound server, a drag across the list, the keys from start-up, what the window manager is told
+about the two windows, and a folder with a file that will not open."""
+import os
+import sys
+import time
+import unittest
+
+import numpy as np
+
+import audio
+from audio import Track
+from test_player import LIST, find_main_window, launch, log, shut_down
+
+SEEK_BAR = (0, 48, 169, 9)  # client-area pixels
+MWM_DECOR_MINIMIZE, MWM_DECOR_MAXIMIZE = 0x20, 0x40
+
+
+class Session(unittest.TestCase):
+    """One player on the tracks of the class; the tests run in order on it."""
+
+    TRACKS = []
+    BAD = []
+
+    @classmethod
+    def setUpClass(cls):
+        launch(cls, cls.TRACKS, cls.write_bad_files)
+        cls.dismissed = cls.dismiss_boxes(3.0)
+        find_main_window(cls)
+
+    @classmethod
+    def tearDownClass(cls):
+        shut_down(cls)
+
+    @classmethod
+    def write_bad_files(cls, app):
+        for name in cls.BAD:
+            with open(os.path.join(app, name), "wb") as f:
+                f.write(b"ID3\x04\x00\x00\x00\x00\x00\x10" + b"\x00" * 40)  # a header, then nothing
+
+    @classmethod
+    def dismiss_boxes(cls, seconds):
+        """Answers each "Open Error" box that comes up within `seconds`; returns how many did."""
+        count, deadline = 0, time.monotonic() + seconds
+        while time.monotonic() < deadline:
+            if cls.screen.boxes():
+                count += 1
+                time.sleep(0.2)
+                cls.screen.key("Return")
+                while cls.screen.boxes() and time.monotonic() < deadline + 2:
+                    time.sleep(0.05)
+            time.sleep(0.05)
+        return count
+
+    def at(self, point):
+        return self.origin[0] + point[0], self.origin[1] + point[1]
+
+    def heard(self, start, end):
+        track, second, level = audio.sounding(self.rec.samples(), self.TRACKS, start, end)
+        log(f"  {start:6.2f}-{end:6.2f} s: {track.name if track else 'nothing'} second {second}")
+        return (track.name if track else None), second
+
+    def row(self, index, height=17):
+        return LIST[0] + 40, LIST[1] + index * height + height // 2
+
+
+class SeekBarAndList(Session):
+    # Second s of the staircase sounds at 300 + 40 s Hz: the pitch tells where playback is.
+    TRACKS = [Track("a_stair.wav", "wav", 300, 60), Track("b.wav", "wav", 3500, 20),
+              Track("c.wav", "wav", 4500, 20)]
+
+    def thumb(self):
+        """(left, right) of the light inside of the seek bar's thumb, in the bar's pixels."""
+        x, y, w, h = SEEK_BAR
+        shot = self.screen.shot()
+        row = shot[self.origin[1] + y + h // 2, self.origin[0] + x: self.origin[0] + x + w, 0]
+        groove = int(np.bincount(row).argmax())  # the groove is most of the bar
+        inside = [i for i in range(h + 5, w - h - 5) if row[i] > groove + 8]
+        return min(inside), max(inside)
+
+    def drag(self, seconds, pause=0.05, hold=0.0):
+        """Drags the thumb through the given seconds, one reported move each; returns the time of
+        the release and the second of the last move."""
+        left, right = self.thumb()
+        # The groove's inside runs from after the left arrow to before the right one; the thumb
+        # has a one-pixel border.
+        groove_left, groove_right = SEEK_BAR[3] + 5, SEEK_BAR[2] - SEEK_BAR[3] - 5
+        per_second = (groove_right - groove_left + 1 - (right - left + 3)) / 60
+        shown = (left - groove_left) / per_second
+        x0, y = self.at((SEEK_BAR[0] + (left + right) // 2, SEEK_BAR[1] + SEEK_BAR[3] // 2))
+        self.screen.press(x0, y)
+        for s in seconds:
+            time.sleep(pause)
+            self.screen.move(int(round(x0 + (s - shown) * per_second)), y)
+        time.sleep(hold)
+        held = self.rec.now()
+        self.screen.release(int(round(x0 + (seconds[-1] - shown) * per_second)), y)
+        released = self.rec.now()
+        log(f"drag from {shown:.1f} s through {seconds}")
+        return held, released
+
+    def test_1_keys_move_in_the_list_from_start_up(self):
+        time.sleep(0.5)
+        self.screen.key("End")
+        t = self.rec.now()
+        time.sleep(1.0)
+        self.assertEqual(self.heard(t + 0.3, t + 0.9)[0], "c.wav")
+        self.screen.key("Home")
+        t = self.rec.now()
+        time.sleep(1.0)
+        self.assertEqual(self.heard(t + 0.3, t + 0.9), ("a_stair.wav", 0))
+        self.assertEqual(self.screen.title(self.win), "a_stair")
+
+    def test_2_thumb_dragged_in_one_move_plays_from_there(self):
+        _, released = self.drag([30])
+        time.sleep(1.0)
+        _, second = self.heard(released + 0.2, released + 0.7)
+        self.assertLessEqual(abs(second - 30), 1)
+
+    def test_3_thumb_dragged_in_many_moves_plays_from_the_last(self):
+        _, released = self.drag([10, 22, 48, 35])
+        time.sleep(1.0)
+        _, second = self.heard(released + 0.2, released + 0.7)
+        self.assertLessEqual(abs(second - 35), 1)
+
+    def test_4_thumb_held_still_is_not_pulled_back(self):
+        held, released = self.drag([45], hold=1.5)
+        _, second = self.heard(held - 0.6, held - 0.1)
+        self.assertLessEqual(abs(second - 46), 1, "playback went on from where the thumb was left")
+        time.sleep(1.0)
+
+    def test_5_drag_across_the_list_plays_where_the_button_goes_up(self):
+        self.screen.press(*self.at(self.row(1)))
+        self.screen.move(*self.at((self.row(1)[0], self.row(1)[1] + 8)))
+        self.screen.release(*self.at(self.row(2)))
+        t = self.rec.now()
+        time.sleep(1.0)
+        self.assertEqual(self.heard(t + 0.3, t + 0.9), ("c.wav", 0))
+        self.assertEqual(self.screen.title(self.win), "c")
+
+    def test_6_what_the_window_manager_is_told(self):
+        self.screen.click(*self.at((40, LIST[1] + 300)), button=3)
+        form2 = self.screen.window("FolderSelect")
+        self.assertIsNotNone(form2)
+        time.sleep(0.3)
+        self.screen.save(os.path.join(self.tmp, "windows.png"))
+        main_actions = self.screen.atoms(self.win, "_NET_WM_ALLOWED_ACTIONS")
+        tool_actions = self.screen.atoms(form2, "_NET_WM_ALLOWED_ACTIONS")
+        log(f"Tonalisk: {sorted(main_actions)}")
+        log(f"FolderSelect: {sorted(tool_actions)}, state "
+            f"{sorted(self.screen.atoms(form2, '_NET_WM_STATE'))}")
+        self.assertIn("_NET_WM_STATE_SKIP_TASKBAR", self.screen.atoms(form2, "_NET_WM_STATE"))
+        self.assertNotIn("_NET_WM_STATE_SKIP_TASKBAR", self.screen.atoms(self.win, "_NET_WM_STATE"))
+        self.assertTrue({"_NET_WM_ACTION_MINIMIZE", "_NET_WM_ACTION_CLOSE"} <= main_actions)
+        self.assertTrue({"_NET_WM_ACTION_CLOSE"} <= tool_actions)
+        for actions in (main_actions, tool_actions):
+            self.assertFalse(actions & {"_NET_WM_ACTION_MAXIMIZE_HORZ", "_NET_WM_ACTION_MAXIMIZE_VERT",
+                                        "_NET_WM_ACTION_RESIZE"})
+        # What the program asks for; openbox keeps a minimise button on every window.
+        main_decor = self.screen.numbers(self.win, "_MOTIF_WM_HINTS")[2]
+        tool_decor = self.screen.numbers(form2, "_MOTIF_WM_HINTS")[2]
+        self.assertEqual(main_decor & (MWM_DECOR_MINIMIZE | MWM_DECOR_MAXIMIZE), MWM_DECOR_MINIMIZE)
+        self.assertEqual(tool_decor & (MWM_DECOR_MINIMIZE | MWM_DECOR_MAXIMIZE), 0)
+        self.screen.close(form2)
+
+
+class FolderWithABadFile(Session):
+    """A file that will not open is passed over: one box, then another track plays."""
+
+    TRACKS = [Track("b.wav", "wav", 700, 6), Track("c.wav", "wav", 1500, 6),
+              Track("d.wav", "wav", 2300, 6), Track("e.wav", "wav", 3100, 6)]
+    BAD = ["a_truncated.mp3"]
+
+    def test_the_player_plays_on_past_it(self):
+        self.screen.click(*self.at(self.row(0)))
+        boxes = self.dismiss_boxes(2.0)
+        log(f"boxes after picking the bad file: {boxes} (at start-up {self.dismissed})")
+        self.assertGreaterEqual(boxes, 1)
+        t = self.rec.now()
+        time.sleep(1.5)
+        track, _ = self.heard(t + 0.5, t + 1.4)
+        self.assertIsNotNone(track, "nothing plays after the bad file")
+
+
+if __name__ == "__main__":
+    unittest.main(verbosity=2, argv=[sys.argv[0]])
