@@ -1,6 +1,7 @@
 #include "player/form1.h"
 
 #include "engine/calls.h"
+#include "platform/codepage.h"
 #include "platform/modal_box.h"
 #include "player/track_rules.h"
 
@@ -40,7 +41,8 @@ void Form1::takeSelectedFile() {
 }
 
 void Form1::showTrackCaption() {
-    setWindowTitle(trackCaption(File1.FileName()));
+    // The name as the list shows it: one in a legacy code page carries escaped bytes.
+    setWindowTitle(trackCaption(platform::displayName(File1.FileName())));
 }
 
 } // namespace player
