@@ -18,27 +18,6 @@ namespace {
 // "山田太郎" in CP932 for Windows-1252).
 constexpr size_t kEnoughEvidence = 16;
 
-// Text converted from codePage to UTF-8; empty where the bytes are invalid in it.
-std::optional<std::string> convert(const std::string& bytes, const std::string& codePage) {
-    iconv_t cd = iconv_open("UTF-8", codePage.c_str());
-    if (cd == reinterpret_cast<iconv_t>(-1))
-        return std::nullopt;
-    std::string in = bytes;
-    std::string out(4 * in.size() + 8, '\0');
-    char* inPtr = in.data();
-    char* outPtr = out.data();
-    size_t inLeft = in.size();
-    size_t outLeft = out.size();
-    size_t done = iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft);
-    if (done != static_cast<size_t>(-1))
-        done = iconv(cd, nullptr, nullptr, &outPtr, &outLeft);
-    iconv_close(cd);
-    if (done == static_cast<size_t>(-1))
-        return std::nullopt;
-    out.resize(out.size() - outLeft);
-    return out;
-}
-
 char32_t codePointAt(const std::string& utf8, size_t at, size_t length) {
     static constexpr unsigned char kLeadMask[] = {0, 0x7F, 0x1F, 0x0F, 0x07};
     char32_t code = static_cast<unsigned char>(utf8[at]) & kLeadMask[length];
@@ -132,7 +111,7 @@ std::string decideCodePage(const std::string& bytes) {
          {strong ? detected : user, strong ? user : detected, std::string("CP1252")}) {
         if (candidate.empty())
             continue;
-        std::optional<std::string> text = convert(bytes, candidate);
+        std::optional<std::string> text = convert(bytes, candidate.c_str(), "UTF-8");
         if (text && readsCleanly(*text))
             return candidate;
     }
@@ -152,7 +131,27 @@ void decodeTogether(const std::vector<std::string*>& texts) {
         return;
     const std::string codePage = decideCodePage(all);
     for (std::string* text : legacy)
-        *text = convert(*text, codePage).value_or(std::string());
+        *text = convert(*text, codePage.c_str(), "UTF-8").value_or(std::string());
+}
+
+std::optional<std::string> convert(const std::string& text, const char* from, const char* to) {
+    iconv_t cd = iconv_open(to, from);
+    if (cd == reinterpret_cast<iconv_t>(-1))
+        return std::nullopt;
+    std::string in = text;
+    std::string out(4 * in.size() + 8, '\0');
+    char* inPtr = in.data();
+    char* outPtr = out.data();
+    size_t inLeft = in.size();
+    size_t outLeft = out.size();
+    size_t done = iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft);
+    if (done != static_cast<size_t>(-1))
+        done = iconv(cd, nullptr, nullptr, &outPtr, &outLeft);
+    iconv_close(cd);
+    if (done == static_cast<size_t>(-1))
+        return std::nullopt;
+    out.resize(out.size() - outLeft);
+    return out;
 }
 
 std::string decodeAlone(const std::string& bytes) {

@@ -3,6 +3,7 @@
 // system used (CP932, CP1251, CP949, ...), modern ones UTF-8.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -22,5 +23,9 @@ void decodeTogether(const std::vector<std::string*>& texts);
 
 // One text alone, such as a file name.
 std::string decodeAlone(const std::string& bytes);
+
+// text from one iconv code page into another; nothing where it is invalid in `from` or does not
+// fit `to`.
+std::optional<std::string> convert(const std::string& text, const char* from, const char* to);
 
 } // namespace legacy_text
