@@ -11,6 +11,7 @@
 #include "fixtures/encoded_writer.h"
 #include "fixtures/id3v2_writer.h"
 #include "fixtures/real_world.h"
+#include "id3v2_bytes.h"
 #include "tags.h"
 
 using fixtures::Kind;
@@ -105,6 +106,39 @@ TEST_F(TagReading, UntaggedFileAfterTaggedOneGivesAnAllEmptyRecord) {
     vbmp3_TagInfo empty{};
     empty.genreCode = -1;
     EXPECT_EQ(std::memcmp(&info, &empty, sizeof info), 0);
+}
+
+TEST_F(TagReading, Id3v2BytesThroughUnsynchronisationAndFrameFlags) {
+    setenv("LC_ALL", "en_US.UTF-8", 1); // short legacy text takes CP1252
+    const std::string artist = fixtures::inCodePage("Ÿÿé Björk", "CP1252"); // 9F FF E9 ...
+    std::string unsynchronised = artist;
+    unsynchronised.insert(2, 1, '\0'); // FF E9 is written FF 00 E9
+    // `stored`: the size the header gives (in 2.3, that of the resynchronised body).
+    auto frame = [](const std::string& id, const std::string& body, bool v24, char flags,
+                    size_t stored) {
+        std::string size(4, '\0');
+        for (int i = 3, v = static_cast<int>(stored); i >= 0; --i, v >>= v24 ? 7 : 8)
+            size[i] = static_cast<char>(v & (v24 ? 0x7F : 0xFF));
+        return id + size + '\0' + flags + body;
+    };
+    auto tag = [](int version, char flags, const std::string& frames) {
+        std::string size(4, '\0');
+        for (int i = 3, v = static_cast<int>(frames.size()); i >= 0; --i, v >>= 7)
+            size[i] = static_cast<char>(v & 0x7F);
+        return std::string("ID3") + static_cast<char>(version) + '\0' + flags + size + frames;
+    };
+    // 2.3: the whole tag unsynchronised. 2.4: one frame, with a data length indicator.
+    const std::string v23 =
+        tag(3, '\x80', frame("TPE1", '\0' + unsynchronised, false, 0, 1 + artist.size()));
+    const std::string v24 = tag(
+        4, 0, frame("TPE1", std::string("\0\0\0\x0A", 4) + '\0' + unsynchronised, true, 0x03, 15));
+    for (const std::string& id3 : {v23, v24}) {
+        std::string p = write("flags.mp3", Kind::Mp3Cbr, {});
+        fixtures::replaceId3v2(p, id3);
+        EXPECT_EQ(vbmp3::readId3v2ByteFields(p).artist, artist);
+        EXPECT_EQ(read(p).artist, "Ÿÿé Björk");
+    }
+    unsetenv("LC_ALL");
 }
 
 TEST_F(TagReading, MalformedTagsAndMissingFiles) {
