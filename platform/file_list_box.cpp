@@ -1,11 +1,14 @@
 #include "platform/file_list_box.h"
 
+#include "platform/codepage.h"
 #include "platform/twips.h"
 
 #include <QDir>
 #include <QKeyEvent>
 #include <QMouseEvent>
-#include <QRegularExpression>
+#include <algorithm>
+#include <filesystem>
+#include <system_error>
 
 namespace platform {
 
@@ -55,11 +58,35 @@ void FileListBox::refresh() {
     for (const QString& filter : filters) {
         trimmed << filter.trimmed();
     }
-    // QDir::Files without System/Hidden leaves out dot files, devices, pipes and sockets;
-    // NoSymLinks is not set, so a link to a regular file is listed like the file itself.
-    const QDir dir(path_);
-    const QStringList names = dir.entryList(trimmed, QDir::Files, QDir::Name | QDir::IgnoreCase);
-    addItems(names);
+    // Read by bytes: QDir leaves out every name that is not UTF-8. Like QDir::Files without
+    // System/Hidden, this leaves out dot files, folders, devices, pipes and sockets, and lists a
+    // link to a regular file like the file itself.
+    struct Entry {
+        QString name;    // the name as the engine gets it (see toEightBit)
+        QString display; // as the list shows it
+    };
+    std::vector<Entry> entries;
+    std::error_code error;
+    const std::filesystem::path folder(toEightBit(path_).toStdString());
+    for (std::filesystem::directory_iterator it(folder, error), end; !error && it != end;
+         it.increment(error)) {
+        const std::string bytes = it->path().filename().native();
+        std::error_code statusError;
+        if (bytes.starts_with('.') || !std::filesystem::is_regular_file(it->status(statusError)))
+            continue;
+        const QString name = fromEightBit(QByteArray::fromStdString(bytes));
+        // Matched on the decoded name: a regular expression takes no escaped bytes.
+        const QString display = displayName(name);
+        if (QDir::match(trimmed, display))
+            entries.push_back({name, display});
+    }
+    std::sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) {
+        return QString::compare(a.display, b.display, Qt::CaseInsensitive) < 0;
+    });
+    for (const Entry& entry : entries) {
+        auto* item = new QListWidgetItem(entry.display, this);
+        item->setData(Qt::UserRole, entry.name);
+    }
     setCurrentRow(-1);
     clearSelection();
 }
@@ -69,7 +96,7 @@ QString FileListBox::FileName() const {
     if (row < 0 || selectedItems().isEmpty()) {
         return QString();
     }
-    return item(row)->text();
+    return item(row)->data(Qt::UserRole).toString();
 }
 
 int16_t FileListBox::ListCount() const {

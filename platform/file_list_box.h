@@ -24,7 +24,9 @@ public:
     // Patterns are separated by ';' ("*.mp3;*.mid") and compared without regard to case.
     void setPattern(const QString& patterns);
 
-    // The selected entry's name, "" when nothing is selected.
+    // The selected entry's name, "" when nothing is selected. A name that is no UTF-8 on disk
+    // comes with its bytes escaped, so that the path made from it opens the file; the list
+    // shows it decoded (displayName).
     QString FileName() const;
 
     int16_t ListCount() const;

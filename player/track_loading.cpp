@@ -2,6 +2,7 @@
 
 #include "engine/calls.h"
 #include "platform/caption.h"
+#include "platform/codepage.h"
 #include "platform/modal_box.h"
 #include "player/track_rules.h"
 
@@ -44,7 +45,8 @@ void Form1::takeSelectedFile() {
 }
 
 void Form1::showTrackCaption() {
-    platform::setCaption(*this, trackCaption(File1.FileName()));
+    // The name as the list shows it: one in a legacy code page carries escaped bytes.
+    platform::setCaption(*this, trackCaption(platform::displayName(File1.FileName())));
 }
 
 } // namespace player

@@ -1,4 +1,5 @@
-// Writes a seed set of generated tracks, one of every kind, into a folder.
+// Writes a seed set of generated tracks, one of every kind, into a folder; with --real-world, the
+// files shaped like real collections instead (legacy code pages, cut downloads, odd MIDI).
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
@@ -8,10 +9,21 @@
 #include <vector>
 
 #include "fixtures/audio_writer.h"
+#include "fixtures/real_world.h"
 
 int main(int argc, char** argv) {
+    if (argc == 3 && std::string(argv[1]) == "--real-world") {
+        try {
+            fixtures::writeRealWorldSet(argv[2]);
+        } catch (const std::exception& e) {
+            std::fprintf(stderr, "%s\n", e.what());
+            return 1;
+        }
+        return 0;
+    }
     if (argc != 2 && argc != 3) {
-        std::fprintf(stderr, "usage: %s FOLDER [SECONDS]\n", argv[0]);
+        std::fprintf(stderr, "usage: %s FOLDER [SECONDS]\n       %s --real-world FOLDER\n", argv[0],
+                     argv[0]);
         return 2;
     }
     const std::filesystem::path folder = argv[1];

@@ -1,6 +1,7 @@
 #include "platform/codepage.h"
 
 #include <array>
+#include <clocale>
 #include <gtest/gtest.h>
 
 using platform::CodePage;
@@ -64,6 +65,29 @@ TEST(CodePage, CutOrInvalidSequencesComeBackWithoutCrashing) {
         QString invalid = platform::fromSlot("\xFF\xFE\xC3", 3, page);
         EXPECT_EQ(invalid.size(), 3);
     }
+}
+
+} // namespace
+
+namespace {
+
+TEST(CodePage, NamesThatAreNoUtf8RoundTripByteForByte) {
+    const QByteArray bytes("/music/bad\xff name/\x96\xe9\x82\xcc \xe6\x9b\xb2.mp3");
+    const QString text = platform::fromEightBit(bytes);
+    EXPECT_TRUE(text.endsWith(QStringLiteral(u" 曲.mp3"))) << "UTF-8 parts decode as usual";
+    EXPECT_EQ(platform::toEightBit(text), bytes);
+    EXPECT_EQ(platform::displayName(platform::fromEightBit("\xe9t\xe9.wav")),
+              QStringLiteral(u"été.wav"));
+    EXPECT_EQ(platform::displayName(QStringLiteral(u"曲.mp3")), QStringLiteral(u"曲.mp3"));
+}
+
+TEST(CodePage, TheCLocaleCountsAsUtf8) {
+    std::setlocale(LC_CTYPE, "C");
+    const QByteArray bytes = platform::toEightBit(kJapanese);
+    const QString back = platform::fromSlot(bytes.constData(), static_cast<size_t>(bytes.size()));
+    std::setlocale(LC_CTYPE, "C.UTF-8");
+    EXPECT_EQ(bytes, kJapanese.toUtf8());
+    EXPECT_TRUE(back.startsWith(kJapanese));
 }
 
 } // namespace

@@ -286,6 +286,39 @@ class TrackEnd(unittest.TestCase):
             self.assertLessEqual(gap, 0.3)
 
 
+class LegacyName(unittest.TestCase):
+    """A file named and tagged in CP932, as unpacked from an old Japanese archive: it is listed
+    and plays."""
+
+    def test_a_name_that_is_no_utf8_is_listed_and_plays(self):
+        track = Track("legacy.mp3", "mp3", 2200, 10)
+        with tempfile.TemporaryDirectory(prefix="tonalisk-e2e-") as tmp:
+            app = os.path.join(tmp, "player")
+            install_player(app, [track])
+            tag = bytearray(b"TAG" + bytes(125))
+            artist = "山田太郎".encode("cp932")
+            tag[33:33 + len(artist)] = artist
+            tag[127] = 255
+            legacy = os.path.join(app.encode(), "夜の歌.mp3".encode("cp932"))
+            with open(os.path.join(app, track.name), "rb") as f:
+                body = f.read()
+            os.remove(os.path.join(app, track.name))
+            with open(legacy, "wb") as f:
+                f.write(body + bytes(tag))
+            with Desktop(tmp) as desktop:
+                desktop.env.update(LANG="ja_JP.UTF-8")
+                desktop.env.pop("LC_ALL", None)
+                rec = desktop.record(os.path.join(tmp, "capture.raw"))
+                proc = desktop.start([os.path.join(app, "tonalisk")], app)
+                screen = Screen(desktop.env)
+                self.assertIsNotNone(screen.window("Tonalisk"))
+                time.sleep(2.5)
+                heard, _, level = audio.sounding(rec.samples(), [track], 0.5, rec.seconds())
+                proc.terminate()
+        log(f"  heard {heard.name if heard else 'nothing'} at level {level:.4f}")
+        self.assertIs(heard, track, "the only file, named in CP932, did not play")
+
+
 class NoSoundServer(unittest.TestCase):
     """Without any sound server the player still runs: the time advances and it exits cleanly."""
 

@@ -1,3 +1,4 @@
+#include "fixtures/real_world.h"
 #include "midi_file.h"
 #include "midi_test_support.h"
 #include "tags.h"
@@ -126,6 +127,31 @@ TEST(MidiFile, DamagedTracksKeepWhatCameBefore) {
     EXPECT_TRUE(file->events.empty());
 }
 
+TEST(MidiFile, Format2SequencesPlayOneAfterAnother) {
+    MidiSong song = format2Song(10);
+    song.tracks[3].notes.clear(); // an empty sequence still takes its second
+    song.tempos = {{0, 250000}};  // twice as fast, in the first sequence only
+    auto file = parseMidiFile(encodeMidi(song));
+    ASSERT_TRUE(file);
+    EXPECT_EQ(file->endTick, 10 * 960);
+    EXPECT_DOUBLE_EQ(file->tempo.seconds(file->endTick), 0.5 + 9.0);
+    // The last sequence starts where the one before ended; its last note ends at 880.
+    EXPECT_EQ(file->events.back().tick, 9 * 960 + 880);
+}
+
+TEST(MidiFile, UndefinedStatusBytesAreSkippedAndTheTrackPlaysOn) {
+    auto file = parseMidiFile(midiWithUndefinedStatus());
+    ASSERT_TRUE(file);
+    EXPECT_EQ(file->events.size(), 1u + 8 * 2); // the program change and every note
+    EXPECT_DOUBLE_EQ(file->tempo.seconds(file->endTick), 4.0);
+    // System common messages lose their data bytes with them.
+    file =
+        parseMidiFile(trackWith({0x00, 0xF2, 0x10, 0x20, 0x00, 0xF3, 0x01, 0x00, 0x90, 60, 100}));
+    ASSERT_TRUE(file);
+    ASSERT_EQ(file->events.size(), 1u);
+    EXPECT_EQ(file->events[0].data1, 60);
+}
+
 TEST(MidiFile, RejectsWhatIsNotAMidiFile) {
     const std::string text = "MThd is how this text file begins, but nothing else fits.";
     EXPECT_FALSE(parseMidiFile(std::vector<uint8_t>(text.begin(), text.end())));
@@ -151,4 +177,11 @@ TEST(MidiTags, TitleFromTrackNameOrFirstTextCopyrightIntoComment) {
     EXPECT_EQ(tags.title, "Some text");
 
     EXPECT_FALSE(vbmp3::readMidiTags(midi_test::tempPath("missing.mid"), tags));
+
+    // Meta text in a legacy code page, decided over all of the file's text.
+    song.tracks[0].name = fixtures::inCodePage("夜明けのスキャット", "CP932");
+    song.copyright = fixtures::inCodePage("(C) 山田太郎", "CP932");
+    ASSERT_TRUE(vbmp3::readMidiTags(midi_test::writeSong("tags3.mid", song), tags));
+    EXPECT_EQ(tags.title, "夜明けのスキャット");
+    EXPECT_EQ(tags.comment, "(C) 山田太郎");
 }

@@ -2,10 +2,14 @@
 #include "midi_synth.h"
 #include "midi_test_support.h"
 
+#include "demo_tune.h"
+#include "fixtures/real_world.h"
+
 #include <vbmp3.h>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <numbers>
 
 using namespace fixtures;
@@ -16,7 +20,7 @@ using vbmp3::kOutputRate;
 namespace {
 
 constexpr int kFlute = 73;
-constexpr double kSilent = 1e-4; // well under the quietest note's level
+constexpr double kSilent = 2.5e-4; // -72 dBFS: well under the quietest note's level
 
 class MidiSourceTest : public ::testing::Test {
 protected:
@@ -185,3 +189,45 @@ TEST_F(MidiSourceTest, TenHourFileHasItsLengthAndEndsAfterASeek) {
     EXPECT_EQ(end.size() / kOutputChannels, size_t(seconds(1)));
     EXPECT_LT(rms(end), kSilent);
 }
+
+namespace {
+
+double decibels(double ratio) {
+    return 20 * std::log10(ratio);
+}
+
+float peakOf(const std::vector<float>& samples) {
+    float peak = 0;
+    for (float s : samples)
+        peak = std::max(peak, std::abs(s));
+    return peak;
+}
+
+TEST_F(MidiSourceTest, AsLoudAsTheDemoMp3OfTheSameTuneAndNeverClipping) {
+    auto demo = open("demo.mid", demo::lanternWalk());
+    ASSERT_TRUE(demo);
+    const std::vector<float> tune = render(*demo, seconds(60));
+    // The demo MP3 is this rendering made to peak at 0.89 (make_demo_tracks).
+    const double mp3Rms = rms(tune) * 0.89 / peakOf(tune);
+    EXPECT_NEAR(decibels(rms(tune) / mp3Rms), 0.0, 3.0);
+
+    auto dense = open("dense.mid", denseGeneralMidiSong());
+    ASSERT_TRUE(dense);
+    const std::vector<float> full = render(*dense, seconds(60));
+    EXPECT_LT(peakOf(full), 1.0f);
+    EXPECT_GT(rms(full), rms(tune)) << "limited, not made quiet";
+}
+
+TEST_F(MidiSourceTest, Format2AndUndefinedStatusPlayToTheirEnd) {
+    auto sequences = open("format2.mid", format2Song(10));
+    ASSERT_TRUE(sequences);
+    EXPECT_EQ(sequences->facts().totalFrames, seconds(10));
+    const std::vector<float> last = slice(render(*sequences, seconds(9.6)), 9.0, 9.3);
+    EXPECT_GT(rms(last), kSilent) << "the tenth sequence sounds";
+
+    auto undefined = openRaw("undefined.mid", midiWithUndefinedStatus());
+    ASSERT_TRUE(undefined);
+    EXPECT_EQ(undefined->facts().totalFrames, seconds(4));
+}
+
+} // namespace

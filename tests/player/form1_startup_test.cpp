@@ -1,5 +1,6 @@
 #include <QKeyEvent>
 #include <QTest>
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 
@@ -126,7 +127,8 @@ TEST_F(Form1Test, AwkwardNamesReachTheEngineAsTheirOwnPaths) {
         return std::filesystem::is_regular_file(path) ? 1 : 0;
     };
     player::Form1& f = load({"曲 の 名前.mp3", "plain.wav"});
-    const std::filesystem::path odd = folder.path().toStdString() + "/bad\xff name.mp3";
+    // A name that is no UTF-8 is listed too, and opened by its own bytes.
+    const std::string odd = folder.path().toStdString() + "/bad\xff name.mp3";
     std::ofstream(odd).put('x');
     f.File1.setPath(folder.path());
     boxes.clear();
@@ -136,11 +138,40 @@ TEST_F(Form1Test, AwkwardNamesReachTheEngineAsTheirOwnPaths) {
         f.File1_Click();
     }
     std::filesystem::remove(odd);
-    EXPECT_EQ(f.File1.ListCount(), 2);
+    EXPECT_EQ(f.File1.ListCount(), 3);
     EXPECT_TRUE(boxes.empty());
+    Calls opens = fake::engine().callsNamed("vbmp3_open");
+    std::sort(opens.begin(), opens.end());
+    EXPECT_EQ(opens, (Calls{"vbmp3_open(" + odd + ")", "vbmp3_open(" + path("plain.wav") + ")",
+                            "vbmp3_open(" + path("曲 の 名前.mp3") + ")"}));
+}
+
+TEST_F(Form1Test, NamesInALegacyCodePageAreListedReadablyAndPlayByTheirBytes) {
+    setenv("LC_ALL", "ja_JP.UTF-8", 1); // the user's language decides short legacy names
+    player::Form1& f = load({"a.mp3"});
+    const std::string folderBytes = folder.path().toStdString() + "/";
+    const std::string cp932 = "\x96\xe9\x82\xcc\x89\xcc.mp3"; // 夜の歌.mp3 in CP932
+    const std::string latin1 = "\xe9t\xe9.wav";               // été.wav in Latin-1
+    for (const std::string& name : {cp932, latin1})
+        std::ofstream(folderBytes + name).put('x');
+    f.File1.setPath(folder.path());
+    f.show();
+    QStringList shown;
+    for (int i = 0; i < f.File1.count(); ++i)
+        shown << f.File1.item(i)->text();
+    EXPECT_EQ(shown, (QStringList{"a.mp3", "été.wav", "夜の歌.mp3"}));
+
+    calls().clear();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&f));
+    const QPoint entry = f.File1.visualItemRect(f.File1.item(2)).center();
+    QTest::mouseClick(f.File1.viewport(), Qt::LeftButton, {}, entry);
+    unsetenv("LC_ALL");
+    // QTemporaryDir cannot see these names to remove them.
+    for (const std::string& name : {cp932, latin1})
+        std::filesystem::remove(folderBytes + name);
     EXPECT_EQ(fake::engine().callsNamed("vbmp3_open"),
-              (Calls{"vbmp3_open(" + path("plain.wav") + ")",
-                     "vbmp3_open(" + path("曲 の 名前.mp3") + ")"}));
+              Calls{"vbmp3_open(" + folderBytes + cp932 + ")"});
+    EXPECT_EQ(f.windowTitle(), "夜の歌");
 }
 
 TEST_F(Form1Test, FolderOfFilesThatFailGivesOneBoxPerStart) {

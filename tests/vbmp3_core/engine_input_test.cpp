@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <random>
 
+#include "fixtures/real_world.h"
 #include "pulled_engine.h"
 
 using fixtures::Kind;
@@ -67,6 +68,37 @@ TEST(EngineInput, MusicFilesAreNeverWritten) {
     ASSERT_TRUE(pulled.playToEnd());
     pulled.engine.replace(nullptr);
     EXPECT_EQ(readBytes(path), before);
+}
+
+} // namespace
+
+namespace {
+
+// Frames a source gives when read to its end.
+int64_t framesRead(vbmp3::Source& source) {
+    std::vector<float> block(4096 * vbmp3::kOutputChannels);
+    int64_t frames = 0;
+    while (size_t got = source.read(block.data(), 4096))
+        frames += static_cast<int64_t>(got);
+    return frames;
+}
+
+TEST(EngineInput, HeadersThatClaimMoreThanTheFileHoldsLoseToWhatIsThere) {
+    using fixtures::CutKind;
+    for (auto [kind, name] : {std::pair{CutKind::Mp3Xing, "cut_xing.mp3"},
+                              {CutKind::WavData, "cut_data_size.wav"},
+                              {CutKind::Wma, "cut_play_duration.wma"}}) {
+        SCOPED_TRACE(name);
+        const std::string path = (core_test::folder() / name).string();
+        fixtures::writeCutDownload(path, kind, 3, 40);
+        std::unique_ptr<vbmp3::Source> source = vbmp3::openFfmpegSource(path);
+        ASSERT_TRUE(source);
+        const double claimed =
+            static_cast<double>(source->facts().totalFrames) / vbmp3::kOutputRate;
+        const double held = static_cast<double>(framesRead(*source)) / vbmp3::kOutputRate;
+        EXPECT_NEAR(claimed, 3.0, 0.5);
+        EXPECT_NEAR(claimed, held, 0.1) << "the length is what plays";
+    }
 }
 
 } // namespace

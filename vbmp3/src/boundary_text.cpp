@@ -2,25 +2,12 @@
 
 #include <cstring>
 #include <iconv.h>
-#include <langinfo.h>
+
+#include "legacy_text/locale_code_page.h"
+#include "legacy_text/utf8.h"
 
 namespace vbmp3 {
 namespace {
-
-// Length of the UTF-8 sequence that starts with lead; 1 for a stray byte, so it is skipped alone.
-size_t sequenceLength(unsigned char lead) {
-    if (lead >= 0xF0 && lead < 0xF8)
-        return 4;
-    if (lead >= 0xE0)
-        return lead < 0xF0 ? 3 : 1;
-    if (lead >= 0xC0)
-        return 2;
-    return 1;
-}
-
-bool isUtf8Codeset(const char* codeset) {
-    return std::strcmp(codeset, "UTF-8") == 0 || std::strcmp(codeset, "utf8") == 0;
-}
 
 // Characters of utf8 in the locale's character set, one at a time, so the cut falls between two.
 // A character the code page cannot hold becomes '?'.
@@ -30,8 +17,8 @@ std::string toCodePage(const std::string& utf8, const char* codeset, size_t limi
         return {};
     std::string out;
     for (size_t at = 0; at < utf8.size();) {
-        size_t len =
-            std::min(sequenceLength(static_cast<unsigned char>(utf8[at])), utf8.size() - at);
+        // A stray byte is skipped alone.
+        size_t len = std::max<size_t>(legacy_text::utf8SequenceAt(utf8, at), 1);
         char in[4];
         std::memcpy(in, utf8.data() + at, len);
         char converted[16];
@@ -56,8 +43,8 @@ std::string toCodePage(const std::string& utf8, const char* codeset, size_t limi
 std::string cutUtf8(const std::string& utf8, size_t limit) {
     size_t end = 0;
     while (end < utf8.size()) {
-        size_t len = sequenceLength(static_cast<unsigned char>(utf8[end]));
-        if (end + len > limit || end + len > utf8.size())
+        size_t len = legacy_text::utf8SequenceAt(utf8, end);
+        if (len == 0 || end + len > limit)
             break;
         end += len;
     }
@@ -70,9 +57,9 @@ void putText(const std::string& utf8, char* slot, size_t n) {
     if (n == 0)
         return;
     std::memset(slot, 0, n);
-    const char* codeset = nl_langinfo(CODESET);
-    std::string text =
-        isUtf8Codeset(codeset) ? cutUtf8(utf8, n - 1) : toCodePage(utf8, codeset, n - 1);
+    std::string text = legacy_text::boundaryIsUtf8()
+                           ? cutUtf8(utf8, n - 1)
+                           : toCodePage(utf8, legacy_text::boundaryCodeset().c_str(), n - 1);
     std::memcpy(slot, text.data(), text.size());
 }
 

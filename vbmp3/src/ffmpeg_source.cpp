@@ -98,9 +98,25 @@ bool FfmpegSource::open(const std::string& path) {
     timeBase_ = st->time_base;
 
     fillFacts(codec);
-    if (!measureLength())
+    if (!measureLength() || !decodeFirstPackets())
         return false;
-    return decodeFirstPackets();
+    boundByBytesHeld();
+    return true;
+}
+
+void FfmpegSource::boundByBytesHeld() {
+    // A WAV's data comes in blocks of a fixed size and sample count (one sample for PCM): the
+    // bytes that the file holds from the first packet on bound its length, whatever its data
+    // chunk size, fact chunk and byte rate claim.
+    const AVCodecParameters* par = format_->streams[stream_]->codecpar;
+    const int64_t held = avio_size(io_) - dataStart_;
+    const int64_t samplesPerBlock = blockSamples_ > 0 ? blockSamples_ : 1;
+    if (facts_.fileKind != VBMP3_KIND_WAVE || lengthMeasured_ || par->block_align <= 0 ||
+        dataStart_ < 0 || held < 0 || (blockSamples_ == 0 && facts_.bitsPerSample == 0))
+        return;
+    const int64_t samples = held / par->block_align * samplesPerBlock;
+    facts_.totalFrames =
+        std::min(facts_.totalFrames, av_rescale(samples, kOutputRate, facts_.sampleRate));
 }
 
 void FfmpegSource::fillFacts(const AVCodec* codec) {
@@ -128,18 +144,26 @@ void FfmpegSource::fillFacts(const AVCodec* codec) {
 bool FfmpegSource::measureLength() {
     AVStream* st = format_->streams[stream_];
     const AVRational outputBase{1, kOutputRate};
-    double seconds = 0;
     const bool estimated = format_->duration_estimation_method == AVFMT_DURATION_FROM_BITRATE;
-    if (estimated || facts_.fileKind == VBMP3_KIND_MPEG) {
+    // What the packets hold: a download cut short keeps its Xing header or ASF play duration,
+    // which then claims more than is there.
+    int64_t packetFrames = -1;
+    if (estimated || facts_.fileKind == VBMP3_KIND_MPEG || facts_.fileKind == VBMP3_KIND_WMA) {
         // Reading the packets once without decoding fills the seek index, and where the container
         // only guessed the length from the bit rate, their sum gives the exact one.
         int64_t duration = 0, bytes = 0;
+        int64_t firstPts = AV_NOPTS_VALUE,
+                lastEnd = 0; // ASF's durations are rounded; its times not
         bool varying = false;
         int firstSize = -1;
         while (av_read_frame(format_, packet_) >= 0) {
             if (packet_->stream_index == stream_) {
                 duration += packet_->duration;
                 bytes += packet_->size;
+                if (packet_->pts != AV_NOPTS_VALUE) {
+                    firstPts = firstPts == AV_NOPTS_VALUE ? packet_->pts : firstPts;
+                    lastEnd = std::max(lastEnd, packet_->pts + packet_->duration);
+                }
                 if (firstSize < 0)
                     firstSize = packet_->size;
                 varying = varying || std::abs(packet_->size - firstSize) > 1;
@@ -151,22 +175,28 @@ bool FfmpegSource::measureLength() {
             return false;
         if (estimated) {
             facts_.totalFrames = av_rescale_q(duration, timeBase_, outputBase);
-            seconds = duration * av_q2d(timeBase_);
+            const double seconds = duration * av_q2d(timeBase_);
             facts_.variableBitRate = varying;
             facts_.bitRateKbps =
                 seconds > 0 ? static_cast<int32_t>(std::lround(bytes * 8 / seconds / 1000)) : 0;
             lengthMeasured_ = true;
             return true;
         }
+        const int64_t held =
+            firstPts == AV_NOPTS_VALUE ? duration : std::max(duration, lastEnd - firstPts);
+        packetFrames = av_rescale_q(held, timeBase_, outputBase);
     }
     if (st->duration != AV_NOPTS_VALUE)
         facts_.totalFrames = av_rescale_q(st->duration, timeBase_, outputBase);
     else if (format_->duration != AV_NOPTS_VALUE)
         facts_.totalFrames =
             av_rescale_q(format_->duration, AVRational{1, AV_TIME_BASE}, outputBase);
+    if (packetFrames > 0)
+        facts_.totalFrames = std::min(facts_.totalFrames, packetFrames);
+    const int64_t bitRateOfData = st->codecpar->bit_rate;
     // Uncompressed samples have an exact rate; the container's would count its tags as well.
-    const bool exact = facts_.bitsPerSample > 0 && st->codecpar->bit_rate > 0;
-    int64_t bitRate = format_->bit_rate > 0 && !exact ? format_->bit_rate : st->codecpar->bit_rate;
+    const bool exact = facts_.bitsPerSample > 0 && bitRateOfData > 0;
+    int64_t bitRate = format_->bit_rate > 0 && !exact ? format_->bit_rate : bitRateOfData;
     facts_.bitRateKbps = static_cast<int32_t>((bitRate + 500) / 1000);
     return true;
 }

@@ -36,6 +36,7 @@ public:
 private:
     void fillFacts(const AVCodec* codec);
     bool measureLength();
+    void boundByBytesHeld();
     bool decodeFirstPackets();
     bool decodeMore(); // one step of demuxing or decoding; false at the end
     bool drain();      // the decoder's and resampler's last frames

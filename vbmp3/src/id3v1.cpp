@@ -1,5 +1,6 @@
 #include "id3v1.h"
 
+#include <algorithm>
 #include <array>
 #include <fstream>
 
@@ -8,18 +9,9 @@ namespace {
 
 constexpr std::streamoff kTrailerSize = 128;
 
-std::string latin1Field(const char* data, size_t n) {
-    std::string out;
-    for (size_t i = 0; i < n && data[i] != '\0'; ++i) {
-        auto c = static_cast<unsigned char>(data[i]);
-        if (c < 0x80) {
-            out += static_cast<char>(c);
-        } else {
-            out += static_cast<char>(0xC0 | (c >> 6));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        }
-    }
-    while (!out.empty() && (out.back() == ' '))
+std::string field(const char* data, size_t n) {
+    std::string out(data, std::find(data, data + n, '\0'));
+    while (!out.empty() && out.back() == ' ')
         out.pop_back();
     return out;
 }
@@ -39,12 +31,12 @@ std::optional<Tags> readId3v1(const std::string& path) {
     if (!file.read(raw.data(), raw.size()) || raw[0] != 'T' || raw[1] != 'A' || raw[2] != 'G')
         return std::nullopt;
     Tags tags;
-    tags.title = latin1Field(&raw[3], 30);
-    tags.artist = latin1Field(&raw[33], 30);
-    tags.album = latin1Field(&raw[63], 30);
-    tags.year = latin1Field(&raw[93], 4);
+    tags.title = field(&raw[3], 30);
+    tags.artist = field(&raw[33], 30);
+    tags.album = field(&raw[63], 30);
+    tags.year = field(&raw[93], 4);
     // ID3v1.1 keeps the track number in the comment's last byte after a NUL.
-    tags.comment = latin1Field(&raw[97], 30);
+    tags.comment = field(&raw[97], 30);
     auto genre = static_cast<unsigned char>(raw[127]);
     tags.genreCode = genre == 255 ? -1 : genre;
     return tags;

@@ -8,8 +8,8 @@
 
 namespace vbmp3 {
 
-// The trailer's fields (Latin-1 turned into UTF-8, trailing blanks removed), or nothing when the
-// file ends without "TAG". genreCode is -1 for 255, the trailer's "no genre".
+// The trailer's fields as stored (8-bit text of unknown code page, trailing blanks removed), or
+// nothing when the file ends without "TAG". genreCode is -1 for 255, the trailer's "no genre".
 std::optional<Tags> readId3v1(const std::string& path);
 
 // Fills each empty text field of tags from v1 and takes v1's genre code.

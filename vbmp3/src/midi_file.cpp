@@ -11,6 +11,7 @@ namespace {
 
 // Larger files are not music; refusing them keeps a stray path from filling memory.
 constexpr std::streamoff kMaxFileBytes = 64 << 20;
+constexpr uint32_t kDefaultTempo = 500000; // 120 beats per minute until the file says
 
 uint32_t bigEndian(const uint8_t* p, int bytes) {
     uint32_t value = 0;
@@ -22,9 +23,11 @@ uint32_t bigEndian(const uint8_t* p, int bytes) {
 // Reads one track chunk's body; stops quietly at the first thing that does not parse.
 class TrackReader {
 public:
-    TrackReader(const uint8_t* data, size_t size, int track, MidiFile& file,
+    // `startTick`: where the track begins on the file's time line.
+    TrackReader(const uint8_t* data, size_t size, int track, int64_t startTick, MidiFile& file,
                 std::vector<TempoMap::Change>& tempos)
-        : p_(data), end_(data + size), track_(track), file_(file), tempos_(tempos) {}
+        : p_(data), end_(data + size), track_(track), file_(file), tempos_(tempos),
+          tick_(startTick) {}
 
     // Returns the track's end tick.
     int64_t read() {
@@ -80,7 +83,7 @@ private:
         if (status == 0xF0 || status == 0xF7)
             return readSysex(status);
         if (status >= 0xF0)
-            return false; // system common/real-time bytes have no place in a file
+            return skipSystemMessage(status);
 
         runningStatus_ = status;
         const int dataBytes = (status & 0xE0) == 0xC0 ? 1 : 2; // program change, channel pressure
@@ -93,6 +96,14 @@ private:
             event.data2 = data[1] & 0x7F;
         file_.events.push_back(event);
         return true;
+    }
+
+    // System common and real-time messages have no place in a file, but some files hold them,
+    // undefined ones (F4, F5, F9, FD) too: skipped with their data bytes, and the track plays on.
+    bool skipSystemMessage(uint8_t status) {
+        const uint8_t* data = nullptr;
+        const uint32_t dataBytes = status == 0xF2 ? 2 : (status == 0xF1 || status == 0xF3) ? 1 : 0;
+        return take(dataBytes, data);
     }
 
     bool readMeta() {
@@ -154,7 +165,7 @@ private:
     int track_;
     MidiFile& file_;
     std::vector<TempoMap::Change>& tempos_;
-    int64_t tick_ = 0;
+    int64_t tick_;
     uint8_t runningStatus_ = 0;
     bool ended_ = false;
 };
@@ -189,7 +200,6 @@ std::optional<TempoMap> timeDivision(uint16_t division,
 } // namespace
 
 TempoMap TempoMap::metrical(int ticksPerQuarter, const std::vector<Change>& changes) {
-    constexpr uint32_t kDefaultTempo = 500000; // 120 beats per minute until the file says
     TempoMap map;
     map.segments_.push_back({0, 0.0, kDefaultTempo / 1e6 / ticksPerQuarter});
     for (const Change& change : changes) {
@@ -239,7 +249,12 @@ std::optional<MidiFile> parseMidiFile(const std::vector<uint8_t>& bytes) {
         const size_t declared = bigEndian(chunk + 4, 4);
         const size_t available = std::min(declared, size - pos - 8); // a length past the end
         if (std::string_view(reinterpret_cast<const char*>(chunk), 4) == "MTrk") {
-            TrackReader reader(chunk + 8, available, file.trackCount, file, tempos);
+            // Format 2 holds independent sequences: each starts where the one before ended, at
+            // the default tempo unless it sets its own.
+            const int64_t start = file.format == 2 ? file.endTick : 0;
+            if (file.format == 2 && file.trackCount > 0)
+                tempos.push_back({start, kDefaultTempo});
+            TrackReader reader(chunk + 8, available, file.trackCount, start, file, tempos);
             file.endTick = std::max(file.endTick, reader.read());
             ++file.trackCount;
         }

@@ -1,6 +1,7 @@
 #include "midi_source.h"
 #include "midi_file.h"
 #include "midi_synth.h"
+#include "peak_limiter.h"
 #include "soundfont.h"
 
 #include <vbmp3.h>
@@ -104,6 +105,7 @@ private:
         renderFrame_ = frame;
         ended_ = false;
         quietBlocks_ = 0;
+        limiter_.reset();
     }
 
     void send(const MidiEvent& event) {
@@ -156,6 +158,7 @@ private:
             send(file_.events[nextEvent_++]);
         fluid_synth_write_float(synth_->synth, kBlockFrames, block_, 0, kOutputChannels, block_, 1,
                                 kOutputChannels);
+        limiter_.process(block_, kBlockFrames * kOutputChannels);
         blockPos_ = 0;
         blockLength_ = kBlockFrames;
         const float peak =
@@ -182,6 +185,7 @@ private:
     int64_t renderFrame_ = 0; // the frame at which the next block starts
     bool ended_ = false;
     int quietBlocks_ = 0; // blocks in a row under kTailSilence
+    PeakLimiter limiter_;
     float block_[kBlockFrames * kOutputChannels] = {};
     int blockPos_ = 0;
     int blockLength_ = 0;

@@ -1,7 +1,11 @@
 #include "id3v1.h"
+#include "id3v2_bytes.h"
 #include "tags.h"
 
+#include "legacy_text/code_page.h"
+
 #include <initializer_list>
+#include <vector>
 
 extern "C" {
 #include <libavformat/avformat.h>
@@ -52,6 +56,20 @@ void readContainerTags(const AVFormatContext& ctx, Tags& out) {
     out.genreName = lookUp(ctx, {"genre", "WM/Genre"});
 }
 
+// The text fields of tags, for the code-page decision over all of a file's text.
+std::vector<std::string*> textFields(Tags& tags) {
+    return {&tags.title, &tags.artist, &tags.album, &tags.year, &tags.comment, &tags.genreName};
+}
+
+// Fields FFmpeg read as Latin-1 go back to their bytes, which decide the code page.
+void takeByteFields(Tags& tags, Tags& bytes) {
+    std::vector<std::string*> to = textFields(tags);
+    std::vector<std::string*> from = textFields(bytes);
+    for (size_t i = 0; i < to.size(); ++i)
+        if (!from[i]->empty())
+            *to[i] = std::move(*from[i]);
+}
+
 } // namespace
 
 bool readFfmpegTags(const std::string& path, Tags& out) {
@@ -62,7 +80,17 @@ bool readFfmpegTags(const std::string& path, Tags& out) {
     if (opened) {
         readContainerTags(*ctx, out);
         avformat_close_input(&ctx);
+        Tags bytes = readId3v2ByteFields(path);
+        takeByteFields(out, bytes);
     }
+    // ID3v2 bytes, RIFF INFO (which FFmpeg passes on as stored) and ID3v1 hold 8-bit text of
+    // one tagger, so one code page is decided for all of it.
+    std::vector<std::string*> texts = textFields(out);
+    if (v1) {
+        std::vector<std::string*> v1Texts = textFields(*v1);
+        texts.insert(texts.end(), v1Texts.begin(), v1Texts.end());
+    }
+    legacy_text::decodeTogether(texts);
     if (v1)
         mergeId3v1(out, *v1);
     return opened || v1.has_value();

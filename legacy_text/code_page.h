@@ -1,0 +1,31 @@
+// 8-bit text whose code page nobody wrote down: tag fields in ID3v1, in ID3v2 frames marked
+// ISO-8859-1, in RIFF INFO and MIDI, and file names. Old taggers wrote whatever code page their
+// system used (CP932, CP1251, CP949, ...), modern ones UTF-8.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace legacy_text {
+
+// The iconv name of the code page that `bytes` (every text of one file, together) are in:
+//  - uchardet's finding where the text is long enough for it (16 non-ASCII bytes or more),
+//  - else the Windows code page of the user's language,
+//  - never one in which the bytes are invalid or read as control or private-use characters;
+//    when neither reads them cleanly, CP1252, and at the last ISO-8859-1, which reads any byte.
+std::string decideCodePage(const std::string& bytes);
+
+// Each text into UTF-8. Texts that are UTF-8 already (ASCII included) stay as they are; the
+// others are converted from one code page, decided over all of them together, because a short
+// field alone is easily guessed wrong.
+void decodeTogether(const std::vector<std::string*>& texts);
+
+// One text alone, such as a file name.
+std::string decodeAlone(const std::string& bytes);
+
+// text from one iconv code page into another; nothing where it is invalid in `from` or does not
+// fit `to`.
+std::optional<std::string> convert(const std::string& text, const char* from, const char* to);
+
+} // namespace legacy_text

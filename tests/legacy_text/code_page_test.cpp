@@ -1,0 +1,125 @@
+#include "legacy_text/code_page.h"
+#include "legacy_text/locale_code_page.h"
+#include "legacy_text/utf8.h"
+
+#include <cstdlib>
+#include <gtest/gtest.h>
+#include <optional>
+
+#include "fixtures/real_world.h"
+
+using fixtures::inCodePage;
+
+namespace {
+
+// The user's language as the environment gives it; restored afterwards.
+class UserLocale {
+public:
+    explicit UserLocale(const char* locale) {
+        if (const char* old = std::getenv("LC_ALL"))
+            old_ = old;
+        setenv("LC_ALL", locale, 1);
+    }
+    ~UserLocale() {
+        if (old_)
+            setenv("LC_ALL", old_->c_str(), 1);
+        else
+            unsetenv("LC_ALL");
+    }
+    UserLocale(const UserLocale&) = delete;
+    UserLocale& operator=(const UserLocale&) = delete;
+
+private:
+    std::optional<std::string> old_;
+};
+
+std::string decidedUnder(const char* locale, const std::string& bytes) {
+    UserLocale user(locale);
+    return legacy_text::decideCodePage(bytes);
+}
+
+TEST(Utf8, TellsWellFormedSequencesFromStrayOverlongSurrogateAndCutOnes) {
+    EXPECT_TRUE(legacy_text::isUtf8("plain ASCII"));
+    EXPECT_TRUE(legacy_text::isUtf8("山田 Björk \xF0\x9D\x84\x9E"));
+    for (const char* bad : {"Bj\xF6rk", "\xC0\xAF", "\xED\xA0\x80", "\xE6\x9B", "\xF4\x90\x80\x80"})
+        EXPECT_FALSE(legacy_text::isUtf8(bad)) << bad;
+    EXPECT_EQ(legacy_text::utf8SequenceAt("a曲", 1), 3u);
+    EXPECT_EQ(legacy_text::utf8SequenceAt("a\xE6\x9B", 1), 0u);
+}
+
+TEST(LocaleCodePage, WindowsCodePageOfEachLanguage) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"ja_JP.UTF-8", "CP932"},  {"ko_KR.UTF-8", "CP949"},
+        {"zh_CN.UTF-8", "CP936"},  {"zh_SG", "CP936"},
+        {"zh_TW.UTF-8", "CP950"},  {"zh_HK.UTF-8", "CP950"},
+        {"ru_RU.UTF-8", "CP1251"}, {"sr_RS@latin", "CP1251"},
+        {"uk_UA", "CP1251"},       {"el_GR.UTF-8", "CP1253"},
+        {"tr_TR.UTF-8", "CP1254"}, {"he_IL", "CP1255"},
+        {"fa_IR", "CP1256"},       {"lt_LT.UTF-8", "CP1257"},
+        {"vi_VN", "CP1258"},       {"th_TH.UTF-8", "CP874"},
+        {"pl_PL.UTF-8", "CP1250"}, {"cs_CZ", "CP1250"},
+        {"de_DE.UTF-8", "CP1252"}, {"C", "CP1252"},
+        {"POSIX", "CP1252"},       {"", "CP1252"}};
+    for (const auto& [locale, codePage] : cases)
+        EXPECT_EQ(legacy_text::windowsCodePageOf(locale), codePage) << locale;
+}
+
+TEST(LocaleCodePage, UserLocaleComesFromLcAllThenLcCtypeThenLang) {
+    UserLocale none("");
+    setenv("LC_CTYPE", "ko_KR.UTF-8", 1);
+    setenv("LANG", "ru_RU.UTF-8", 1);
+    EXPECT_EQ(legacy_text::userWindowsCodePage(), "CP949");
+    unsetenv("LC_CTYPE");
+    EXPECT_EQ(legacy_text::userWindowsCodePage(), "CP1251");
+    setenv("LC_ALL", "ja_JP.UTF-8", 1);
+    EXPECT_EQ(legacy_text::userWindowsCodePage(), "CP932");
+    unsetenv("LANG");
+}
+
+TEST(DecideCodePage, ShortTextTakesTheUserLanguagesCodePage) {
+    const std::string hanako = inCodePage("花子", "CP932"); // 4 bytes
+    EXPECT_EQ(decidedUnder("ja_JP.UTF-8", hanako), "CP932");
+    EXPECT_NE(decidedUnder("en_US.UTF-8", hanako), "CP932");
+    EXPECT_EQ(decidedUnder("ru_RU.UTF-8", inCodePage("Кино", "CP1251")), "CP1251");
+    EXPECT_EQ(decidedUnder("ko_KR.UTF-8", inCodePage("아이유", "CP949")), "CP949");
+    EXPECT_EQ(decidedUnder("zh_TW.UTF-8", inCodePage("鄧麗君", "CP950")), "CP950");
+}
+
+TEST(DecideCodePage, NeverACodePageInWhichTheBytesAreInvalidOrNonsense) {
+    // Invalid in CP932 (é before a blank); Cyrillic inside Latin words in CP1251.
+    for (const char* locale : {"ja_JP.UTF-8", "ru_RU.UTF-8", "C"}) {
+        EXPECT_EQ(decidedUnder(locale, inCodePage("Café Señor", "CP1252")), "CP1252") << locale;
+        EXPECT_EQ(decidedUnder(locale, inCodePage("Björk", "CP1252")), "CP1252") << locale;
+    }
+    // No Windows code page holds 0x81 0x8D alone; ISO-8859-1 reads every byte.
+    EXPECT_EQ(decidedUnder("en_US.UTF-8", "\x81\x8D"), "ISO-8859-1");
+}
+
+TEST(DecideCodePage, EnoughTextIsDetectedWhateverTheLocale) {
+    const std::pair<const char*, const char*> texts[] = {
+        {"夜明けのスキャット 山田太郎", "CP932"},
+        {"Группа крови Звезда по имени Солнце", "CP1251"},
+        {"좋은 날 아이유 리얼", "CP949"},
+        {"月亮代表我的心 鄧麗君", "CP950"}};
+    for (const auto& [text, codePage] : texts)
+        for (const char* locale : {"en_US.UTF-8", "ja_JP.UTF-8", "C"})
+            EXPECT_EQ(decidedUnder(locale, inCodePage(text, codePage)), codePage)
+                << text << " under " << locale;
+}
+
+TEST(DecodeTogether, OneDecisionForAllLegacyFieldsUtf8FieldsUntouched) {
+    UserLocale user("en_US.UTF-8");
+    // The artist alone (8 bytes) reads as CP1252; with the title the file holds enough CP932.
+    std::string title = inCodePage("夜明けのスキャット", "CP932");
+    std::string artist = inCodePage("山田太郎", "CP932");
+    std::string utf8 = "Björk";
+    std::string ascii = "1999";
+    legacy_text::decodeTogether({&title, &artist, &utf8, &ascii});
+    EXPECT_EQ(title, "夜明けのスキャット");
+    EXPECT_EQ(artist, "山田太郎");
+    EXPECT_EQ(utf8, "Björk");
+    EXPECT_EQ(ascii, "1999");
+    EXPECT_EQ(legacy_text::decodeAlone(inCodePage("été.wav", "ISO-8859-1")), "été.wav");
+}
+
+} // namespace
