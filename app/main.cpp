@@ -4,7 +4,7 @@
 
 #include "mpris/media_player_service.h"
 #include "player/form1.h"
-#include "player/track_rules.h"
+#include "player/program_folder.h"
 
 int main(int argc, char* argv[]) {
     // The engine takes 8-bit paths in the locale's character set.
