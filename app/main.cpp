@@ -4,14 +4,12 @@
 
 #include "mpris/media_player_service.h"
 #include "player/form1.h"
-#include "player/track_rules.h"
+#include "player/program_folder.h"
 
 int main(int argc, char* argv[]) {
     // The engine takes 8-bit paths in the locale's character set.
     std::setlocale(LC_CTYPE, "");
     QApplication application(argc, argv);
-    // Qt titles a window whose caption is empty with the application's name.
-    QApplication::setApplicationName(QStringLiteral("Tonalisk"));
     player::Form1 form(player::programFolder(QString::fromLocal8Bit(argv[0])));
     const mpris::MediaPlayerService mediaPlayer(form, QDBusConnection::sessionBus());
     form.show();

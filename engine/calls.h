@@ -13,6 +13,18 @@ namespace engine {
 
 using Buffer = std::array<int32_t, VBMP3_BUFFER_LENGTH>;
 
+// The states vbmp3_getState answers; the program reads any other value as paused.
+enum PlayState : int32_t {
+    Stopped = VBMP3_STOPPED,
+    Playing = VBMP3_PLAYING,
+    Paused = VBMP3_PAUSED
+};
+
+// The engine's yes: a result whose low 16 bits are not all zero.
+inline bool succeeded(int32_t result) {
+    return (result & 0xFFFF) != 0;
+}
+
 int32_t vbmp3_init();
 int32_t vbmp3_free();
 int32_t vbmp3_open(QString& fileName, InputInfo& info);

@@ -1,7 +1,7 @@
 #include "folder/form2.h"
 
 #include "platform/place.h"
-#include "platform/taskbar.h"
+#include "platform/x11_window.h"
 #include "platform/twips.h"
 
 #include <QCloseEvent>

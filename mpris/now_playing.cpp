@@ -1,5 +1,7 @@
 #include "mpris/now_playing.h"
 
+#include "engine/calls.h"
+
 #include <QFileInfo>
 #include <QStringList>
 #include <QUrl>
@@ -20,9 +22,9 @@ QDBusObjectPath trackId(uint64_t n) {
 
 QString playbackStatus(int32_t playState) {
     switch (playState) {
-    case 0:
+    case engine::Stopped:
         return QStringLiteral("Stopped");
-    case 1:
+    case engine::Playing:
         return QStringLiteral("Playing");
     default:
         return QStringLiteral("Paused");

@@ -1,5 +1,6 @@
 #include "mpris/player_adaptor.h"
 
+#include "engine/calls.h"
 #include "mpris/now_playing.h"
 #include "platform/modal_box.h"
 #include "player/form1.h"
@@ -58,13 +59,13 @@ void PlayerAdaptor::PlayPause() {
 
 void PlayerAdaptor::Play() {
     const int32_t state = form_.state().playState;
-    if (windowTakesInput() && (state == 0 || state == 2)) {
+    if (windowTakesInput() && (state == engine::Stopped || state == engine::Paused)) {
         form_.PlayBtn_Click();
     }
 }
 
 void PlayerAdaptor::Pause() {
-    if (windowTakesInput() && form_.state().playState == 1) {
+    if (windowTakesInput() && form_.state().playState == engine::Playing) {
         form_.PlayBtn_Click();
     }
 }
@@ -140,8 +141,9 @@ QVariantMap PlayerAdaptor::takeTickChanges() {
         published_.volume = form_.Slider1.Value();
         changed[kVolume] = volume();
     }
-    const bool jumped = !newTrack && !newState &&
-                        positionJumped(published_.seconds, state.playSeconds, state.playState == 1);
+    const bool jumped =
+        !newTrack && !newState &&
+        positionJumped(published_.seconds, state.playSeconds, state.playState == engine::Playing);
     published_.seconds = state.playSeconds;
     if (jumped) {
         emit Seeked(position());

@@ -1,5 +1,7 @@
 #include "platform/caption.h"
 
+#include "platform/x11_window.h"
+
 namespace platform {
 
 namespace {
@@ -12,6 +14,9 @@ const QString kEscapedPlaceholder = QStringLiteral("[*][*]");
 void setCaption(QWidget& window, const QString& caption) {
     // Qt shows a doubled placeholder as one literal "[*]".
     window.setWindowTitle(QString(caption).replace(kPlaceholder, kEscapedPlaceholder));
+    if (caption.isEmpty()) {
+        clearShownTitle(window);
+    }
 }
 
 QString Caption(const QWidget& window) {

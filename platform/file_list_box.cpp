@@ -17,11 +17,11 @@ namespace {
 int mouseButtonCode(Qt::MouseButton button) {
     switch (button) {
     case Qt::LeftButton:
-        return 1;
+        return LeftButtonCode;
     case Qt::RightButton:
-        return 2;
+        return RightButtonCode;
     case Qt::MiddleButton:
-        return 4;
+        return MiddleButtonCode;
     default:
         return 0;
     }

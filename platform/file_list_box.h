@@ -7,6 +7,9 @@
 
 namespace platform {
 
+// The mouse button codes that MouseDown reports.
+enum MouseButtonCode : int { LeftButtonCode = 1, RightButtonCode = 2, MiddleButtonCode = 4 };
+
 // File1: the files of one folder that match a set of wildcard patterns, sorted by name. A single-
 // selection list box: the user picks one entry with the mouse (where the left button goes up, after
 // pressing on an entry and dragging or not) or moves the selection with the keys, and each pick
@@ -36,7 +39,7 @@ public:
 
 signals:
     void Click();
-    // button: 1 left, 2 right, 4 middle; shift: 1 Shift, 2 Ctrl, 4 Alt; x, y in twips.
+    // button: a MouseButtonCode (0 for others); shift: 1 Shift, 2 Ctrl, 4 Alt; x, y in twips.
     void MouseDown(int button, int shift, float x, float y);
 
 protected:

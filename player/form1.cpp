@@ -61,7 +61,7 @@ void Form1::closeEvent(QCloseEvent* event) {
 }
 
 void Form1::File1_MouseDown(int button, int, float, float) {
-    if (button == 2) {
+    if (button == platform::RightButtonCode) {
         folder::showFolderWindow(File1, Label1);
     }
 }

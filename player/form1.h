@@ -47,6 +47,10 @@ private:
     void takeSelectedFile();
     void showTrackCaption();
     void pickRandomTrack();
+    // What a pick by the user does: the engine's file closed, the picked entry started, captioned.
+    void playPickedEntry();
+    // What a thumb drag and the gain of focus do alike: seek to the bar's whole second.
+    void seekToBarPosition();
     void pollPlayState();
     bool trackEnded(int32_t polledSeconds) const;
     void GraphShow();

@@ -1,6 +1,6 @@
 #include "player/form1.h"
 
-#include "player/track_rules.h"
+#include "player/ticker_item.h"
 
 namespace player {
 

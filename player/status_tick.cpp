@@ -1,7 +1,7 @@
 #include "player/form1.h"
 
 #include "engine/calls.h"
-#include "player/track_rules.h"
+#include "player/status_text.h"
 
 namespace player {
 
@@ -29,9 +29,9 @@ void Form1::Timer1_Timer() {
         takeSelectedFile();
         startTrack();
     }
-    PlayBtn.setPicture(polledState == 1 ? PauseImg.Picture() : PlayImg.Picture());
+    PlayBtn.setPicture(polledState == engine::Playing ? PauseImg.Picture() : PlayImg.Picture());
     StatusBar1.setPanelText(2, elapsedTimeText(polledSeconds));
-    if (polledState == 1) {
+    if (polledState == engine::Playing) {
         GraphShow();
     }
 }

@@ -1,7 +1,7 @@
 #include "player/form1.h"
 
 #include "engine/calls.h"
-#include "player/track_rules.h"
+#include "player/random_index.h"
 
 #include <chrono>
 #include <random>
@@ -17,16 +17,16 @@ void Form1::pickRandomTrack() {
 }
 
 void Form1::File1_Click() {
-    failedStartsInRow_ = 0;
-    engine::vbmp3_close();
-    takeSelectedFile();
-    startTrack();
-    showTrackCaption();
+    playPickedEntry();
 }
 
 void Form1::Image1_Click() {
-    failedStartsInRow_ = 0;
     pickRandomTrack();
+    playPickedEntry();
+}
+
+void Form1::playPickedEntry() {
+    failedStartsInRow_ = 0;
     engine::vbmp3_close();
     takeSelectedFile();
     startTrack();

@@ -4,7 +4,8 @@
 #include "platform/caption.h"
 #include "platform/codepage.h"
 #include "platform/modal_box.h"
-#include "player/track_rules.h"
+#include "player/seek_range.h"
+#include "player/track_caption.h"
 
 #include <QDir>
 
@@ -12,7 +13,7 @@ namespace player {
 
 void Form1::openTrack() {
     const int32_t result = engine::vbmp3_open(state_.currentFile, state_.inputInfo);
-    if ((result & 0xFFFF) == 0) {
+    if (!engine::succeeded(result)) {
         ++failedStartsInRow_;
         platform::MsgBox(QStringLiteral("Open Error"), QStringLiteral("Tonalisk"));
     } else {
@@ -22,7 +23,7 @@ void Form1::openTrack() {
 
 void Form1::readTrackInfo() {
     engine::vbmp3_getFileTagInfo(state_.currentFile, state_.tagInfo);
-    if ((engine::vbmp3_getMpegInfo(state_.mpegInfo) & 0xFFFF) != 0) {
+    if (engine::succeeded(engine::vbmp3_getMpegInfo(state_.mpegInfo))) {
         state_.infoStep = 1;
     }
 }

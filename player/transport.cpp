@@ -6,10 +6,10 @@ namespace player {
 
 void Form1::PlayBtn_Click() {
     switch (state_.playState) {
-    case 0:
+    case engine::Stopped:
         engine::vbmp3_play();
         break;
-    case 2:
+    case engine::Paused:
         engine::vbmp3_restart();
         break;
     default:
@@ -23,11 +23,14 @@ void Form1::StopBtn_Click() {
 }
 
 void Form1::scSeek_Scroll() {
-    state_.playSeconds = scSeek.Value();
-    engine::vbmp3_seek(state_.playSeconds);
+    seekToBarPosition();
 }
 
 void Form1::scSeek_GotFocus() {
+    seekToBarPosition();
+}
+
+void Form1::seekToBarPosition() {
     state_.playSeconds = scSeek.Value();
     engine::vbmp3_seek(state_.playSeconds);
 }

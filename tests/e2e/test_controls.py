@@ -182,5 +182,18 @@ class FolderWithABadFile(Session):
         self.assertIsNotNone(track, "nothing plays after the bad file")
 
 
+class EmptyFolder(Session):
+    """The random-track button with nothing to play: one box, then an empty title bar."""
+
+    RANDOM_BUTTON = (148, 22)  # client-area pixels
+
+    def test_the_title_is_emptied_as_set(self):
+        self.assertEqual(self.screen.title(self.win), "Tonalisk")
+        self.screen.click(*self.at(self.RANDOM_BUTTON))
+        self.assertEqual(self.dismiss_boxes(2.0), 1)
+        self.screen.save(os.path.join(self.tmp, "empty_title.png"))
+        self.assertEqual(self.screen.title(self.win), "")
+
+
 if __name__ == "__main__":
     unittest.main(verbosity=2, argv=[sys.argv[0]])

@@ -1,4 +1,8 @@
-#include "player/track_rules.h"
+#include "player/random_index.h"
+#include "player/seek_range.h"
+#include "player/status_text.h"
+#include "player/ticker_item.h"
+#include "player/track_caption.h"
 
 #include <gtest/gtest.h>
 

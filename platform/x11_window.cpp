@@ -1,4 +1,4 @@
-#include "platform/taskbar.h"
+#include "platform/x11_window.h"
 
 #include <QGuiApplication>
 #include <cstdlib>
@@ -18,12 +18,16 @@ xcb_atom_t atom(xcb_connection_t* connection, const char* name) {
     return found;
 }
 
+xcb_connection_t* x11Connection() {
+    const auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    // The offscreen platform answers as X11 without an xcb connection.
+    return x11 != nullptr ? x11->connection() : nullptr;
+}
+
 } // namespace
 
 void keepOutOfTaskbar(QWidget& window) {
-    const auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-    // The offscreen platform answers as X11 without an xcb connection.
-    xcb_connection_t* connection = x11 != nullptr ? x11->connection() : nullptr;
+    xcb_connection_t* connection = x11Connection();
     if (connection == nullptr) {
         return;
     }
@@ -37,6 +41,25 @@ void keepOutOfTaskbar(QWidget& window) {
     const auto id = static_cast<xcb_window_t>(window.winId());
     xcb_change_property(connection, XCB_PROP_MODE_APPEND, id, state, XCB_ATOM_ATOM, 32, 1,
                         &skipTaskbar);
+    xcb_flush(connection);
+}
+
+void clearShownTitle(QWidget& window) {
+    xcb_connection_t* connection = x11Connection();
+    // Before the window exists Qt titles it when it creates it; the program never starts empty.
+    if (connection == nullptr || !window.testAttribute(Qt::WA_WState_Created)) {
+        return;
+    }
+    const auto id = static_cast<xcb_window_t>(window.winId());
+    for (const char* name : {"_NET_WM_NAME", "_NET_WM_VISIBLE_NAME"}) {
+        const xcb_atom_t property = atom(connection, name);
+        if (property != XCB_ATOM_NONE) {
+            xcb_delete_property(connection, id, property);
+        }
+    }
+    // Left without a UTF-8 title, the window manager shows the legacy one, which Qt wrote empty.
+    xcb_change_property(connection, XCB_PROP_MODE_REPLACE, id, XCB_ATOM_WM_NAME, XCB_ATOM_STRING, 8,
+                        0, nullptr);
     xcb_flush(connection);
 }
 
