@@ -4,18 +4,15 @@
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <thread>
-#include <unistd.h>
 
 #include "fixtures/audio_writer.h"
+#include "temp_folder.h"
 #include "vbmp3.h"
 
 namespace {
 
 std::string writeTrack() {
-    const auto folder =
-        std::filesystem::temp_directory_path() / ("vbmp3_api_" + std::to_string(::getpid()));
-    std::filesystem::create_directories(folder);
-    const std::string path = (folder / "曲.wav").string();
+    const std::string path = (test_support::processFolder() / "曲.wav").string();
     fixtures::writeAudio(path, fixtures::sine(440, 2.5), fixtures::Kind::Wav16,
                          {"Title", "Artist", "Album", "Rock", "2026", "", -1});
     return path;
@@ -89,7 +86,6 @@ TEST(EngineApi, LifecycleThroughTheCFunctions) {
     EXPECT_NE(vbmp3_free(), 0);
     EXPECT_EQ(vbmp3_getState(&seconds), 0);
     EXPECT_EQ(vbmp3_open(path.c_str(), &info), 0) << "after free every call does nothing";
-    std::filesystem::remove_all(std::filesystem::path(path).parent_path());
 }
 
 } // namespace
