@@ -251,4 +251,24 @@ TEST(EngineAnalysis, SineShowsAtItsBinAndSilenceStaysLow) {
     EXPECT_LE(*std::max_element(right, right + 256), 40);
 }
 
+TEST(EngineAnalysis, TheFirstBufferIsTheLeftChannelAndTheSecondTheRight) {
+    fixtures::Pcm leftOnly = fixtures::sine(1000.0, 1.5);
+    for (size_t i = 1; i < leftOnly.samples.size(); i += 2)
+        leftOnly.samples[i] = 0;
+    core_test::PulledEngine pulled;
+    ASSERT_TRUE(pulled.playFile(core_test::writeTrack("left_only.wav", leftOnly)));
+    pulled.engine.setVolume(100, 100);
+    pulled.pullSeconds(0.5);
+
+    int32_t left[256], right[256];
+    pulled.engine.wave(left, right);
+    EXPECT_NEAR(*std::max_element(left, left + 256), 50, 2);
+    EXPECT_EQ(*std::max_element(right, right + 256), 0);
+    EXPECT_EQ(*std::min_element(right, right + 256), 0);
+
+    pulled.engine.spectrum(left, right);
+    EXPECT_NEAR(*std::max_element(left, left + 256), 104, 4);
+    EXPECT_LE(*std::max_element(right, right + 256), 40);
+}
+
 } // namespace
