@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include <map>
 
+#include "left_only.h"
 #include "pulled_engine.h"
 #include "sample_levels.h"
 #include "vbmp3.h"
@@ -252,9 +253,7 @@ TEST(EngineAnalysis, SineShowsAtItsBinAndSilenceStaysLow) {
 }
 
 TEST(EngineAnalysis, TheFirstBufferIsTheLeftChannelAndTheSecondTheRight) {
-    fixtures::Pcm leftOnly = fixtures::sine(1000.0, 1.5);
-    for (size_t i = 1; i < leftOnly.samples.size(); i += 2)
-        leftOnly.samples[i] = 0;
+    const fixtures::Pcm leftOnly = test_support::leftOnly(fixtures::sine(1000.0, 1.5));
     core_test::PulledEngine pulled;
     ASSERT_TRUE(pulled.playFile(core_test::writeTrack("left_only.wav", leftOnly)));
     pulled.engine.setVolume(100, 100);
