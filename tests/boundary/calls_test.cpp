@@ -109,6 +109,8 @@ TEST_F(Calls, MpegInfoAndBuffersPassStraightThrough) {
     e.mpegInfo.bitRate = 128;
     e.mpegInfo.totalSeconds = 4;
     e.wave1[0] = 100;
+    e.wave2[0] = -100;
+    e.spectrum1[255] = 7;
     e.spectrum2[255] = 40;
     engine::MpegInfo mpeg{};
     EXPECT_EQ(engine::vbmp3_getMpegInfo(mpeg), 1);
@@ -117,7 +119,9 @@ TEST_F(Calls, MpegInfoAndBuffersPassStraightThrough) {
     engine::Buffer a{}, b{};
     engine::vbmp3_getWave(a, b);
     EXPECT_EQ(a[0], 100);
+    EXPECT_EQ(b[0], -100) << "the second channel in the second buffer";
     engine::vbmp3_getSpectrum(a, b);
+    EXPECT_EQ(a[255], 7);
     EXPECT_EQ(b[255], 40);
 }
 

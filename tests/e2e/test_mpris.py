@@ -33,6 +33,7 @@ class PlayerctlSession(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
         cls.tmp = tempfile.mkdtemp(prefix="tonalisk-e2e-")
+        cls.addClassCleanup(shutil.rmtree, cls.tmp, ignore_errors=True)
         cls.app = os.path.join(cls.tmp, "player")
         install_player(cls.app, cls.TRACKS)
         cls.desktop = Desktop(cls.tmp).__enter__()
@@ -43,7 +44,6 @@ class PlayerctlSession(unittest.TestCase):
     @classmethod
     def tearDownClass(cls):
         cls.desktop.__exit__(None, None, None)
-        shutil.rmtree(cls.tmp, ignore_errors=True)
 
     def playerctl(self, *args):
         out = subprocess.run(["playerctl", "-p", "tonalisk", *args], env=self.desktop.env,

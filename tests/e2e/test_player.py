@@ -61,6 +61,8 @@ def launch(session, tracks, prepare=lambda app: None):
     """Installs the player with the tracks in a fresh folder (`prepare` may add to it) and starts
     it on a private desktop; the session (a test class) keeps what a test needs to reach it."""
     session.tmp = tempfile.mkdtemp(prefix="tonalisk-e2e-")
+    # Removed even when the launch fails, which skips tearDownClass.
+    session.addClassCleanup(shutil.rmtree, session.tmp, ignore_errors=True)
     session.app = os.path.join(session.tmp, "player")
     install_player(session.app, tracks)
     prepare(session.app)
@@ -79,7 +81,6 @@ def find_main_window(session):
 
 def shut_down(session):
     session.desktop.__exit__(None, None, None)
-    shutil.rmtree(session.tmp, ignore_errors=True)
 
 
 class PlayerSession(unittest.TestCase):

@@ -3,14 +3,13 @@
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QFile>
 #include <QListWidget>
-#include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
 #include <ostream>
 
 #include "platform/drive_list_box.h"
+#include "qt_temp_folder.h"
 
 // Readable failure messages.
 inline void PrintTo(const QString& text, std::ostream* out) {
@@ -19,10 +18,7 @@ inline void PrintTo(const QString& text, std::ostream* out) {
 
 namespace folder_test {
 
-inline void touch(const QString& path) {
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-}
+using test_support::touch;
 
 // C: holds other/ with one tune. D: holds music/ with two tunes and empty/ with none.
 class TwoDrives : public ::testing::Test {
@@ -49,7 +45,7 @@ protected:
     QString driveC() const { return temp.path() + "/C"; }
     QString driveD() const { return temp.path() + "/D"; }
 
-    QTemporaryDir temp;
+    test_support::QtTempFolder temp;
 };
 
 // Double-clicks the list's entry that stands for `folder`.

@@ -196,13 +196,6 @@ double decibels(double ratio) {
     return 20 * std::log10(ratio);
 }
 
-float peakOf(const std::vector<float>& samples) {
-    float peak = 0;
-    for (float s : samples)
-        peak = std::max(peak, std::abs(s));
-    return peak;
-}
-
 TEST_F(MidiSourceTest, AsLoudAsTheDemoMp3OfTheSameTuneAndNeverClipping) {
     auto demo = open("demo.mid", demo::lanternWalk());
     ASSERT_TRUE(demo);

@@ -2,22 +2,23 @@
 #pragma once
 
 #include "fixtures/midi_writer.h"
+#include "sample_levels.h"
 #include "source.h"
+#include "temp_folder.h"
 
-#include <cmath>
-#include <filesystem>
 #include <string>
 #include <vector>
 
 namespace midi_test {
 
+using test_support::peakOf;
+using test_support::rms;
+
 // The small SoundFont, so each test process loads in a tenth of a second.
 inline const std::string kSmallSoundFont = "/usr/share/sounds/sf2/TimGM6mb.sf2";
 
 inline std::string tempPath(const std::string& name) {
-    const auto dir = std::filesystem::temp_directory_path() / "tonalisk_midi_tests";
-    std::filesystem::create_directories(dir);
-    return (dir / name).string();
+    return (test_support::processFolder() / name).string();
 }
 
 inline std::string writeSong(const std::string& name, const fixtures::MidiSong& song) {
@@ -57,13 +58,6 @@ inline std::vector<float> render(vbmp3::Source& source, int64_t frames) {
     }
     out.resize(static_cast<size_t>(done) * vbmp3::kOutputChannels);
     return out;
-}
-
-inline double rms(const std::vector<float>& samples) {
-    double sum = 0;
-    for (float s : samples)
-        sum += double(s) * s;
-    return samples.empty() ? 0.0 : std::sqrt(sum / samples.size());
 }
 
 inline int64_t seconds(double s) {

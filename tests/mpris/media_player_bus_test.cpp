@@ -7,7 +7,6 @@
 #include <QDBusVariant>
 #include <QDeadlineTimer>
 #include <QProcess>
-#include <QTemporaryDir>
 #include <QTest>
 #include <cstring>
 
@@ -61,7 +60,7 @@ public:
     const QString& address() const { return address_; }
 
 private:
-    QTemporaryDir folder_;
+    test_support::QtTempFolder folder_;
     QProcess daemon_;
     QString address_;
 };

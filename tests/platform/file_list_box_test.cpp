@@ -1,22 +1,17 @@
 #include "platform/file_list_box.h"
 
 #include <QDir>
-#include <QFile>
 #include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
 
 #include "pointer.h"
+#include "qt_temp_folder.h"
 
 using platform::FileListBox;
+using test_support::touch;
 
 namespace {
-
-void touch(const QString& path) {
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-}
 
 class FileListBoxTest : public ::testing::Test {
 protected:
@@ -30,7 +25,7 @@ protected:
         list.setPath(folder.path());
     }
 
-    QTemporaryDir folder;
+    test_support::QtTempFolder folder;
     FileListBox list;
 };
 

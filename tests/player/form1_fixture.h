@@ -2,9 +2,7 @@
 #pragma once
 
 #include <QDir>
-#include <QFile>
 #include <QStringList>
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <memory>
 #include <string>
@@ -13,6 +11,7 @@
 #include "fake_vbmp3.h"
 #include "platform/modal_box.h"
 #include "player/form1.h"
+#include "qt_temp_folder.h"
 
 namespace form1_test {
 
@@ -31,10 +30,8 @@ protected:
 
     // Writes the files into the program folder and loads the window there.
     player::Form1& load(const QStringList& files) {
-        for (const QString& name : files) {
-            QFile file(folder.filePath(name));
-            EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-        }
+        for (const QString& name : files)
+            test_support::touch(folder.filePath(name));
         form = std::make_unique<player::Form1>(folder.path());
         form->Timer1.setEnabled(false); // ticks come from the tests, one at a time
         form->Timer2.setEnabled(false);
@@ -64,7 +61,7 @@ protected:
         form->Timer1_Timer();
     }
 
-    QTemporaryDir folder;
+    test_support::QtTempFolder folder;
     std::unique_ptr<player::Form1> form;
     std::vector<std::string> boxes;
 };

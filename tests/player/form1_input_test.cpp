@@ -107,6 +107,21 @@ TEST_F(Form1InputTest, ArrowKeysArrowsAndTroughMoveTheThumbButNeverSeek) {
     EXPECT_EQ(f.scSeek.Value(), 5) << "the tick puts the thumb back";
 }
 
+TEST_F(Form1InputTest, FocusComingBackSeeksWhereTheKeysLeftTheThumb) {
+    player::Form1& f = open({"a.mp3"});
+    input::Pointer pointer(f);
+    pointer.key(Qt::Key_Tab);
+    pointer.key(Qt::Key_Right);
+    pointer.key(Qt::Key_Right);
+    pointer.key(Qt::Key_Tab, Qt::ShiftModifier);
+    ASSERT_EQ(QApplication::focusWidget(), &f.File1);
+    calls().clear();
+    pointer.key(Qt::Key_Tab);
+    ASSERT_EQ(QApplication::focusWidget(), &f.scSeek);
+    EXPECT_EQ(seeks(), seeksTo({3}));
+    EXPECT_EQ(f.state().playSeconds, 3);
+}
+
 TEST_F(Form1InputTest, RightClickOnTheSeekBarOpensNoMenuAndDoesNotSeek) {
     player::Form1& f = open({"a.mp3"});
     input::Pointer pointer(f);

@@ -37,12 +37,14 @@ TEST(RandomIndex, EveryEntryCanBeDrawnAndAnEmptyListSelectsNothing) {
     EXPECT_EQ(randomIndex(2, 0.0f), 0);
     EXPECT_EQ(randomIndex(2, 0.5f), 1);
     EXPECT_EQ(randomIndex(32767, 1.0f - 1.0f / (1 << 24)), 32766);
+    EXPECT_EQ(randomIndex(4, 1.0f), 3) << "never past the last entry";
 }
 
 TEST(ElapsedTimeText, MinutesAndSecondsWithoutHours) {
     const std::pair<int32_t, const char*> cases[] = {
-        {0, "0:00"},  {5, "0:05"},  {9, "0:09"},    {10, "0:10"},    {42, "0:42"},    {59, "0:59"},
-        {60, "1:00"}, {67, "1:07"}, {754, "12:34"}, {3600, "60:00"}, {6000, "100:00"}};
+        {0, "0:00"},  {5, "0:05"},    {9, "0:09"},     {10, "0:10"},
+        {42, "0:42"}, {59, "0:59"},   {60, "1:00"},    {67, "1:07"},
+        {70, "1:10"}, {754, "12:34"}, {3600, "60:00"}, {6000, "100:00"}};
     for (const auto& [seconds, text] : cases) {
         EXPECT_EQ(elapsedTimeText(seconds), QString::fromUtf8(text)) << seconds;
     }

@@ -13,6 +13,7 @@
 
 #include "fixtures/audio_writer.h"
 #include "process_probe.h"
+#include "temp_folder.h"
 #include "vbmp3.h"
 
 namespace {
@@ -21,15 +22,8 @@ namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 using fixtures::Kind;
 
-fs::path folder() {
-    static const fs::path path =
-        fs::temp_directory_path() / ("tonalisk_faults_" + std::to_string(::getpid()));
-    fs::create_directories(path);
-    return path;
-}
-
 std::string writeTrack(const std::string& name, double seconds, Kind kind) {
-    const std::string path = (folder() / name).string();
+    const std::string path = (test_support::processFolder() / name).string();
     fixtures::writeAudio(path, fixtures::sine(440, seconds), kind);
     return path;
 }
@@ -120,7 +114,7 @@ protected:
     void SetUp() override {
         threadsBefore_ = soak::threadCount();
         std::signal(SIGPIPE, SIG_IGN); // the failed write must return an error, not end us
-        pipe_ = (folder() / "device").string();
+        pipe_ = (test_support::processFolder() / "device").string();
         ASSERT_EQ(::mkfifo(pipe_.c_str(), 0600), 0);
         reader_ = ::open(pipe_.c_str(), O_RDONLY | O_NONBLOCK);
         ASSERT_GE(reader_, 0);

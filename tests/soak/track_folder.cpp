@@ -1,22 +1,16 @@
 #include "track_folder.h"
 
+#include "file_bytes.h"
 #include "fixtures/audio_writer.h"
 #include "fixtures/midi_writer.h"
 
-#include <fstream>
-#include <iterator>
 #include <random>
-#include <unistd.h>
 
 namespace soak {
 namespace {
 
 using fixtures::Kind;
-
-std::vector<uint8_t> readBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
+using test_support::readBytes;
 
 std::vector<uint8_t> randomBytes(size_t n, unsigned seed) {
     std::mt19937 random(seed);
@@ -46,10 +40,7 @@ fixtures::MidiSong shortSong() {
 
 } // namespace
 
-TrackFolder::TrackFolder()
-    : root_(std::filesystem::temp_directory_path() /
-            ("tonalisk_soak_" + std::to_string(::getpid()))) {
-    std::filesystem::create_directories(root_);
+TrackFolder::TrackFolder() {
     // Short tracks, so that playing one to its end costs little.
     const fixtures::Pcm tone = fixtures::sine(440, 1.1);
     const fixtures::TrackTags tags{"Soak", "Tonalisk", "Tests", "Rock", "2026", "", 17};
@@ -87,17 +78,12 @@ TrackFolder::TrackFolder()
     fixtures::writeBytes(pathFor("noise.mp3"), randomBytes(48 * 1024, 1));
     fixtures::writeBytes(pathFor("noise.mid"), randomBytes(4 * 1024, 2));
     damaged_ = {pathFor("cut.mid"),   pathFor("empty.mp3"),   pathFor("noise.mp3"),
-                pathFor("noise.mid"), pathFor("missing.wav"), root_.string()};
-}
-
-TrackFolder::~TrackFolder() {
-    std::error_code ignored;
-    std::filesystem::remove_all(root_, ignored);
+                pathFor("noise.mid"), pathFor("missing.wav"), root_.path().string()};
 }
 
 std::map<std::string, uint64_t> TrackFolder::checksums() const {
     std::map<std::string, uint64_t> sums;
-    for (const auto& entry : std::filesystem::directory_iterator(root_))
+    for (const auto& entry : std::filesystem::directory_iterator(root_.path()))
         sums[entry.path().string()] = fnv1a(readBytes(entry.path().string()));
     return sums;
 }

@@ -3,29 +3,27 @@
 #pragma once
 
 #include <cstdint>
-#include <filesystem>
 #include <map>
 #include <string>
 #include <vector>
+
+#include "temp_folder.h"
 
 namespace soak {
 
 class TrackFolder {
 public:
-    TrackFolder(); // writes the files; removes them again on destruction
-    ~TrackFolder();
-    TrackFolder(const TrackFolder&) = delete;
-    TrackFolder& operator=(const TrackFolder&) = delete;
+    TrackFolder(); // writes the files; they go with the folder
 
     const std::vector<std::string>& music() const { return music_; }
     // Files that may or may not open; only a clean result is expected of them.
     const std::vector<std::string>& damaged() const { return damaged_; }
     // Path to checksum of every file in the folder, as it is now.
     std::map<std::string, uint64_t> checksums() const;
-    std::string pathFor(const std::string& name) const { return (root_ / name).string(); }
+    std::string pathFor(const std::string& name) const { return root_.file(name); }
 
 private:
-    std::filesystem::path root_;
+    test_support::TempFolder root_;
     std::vector<std::string> music_;
     std::vector<std::string> damaged_;
 };

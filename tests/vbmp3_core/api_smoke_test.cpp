@@ -1,21 +1,22 @@
 // The exported functions end to end, on SDL's dummy driver (real time, no sound device).
+#include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <cstring>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <thread>
-#include <unistd.h>
 
+#include "file_bytes.h"
 #include "fixtures/audio_writer.h"
+#include "left_only.h"
+#include "temp_folder.h"
 #include "vbmp3.h"
 
 namespace {
 
 std::string writeTrack() {
-    const auto folder =
-        std::filesystem::temp_directory_path() / ("vbmp3_api_" + std::to_string(::getpid()));
-    std::filesystem::create_directories(folder);
-    const std::string path = (folder / "曲.wav").string();
+    const std::string path = (test_support::processFolder() / "曲.wav").string();
     fixtures::writeAudio(path, fixtures::sine(440, 2.5), fixtures::Kind::Wav16,
                          {"Title", "Artist", "Album", "Rock", "2026", "", -1});
     return path;
@@ -89,7 +90,73 @@ TEST(EngineApi, LifecycleThroughTheCFunctions) {
     EXPECT_NE(vbmp3_free(), 0);
     EXPECT_EQ(vbmp3_getState(&seconds), 0);
     EXPECT_EQ(vbmp3_open(path.c_str(), &info), 0) << "after free every call does nothing";
-    std::filesystem::remove_all(std::filesystem::path(path).parent_path());
+}
+
+// Polls `done` for a few seconds of the device's clock.
+template <typename Condition> bool waitFor(Condition done) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > deadline)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return true;
+}
+
+TEST(EngineApi, WaveAndSpectrumKeepLeftAndRightApart) {
+    const std::string path = (test_support::processFolder() / "left.wav").string();
+    fixtures::writeAudio(path, test_support::leftOnly(fixtures::sine(1000, 8)),
+                         fixtures::Kind::Wav16);
+    ASSERT_NE(vbmp3_init(), 0);
+    vbmp3_InputInfo info{};
+    ASSERT_NE(vbmp3_open(path.c_str(), &info), 0);
+    vbmp3_setVolume(100, 100);
+    vbmp3_play();
+
+    int32_t left[VBMP3_BUFFER_LENGTH], right[VBMP3_BUFFER_LENGTH];
+    const auto peak = [](const int32_t* buffer) {
+        return *std::max_element(buffer, buffer + VBMP3_BUFFER_LENGTH);
+    };
+    const auto silent = [&peak](const int32_t* buffer) {
+        return peak(buffer) == 0 && *std::min_element(buffer, buffer + VBMP3_BUFFER_LENGTH) == 0;
+    };
+    EXPECT_TRUE(waitFor([&] { return vbmp3_getWave(left, right), peak(left) > 40; }));
+    EXPECT_TRUE(silent(right));
+    vbmp3_getSpectrum(left, right);
+    EXPECT_GT(peak(left), 60);
+    EXPECT_LE(peak(right), 40);
+
+    EXPECT_NE(vbmp3_free(), 0);
+}
+
+// What reaches the device, through SDL's disk driver: 32-bit float stereo frames in a file.
+TEST(EngineApi, TheFirstVolumeIsTheLeftChannels) {
+    const std::string track = (test_support::processFolder() / "both.wav").string();
+    fixtures::writeAudio(track, fixtures::sine(1000, 8), fixtures::Kind::Wav16);
+    const std::filesystem::path device = test_support::processFolder() / "device.raw";
+    setenv("SDL_AUDIODRIVER", "disk", 1);
+    setenv("SDL_DISKAUDIOFILE", device.c_str(), 1);
+    ASSERT_NE(vbmp3_init(), 0);
+    vbmp3_InputInfo info{};
+    ASSERT_NE(vbmp3_open(track.c_str(), &info), 0);
+    vbmp3_setVolume(100, 0);
+    vbmp3_play();
+    constexpr uintmax_t kHalfSecond = 48000 / 2 * 2 * sizeof(float);
+    EXPECT_TRUE(waitFor([&] {
+        std::error_code missing;
+        return std::filesystem::file_size(device, missing) > kHalfSecond && !missing;
+    }));
+    EXPECT_NE(vbmp3_free(), 0);
+    setenv("SDL_AUDIODRIVER", "dummy", 1);
+
+    const std::vector<uint8_t> bytes = test_support::readBytes(device);
+    std::vector<float> frames(bytes.size() / sizeof(float));
+    std::memcpy(frames.data(), bytes.data(), frames.size() * sizeof(float));
+    float peaks[2] = {0, 0};
+    for (size_t i = 0; i < frames.size(); ++i)
+        peaks[i % 2] = std::max(peaks[i % 2], std::fabs(frames[i]));
+    EXPECT_GT(peaks[0], 0.4f) << "left at full volume";
+    EXPECT_EQ(peaks[1], 0.0f) << "right at none";
 }
 
 } // namespace

@@ -3,23 +3,22 @@
 #include <gtest/gtest.h>
 #include <random>
 
+#include "file_bytes.h"
 #include "fixtures/real_world.h"
+#include "frames_read.h"
 #include "pulled_engine.h"
 
 using fixtures::Kind;
+using test_support::framesRead;
+using test_support::readBytes;
 using vbmp3::PlayState;
 
 namespace {
 
 std::string writeBytes(const std::string& name, const std::string& bytes) {
-    const std::string path = (core_test::folder() / name).string();
+    const std::string path = (test_support::processFolder() / name).string();
     std::ofstream(path, std::ios::binary) << bytes;
     return path;
-}
-
-std::string readBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
 }
 
 std::string randomBytes(size_t n) {
@@ -35,8 +34,8 @@ TEST(EngineInput, FilesThatDoNotDecodeAreRefused) {
         writeBytes("empty.mp3", ""),
         writeBytes("noise.mp3", randomBytes(64 * 1024)),
         writeBytes("notes.wma", "These are my notes, not music.\n"),
-        (core_test::folder() / "missing.wav").string(),
-        core_test::folder().string(),
+        (test_support::processFolder() / "missing.wav").string(),
+        test_support::processFolder().string(),
     };
     for (const std::string& path : refused)
         EXPECT_FALSE(vbmp3::openSource(path)) << path;
@@ -44,11 +43,13 @@ TEST(EngineInput, FilesThatDoNotDecodeAreRefused) {
 
 TEST(EngineInput, CutFilesPlayWhatTheyHoldAndEndCleanly) {
     const fixtures::Pcm tone = fixtures::sine(440, 2.5);
-    const std::string mp3 = readBytes(core_test::writeTrack("whole.mp3", tone, Kind::Mp3Cbr));
-    const std::string truncatedMp3 = writeBytes("truncated.mp3", mp3.substr(0, mp3.size() / 2));
+    const auto mp3 = readBytes(core_test::writeTrack("whole.mp3", tone, Kind::Mp3Cbr));
+    const std::string truncatedMp3 =
+        writeBytes("truncated.mp3", {mp3.begin(), mp3.begin() + mp3.size() / 2});
     // The header still promises 2.5 s of data.
-    const std::string wav = readBytes(core_test::writeTrack("whole.wav", tone));
-    const std::string shortWav = writeBytes("short.wav", wav.substr(0, wav.size() / 3));
+    const auto wav = readBytes(core_test::writeTrack("whole.wav", tone));
+    const std::string shortWav =
+        writeBytes("short.wav", {wav.begin(), wav.begin() + wav.size() / 3});
 
     for (const std::string& path : {truncatedMp3, shortWav}) {
         core_test::PulledEngine pulled;
@@ -61,7 +62,7 @@ TEST(EngineInput, CutFilesPlayWhatTheyHoldAndEndCleanly) {
 TEST(EngineInput, MusicFilesAreNeverWritten) {
     const std::string path =
         core_test::writeTrack("kept.mp3", fixtures::sine(440, 1.2), Kind::Mp3Cbr);
-    const std::string before = readBytes(path);
+    const auto before = readBytes(path);
     core_test::PulledEngine pulled;
     ASSERT_TRUE(pulled.playFile(path));
     pulled.engine.seek(1);
@@ -74,22 +75,13 @@ TEST(EngineInput, MusicFilesAreNeverWritten) {
 
 namespace {
 
-// Frames a source gives when read to its end.
-int64_t framesRead(vbmp3::Source& source) {
-    std::vector<float> block(4096 * vbmp3::kOutputChannels);
-    int64_t frames = 0;
-    while (size_t got = source.read(block.data(), 4096))
-        frames += static_cast<int64_t>(got);
-    return frames;
-}
-
 TEST(EngineInput, HeadersThatClaimMoreThanTheFileHoldsLoseToWhatIsThere) {
     using fixtures::CutKind;
     for (auto [kind, name] : {std::pair{CutKind::Mp3Xing, "cut_xing.mp3"},
                               {CutKind::WavData, "cut_data_size.wav"},
                               {CutKind::Wma, "cut_play_duration.wma"}}) {
         SCOPED_TRACE(name);
-        const std::string path = (core_test::folder() / name).string();
+        const std::string path = (test_support::processFolder() / name).string();
         fixtures::writeCutDownload(path, kind, 3, 40);
         std::unique_ptr<vbmp3::Source> source = vbmp3::openFfmpegSource(path);
         ASSERT_TRUE(source);

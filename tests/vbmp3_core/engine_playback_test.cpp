@@ -2,7 +2,9 @@
 #include <gtest/gtest.h>
 #include <map>
 
+#include "left_only.h"
 #include "pulled_engine.h"
+#include "sample_levels.h"
 #include "vbmp3.h"
 
 using fixtures::Kind;
@@ -61,7 +63,7 @@ TEST_P(EngineFormats, OpensWithItsFactsAndPlaysToTheHeldLastSecond) {
     pulled.engine.replace(std::move(source));
     pulled.engine.play();
     const std::vector<float> first = pulled.pullSeconds(1.25);
-    EXPECT_GT(core_test::peakOf(first), 0.05f) << "the track sounds";
+    EXPECT_GT(test_support::peakOf(first), 0.05f) << "the track sounds";
     EXPECT_EQ(pulled.engine.status().state, PlayState::Playing);
     EXPECT_EQ(pulled.engine.status().seconds, 1);
 
@@ -172,7 +174,7 @@ TEST(EngineTransport, PauseHoldsThePositionAndStopGoesBackToTheStart) {
     ASSERT_TRUE(pulled.playFile(trackOf(kFormats[0])));
     pulled.pullSeconds(1.1);
     pulled.engine.pause();
-    EXPECT_EQ(core_test::peakOf(pulled.pullSeconds(1.0)), 0.0f) << "a paused output is silent";
+    EXPECT_EQ(test_support::peakOf(pulled.pullSeconds(1.0)), 0.0f) << "a paused output is silent";
     EXPECT_EQ(pulled.engine.status().state, PlayState::Paused);
     EXPECT_EQ(pulled.engine.status().seconds, 1);
     pulled.engine.play(); // play while paused goes on
@@ -204,11 +206,11 @@ TEST(EngineTransport, OpeningAnotherFileWhilePlayingStopsAtItsStart) {
 TEST(EngineVolume, ZeroIsSilentAndFullIsLouderThanHalf) {
     core_test::PulledEngine pulled;
     ASSERT_TRUE(pulled.playFile(trackOf(kFormats[0])));
-    const float half = core_test::peakOf(pulled.pullSeconds(0.2));
+    const float half = test_support::peakOf(pulled.pullSeconds(0.2));
     pulled.engine.setVolume(100, 100);
-    const float full = core_test::peakOf(pulled.pullSeconds(0.2));
+    const float full = test_support::peakOf(pulled.pullSeconds(0.2));
     pulled.engine.setVolume(0, 0);
-    EXPECT_EQ(core_test::peakOf(pulled.pullSeconds(0.2)), 0.0f);
+    EXPECT_EQ(test_support::peakOf(pulled.pullSeconds(0.2)), 0.0f);
     EXPECT_GT(full, half * 4);
     EXPECT_NEAR(full, 0.5f, 0.01f) << "full volume is unity gain";
 
@@ -218,7 +220,7 @@ TEST(EngineVolume, ZeroIsSilentAndFullIsLouderThanHalf) {
     for (size_t i = 1; i < frames.size(); i += 2)
         right = std::max(right, std::fabs(frames[i]));
     EXPECT_EQ(right, 0.0f);
-    EXPECT_GT(core_test::peakOf(frames), 0.4f);
+    EXPECT_GT(test_support::peakOf(frames), 0.4f);
 }
 
 TEST(EngineAnalysis, SineShowsAtItsBinAndSilenceStaysLow) {
@@ -247,6 +249,24 @@ TEST(EngineAnalysis, SineShowsAtItsBinAndSilenceStaysLow) {
     pulled.pullSeconds(0.5);
     pulled.engine.spectrum(left, right);
     EXPECT_LE(*std::max_element(left, left + 256), 40);
+    EXPECT_LE(*std::max_element(right, right + 256), 40);
+}
+
+TEST(EngineAnalysis, TheFirstBufferIsTheLeftChannelAndTheSecondTheRight) {
+    const fixtures::Pcm leftOnly = test_support::leftOnly(fixtures::sine(1000.0, 1.5));
+    core_test::PulledEngine pulled;
+    ASSERT_TRUE(pulled.playFile(core_test::writeTrack("left_only.wav", leftOnly)));
+    pulled.engine.setVolume(100, 100);
+    pulled.pullSeconds(0.5);
+
+    int32_t left[256], right[256];
+    pulled.engine.wave(left, right);
+    EXPECT_NEAR(*std::max_element(left, left + 256), 50, 2);
+    EXPECT_EQ(*std::max_element(right, right + 256), 0);
+    EXPECT_EQ(*std::min_element(right, right + 256), 0);
+
+    pulled.engine.spectrum(left, right);
+    EXPECT_NEAR(*std::max_element(left, left + 256), 104, 4);
     EXPECT_LE(*std::max_element(right, right + 256), 40);
 }
 

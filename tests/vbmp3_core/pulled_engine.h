@@ -1,30 +1,20 @@
 // An engine whose output is pulled by the test, and a folder of generated tracks for it.
 #pragma once
 
-#include <algorithm>
-#include <cmath>
-#include <filesystem>
 #include <memory>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 #include "engine.h"
 #include "fixtures/audio_writer.h"
 #include "pull_output.h"
+#include "temp_folder.h"
 
 namespace core_test {
 
-inline std::filesystem::path folder() {
-    static const std::filesystem::path path =
-        std::filesystem::temp_directory_path() / ("vbmp3_core_" + std::to_string(::getpid()));
-    std::filesystem::create_directories(path);
-    return path;
-}
-
 inline std::string writeTrack(const std::string& name, const fixtures::Pcm& pcm,
                               fixtures::Kind kind = fixtures::Kind::Wav16) {
-    const std::string path = (folder() / name).string();
+    const std::string path = (test_support::processFolder() / name).string();
     fixtures::writeAudio(path, pcm, kind);
     return path;
 }
@@ -59,12 +49,5 @@ struct PulledEngine {
         return false;
     }
 };
-
-inline float peakOf(const std::vector<float>& samples) {
-    float peak = 0;
-    for (float s : samples)
-        peak = std::max(peak, std::fabs(s));
-    return peak;
-}
 
 } // namespace core_test

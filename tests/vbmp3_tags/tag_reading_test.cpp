@@ -3,7 +3,6 @@
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
-#include <unistd.h>
 #include <vector>
 
 #include "boundary_text.h"
@@ -13,8 +12,10 @@
 #include "fixtures/real_world.h"
 #include "id3v2_bytes.h"
 #include "tags.h"
+#include "temp_folder.h"
 
 using fixtures::Kind;
+using test_support::processFolder;
 
 namespace {
 
@@ -22,15 +23,7 @@ const fixtures::TrackTags kTags{"Title Ä", "Artist", "Album", "Rock", "2026", "
 
 class TagReading : public testing::Test {
 protected:
-    static std::filesystem::path folder() {
-        return std::filesystem::temp_directory_path() /
-               ("vbmp3_tags_" + std::to_string(::getpid()));
-    }
-    static void TearDownTestSuite() { std::filesystem::remove_all(folder()); }
-    std::string path(const std::string& name) {
-        std::filesystem::create_directories(folder());
-        return (folder() / name).string();
-    }
+    std::string path(const std::string& name) { return (processFolder() / name).string(); }
     std::string write(const std::string& name, Kind kind, const fixtures::TrackTags& tags = kTags) {
         std::string p = path(name);
         fixtures::writeAudio(p, fixtures::sine(440, 0.3), kind, tags);
@@ -178,19 +171,13 @@ TEST(BoundaryText, TheCLocaleCountsAsUtf8) {
 // of short legacy text both follow the locale.
 class LegacyTags : public testing::TestWithParam<const char*> {
 protected:
-    static std::filesystem::path folder() {
-        return std::filesystem::temp_directory_path() /
-               ("vbmp3_legacy_tags_" + std::to_string(::getpid()));
-    }
     static void SetUpTestSuite() {
-        std::filesystem::create_directories(folder());
         for (const fixtures::LegacyTagCase& c : fixtures::legacyTagCases())
-            fixtures::writeLegacyTagCase(folder().string(), c);
-        std::string p = (folder() / "utf16.mp3").string();
+            fixtures::writeLegacyTagCase(processFolder().string(), c);
+        std::string p = (processFolder() / "utf16.mp3").string();
         fixtures::writeAudio(p, fixtures::sine(440, 0.3), Kind::Mp3Cbr);
         fixtures::replaceId3v2(p, fixtures::id3v2Tag(kUtf16, {fixtures::Id3Text::Utf16}));
     }
-    static void TearDownTestSuite() { std::filesystem::remove_all(folder()); }
     void SetUp() override {
         if (std::setlocale(LC_ALL, GetParam()) == nullptr)
             GTEST_SKIP() << "locale " << GetParam() << " is not installed (localedef -i "
@@ -205,7 +192,7 @@ protected:
     // The fields as they come out of the engine's record.
     static std::vector<std::string> recordOf(const std::string& name) {
         vbmp3::Tags tags;
-        EXPECT_TRUE(vbmp3::readFfmpegTags((folder() / name).string(), tags));
+        EXPECT_TRUE(vbmp3::readFfmpegTags((processFolder() / name).string(), tags));
         vbmp3_TagInfo info{};
         vbmp3::fillTagInfo(tags, info);
         return {info.title, info.artist, info.album};
@@ -236,9 +223,3 @@ INSTANTIATE_TEST_SUITE_P(Locales, LegacyTags,
                          });
 
 } // namespace
-
-int main(int argc, char** argv) {
-    std::setlocale(LC_ALL, "C.UTF-8");
-    testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

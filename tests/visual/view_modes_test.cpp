@@ -1,4 +1,4 @@
-#include "platform/qt_main.h"
+#include "qt_main.h"
 #include "surface.h"
 #include "visual/visualization.h"
 
