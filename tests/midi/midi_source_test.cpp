@@ -82,6 +82,7 @@ TEST_F(MidiSourceTest, FactsAndLengthFromTheTempoMap) {
     EXPECT_EQ(facts.fileKind, VBMP3_KIND_MIDI);
     EXPECT_EQ(facts.sampleRate, kOutputRate);
     EXPECT_EQ(facts.bitRateKbps, 0);
+    EXPECT_EQ(facts.bitsPerSample, 0) << "a MIDI file holds no samples";
     EXPECT_EQ(facts.trackCount, 1);
     EXPECT_TRUE(facts.seekable);
     const double expected = 2 * 0.25 + 1 * 0.75; // the last note ends on beat 3

@@ -45,7 +45,6 @@ public:
         facts_.fileKind = VBMP3_KIND_MIDI;
         facts_.sampleRate = kOutputRate;
         facts_.channels = kOutputChannels;
-        facts_.bitsPerSample = 32;
         facts_.trackCount = file_.trackCount;
         facts_.hasTag =
             !file_.firstTrackName.empty() || !file_.firstText.empty() || !file_.copyright.empty();
