@@ -28,6 +28,11 @@ QPixmap picture(const char* name) {
     return QPixmap(QStringLiteral(":/pictures/") + name);
 }
 
+void placeImage(platform::ImageControl& image, platform::TwipsRect place, const char* name) {
+    placeInTwips(image, place);
+    image.setPicture(picture(name));
+}
+
 void setUpLabel(platform::Label& label) {
     label.setCaption(QStringLiteral("Wait ...Reading"));
     label.setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
@@ -83,16 +88,11 @@ Form1Controls::Form1Controls(QWidget& form)
     File1.setPattern(QStringLiteral("*.mp3;*.mid;*.wav;*.wma"));
     File1.setToolTip(QStringLiteral("再生したい曲を選択してください"));
 
-    placeInTwips(PauseImg, designed::PauseImg);
-    PauseImg.setPicture(picture("pause.gif"));
-    placeInTwips(PlayImg, designed::PlayImg);
-    PlayImg.setPicture(picture("play.gif"));
-    placeInTwips(Image1, designed::Image1);
-    Image1.setPicture(picture("next.gif"));
-    placeInTwips(StopBtn, designed::StopBtn);
-    StopBtn.setPicture(picture("stop.gif"));
-    placeInTwips(PlayBtn, designed::PlayBtn);
-    PlayBtn.setPicture(picture("play.gif"));
+    placeImage(PauseImg, designed::PauseImg, "pause.gif");
+    placeImage(PlayImg, designed::PlayImg, "play.gif");
+    placeImage(Image1, designed::Image1, "next.gif");
+    placeImage(StopBtn, designed::StopBtn, "stop.gif");
+    placeImage(PlayBtn, designed::PlayBtn, "play.gif");
 
     placeInTwips(Label1, designed::Label1);
     setUpLabel(Label1);
