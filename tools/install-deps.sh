@@ -8,7 +8,7 @@ packages=(
   qt6-base-dev qt6-qpa-plugins
   libavformat-dev libavcodec-dev libswresample-dev libavutil-dev
   libfluidsynth-dev timgm6mb-soundfont
-  libsdl2-dev
+  libsdl2-dev libpulse-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-ipafont-gothic
   xvfb xdotool x11-apps imagemagick pulseaudio pulseaudio-utils desktop-file-utils
