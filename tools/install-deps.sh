@@ -13,6 +13,8 @@ packages=(
   fonts-ipafont-gothic
   xvfb xdotool x11-apps imagemagick pulseaudio pulseaudio-utils desktop-file-utils
   python3 python3-numpy python3-xlib
+  # the peers and the second sound server of bench/perf_table.py
+  mpg123 ffmpeg pipewire pipewire-pulse wireplumber dbus
 )
 [ "${1:-}" = "--ci" ] && packages+=(clang)
 

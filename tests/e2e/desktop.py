@@ -10,9 +10,12 @@ from sound_server import wait_for as _wait_for
 
 
 class Desktop:
-    def __init__(self, folder, with_sound=True):
+    def __init__(self, folder, with_sound=True, server=PulseServer, prompt=True):
+        """server: the sound server's class; prompt: see PulseServer.start."""
         self.folder = folder
         self.with_sound = with_sound
+        self.server, self.prompt = server, prompt
+        self.pulse = None
         self.procs = []
         self.env = dict(os.environ)
 
@@ -34,6 +37,8 @@ class Desktop:
                     p.wait(3)
                 except subprocess.TimeoutExpired:
                     p.kill()
+        if self.pulse:
+            self.pulse.stop()
 
     def _start_x(self):
         r, w = os.pipe()
@@ -48,8 +53,7 @@ class Desktop:
         self.env.pop("WAYLAND_DISPLAY", None)
 
     def _start_pulse(self):
-        self.pulse = PulseServer(self.folder).start()
-        self.procs.append(self.pulse.proc)
+        self.pulse = self.server(self.folder).start(self.prompt)
         self.socket = self.pulse.socket
         self.env.update(self.pulse.env, SDL_AUDIODRIVER="pulseaudio")
 

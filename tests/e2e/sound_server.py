@@ -49,6 +49,9 @@ class PulseServer:
         subprocess.run(["pactl", "set-default-sink", SINK], env=client, check=True)
         return self
 
+    def pids(self):
+        return [self.proc.pid]
+
     def kill(self):
         """Ends the server at once, as a crash does."""
         self.proc.kill()
@@ -69,3 +72,51 @@ class PulseServer:
             except subprocess.TimeoutExpired:
                 self.proc.kill()
                 self.proc.wait()
+
+
+class PipeWireServer:
+    """PipeWire with its PulseAudio front end and session manager, on a private D-Bus session and
+    runtime folder, with the same null sink as PulseServer (for the benchmarks)."""
+
+    def __init__(self, folder):
+        self.runtime = os.path.join(folder, "pipewire")
+        os.makedirs(self.runtime, mode=0o700, exist_ok=True)
+        self.socket = os.path.join(self.runtime, "pulse", "native")
+        self.env = {"PULSE_SERVER": "unix:" + self.socket, "XDG_RUNTIME_DIR": self.runtime,
+                    "HOME": self.runtime}
+        self.procs = []
+        self.proc = None
+
+    def start(self, prompt=True):
+        bus = subprocess.Popen(["dbus-daemon", "--session", "--nofork", "--print-address=1"],
+                               stdout=subprocess.PIPE, text=True)
+        self.env["DBUS_SESSION_BUS_ADDRESS"] = bus.stdout.readline().strip()
+        self.procs = [bus]
+        env = dict(os.environ, **self.env)
+        env.pop("PULSE_SERVER")
+        for program in ("pipewire", "wireplumber", "pipewire-pulse"):
+            self.procs.append(subprocess.Popen([program], env=env, stdout=subprocess.DEVNULL,
+                                               stderr=subprocess.DEVNULL))
+        self.proc = self.procs[1]
+        client = dict(os.environ, **self.env)
+        wait_for(lambda: subprocess.run(["pactl", "info"], env=client,
+                                        capture_output=True).returncode == 0, 10, "pipewire-pulse")
+        subprocess.run(["pactl", "load-module", "module-null-sink", f"sink_name={SINK}",
+                        f"rate={RATE}", f"channels={CHANNELS}"], env=client, check=True,
+                       capture_output=True)
+        subprocess.run(["pactl", "set-default-sink", SINK], env=client, check=True)
+        return self
+
+    def pids(self):
+        """The processes that make up the server (the bus left out)."""
+        return [p.pid for p in self.procs[1:]]
+
+    def stop(self):
+        for p in reversed(self.procs):
+            if p.poll() is None:
+                p.terminate()
+                try:
+                    p.wait(3)
+                except subprocess.TimeoutExpired:
+                    p.kill()
+                    p.wait()

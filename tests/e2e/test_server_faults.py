@@ -39,7 +39,6 @@ class SoundServerFaults(unittest.TestCase):
         self.desktop.pulse.kill()
         time.sleep(1.0)
         self.desktop.pulse.start()
-        self.desktop.procs.append(self.desktop.pulse.proc)
         rec = self.desktop.record(os.path.join(self.tmp_dir.name, "after.raw"))
         time.sleep(2.3)
         first = audio.first_sound(rec.samples(), 0)
