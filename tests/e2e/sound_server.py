@@ -3,6 +3,7 @@ start again on the same socket, as a desktop's sound server restarts."""
 import os
 import signal
 import subprocess
+import tempfile
 import time
 
 RATE = 48000
@@ -79,8 +80,8 @@ class PipeWireServer:
     runtime folder, with the same null sink as PulseServer (for the benchmarks)."""
 
     def __init__(self, folder):
-        self.runtime = os.path.join(folder, "pipewire")
-        os.makedirs(self.runtime, mode=0o700, exist_ok=True)
+        # A fresh folder each time: WirePlumber keeps state there that a new server would inherit.
+        self.runtime = tempfile.mkdtemp(prefix="pipewire-", dir=folder)
         self.socket = os.path.join(self.runtime, "pulse", "native")
         self.env = {"PULSE_SERVER": "unix:" + self.socket, "XDG_RUNTIME_DIR": self.runtime,
                     "HOME": self.runtime}
@@ -88,6 +89,13 @@ class PipeWireServer:
         self.proc = None
 
     def start(self, prompt=True):
+        try:
+            return self._start()
+        except Exception:
+            self.stop()
+            raise
+
+    def _start(self):
         bus = subprocess.Popen(["dbus-daemon", "--session", "--nofork", "--print-address=1"],
                                stdout=subprocess.PIPE, text=True)
         self.env["DBUS_SESSION_BUS_ADDRESS"] = bus.stdout.readline().strip()
@@ -104,7 +112,9 @@ class PipeWireServer:
         subprocess.run(["pactl", "load-module", "module-null-sink", f"sink_name={SINK}",
                         f"rate={RATE}", f"channels={CHANNELS}"], env=client, check=True,
                        capture_output=True)
-        subprocess.run(["pactl", "set-default-sink", SINK], env=client, check=True)
+        # The sink's node appears a moment after the module is loaded.
+        wait_for(lambda: subprocess.run(["pactl", "set-default-sink", SINK], env=client,
+                                        capture_output=True).returncode == 0, 10, "the null sink")
         return self
 
     def pids(self):

@@ -1,6 +1,7 @@
 """The real player while the desktop's sound server fails under it: restarted on the same socket,
 and frozen while the user closes the window."""
 import os
+import subprocess
 import sys
 import tempfile
 import time
@@ -51,13 +52,13 @@ class SoundServerFaults(unittest.TestCase):
     def test_closing_while_the_server_hangs(self):
         time.sleep(1.0)
         self.desktop.pulse.freeze()
+        closed = time.monotonic()
         self.screen.close(self.win)
-        start = time.monotonic()
-        code = self.proc.wait(5)
-        took = time.monotonic() - start
-        log(f"closed with the server frozen: exit status {code} after {took:.2f} s")
-        self.assertEqual(code, 0)
-        self.assertLess(took, 2.0)
+        try:
+            self.assertEqual(self.proc.wait(2.0), 0)
+        except subprocess.TimeoutExpired:
+            self.fail("the window does not close while the server hangs")
+        log(f"closed with the server frozen after {time.monotonic() - closed:.2f} s")
 
 
 if __name__ == "__main__":

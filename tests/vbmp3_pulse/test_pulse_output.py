@@ -107,6 +107,27 @@ class PulseOutputTest(unittest.TestCase):
                    if rms > audio.SILENT_RMS]
         return max(set(seconds), key=seconds.count) if seconds else None
 
+    def play_on_a_server(self, seconds):
+        """Starts the server and plays a steady tone of `seconds` for half a second."""
+        self.server.start()
+        self.engine.c.vbmp3_init()
+        self.engine.play(self.track("long.wav", [0] * seconds))
+        time.sleep(0.5)
+
+    def assert_sound_once_the_server_is_up(self):
+        self.server.start()
+        rec = self.record()
+        took = self.sound_within(rec, 0, 2.0)
+        self.assertIsNotNone(took, "no sound after the server came")
+        self.assertLess(took, 2.0)
+
+    def act(self, rec, call, wait=0.5):
+        """Calls `call`, then waits; returns the recording time of the call."""
+        call()
+        at = rec.now()
+        time.sleep(wait)
+        return at
+
     def sound_within(self, rec, start, limit):
         """Seconds from start to the first sound the sink played, waiting up to limit."""
         deadline = time.monotonic() + limit + 0.3
@@ -130,29 +151,17 @@ class PulseOutputTest(unittest.TestCase):
         self.assertLess(audio.first_sound(rec.samples(), opened) - opened, 0.15)
         self.assertEqual(self.heard_second(rec, opened + 0.1, opened + 0.7), 0)
 
-        self.engine.c.vbmp3_seek(6)
-        sought = rec.now()
-        time.sleep(0.5)
-        self.assertEqual(self.heard_second(rec, sought + 0.1, sought + 0.45), 6)
-
-        self.engine.c.vbmp3_pause()
-        paused = rec.now()
-        time.sleep(0.6)
-        self.assertLess(self.level(rec, paused + 0.1, paused + 0.5), audio.SILENT_RMS)
+        at = self.act(rec, lambda: self.engine.c.vbmp3_seek(6))
+        self.assertEqual(self.heard_second(rec, at + 0.1, at + 0.45), 6)
+        at = self.act(rec, self.engine.c.vbmp3_pause, 0.6)
+        self.assertLess(self.level(rec, at + 0.1, at + 0.5), audio.SILENT_RMS)
         self.assertEqual(self.engine.state()[0], 2)
-        self.engine.c.vbmp3_restart()
-        resumed = rec.now()
-        time.sleep(0.5)
-        self.assertEqual(self.heard_second(rec, resumed + 0.1, resumed + 0.4), 6)
-
-        self.engine.c.vbmp3_stop()
-        stopped = rec.now()
-        time.sleep(0.5)
-        self.assertLess(self.level(rec, stopped + 0.1, stopped + 0.45), audio.SILENT_RMS)
-        self.engine.c.vbmp3_play()  # after a stop: from the start, at once
-        started = rec.now()
-        time.sleep(0.5)
-        self.assertEqual(self.heard_second(rec, started + 0.1, started + 0.45), 0)
+        at = self.act(rec, self.engine.c.vbmp3_restart)
+        self.assertEqual(self.heard_second(rec, at + 0.1, at + 0.45), 6)
+        at = self.act(rec, self.engine.c.vbmp3_stop)
+        self.assertLess(self.level(rec, at + 0.1, at + 0.45), audio.SILENT_RMS)
+        at = self.act(rec, self.engine.c.vbmp3_play)  # after a stop: from the start, at once
+        self.assertEqual(self.heard_second(rec, at + 0.1, at + 0.45), 0)
 
     def test_pause_loses_nothing_and_the_end_is_heard_whole(self):
         self.server.start()
@@ -217,10 +226,7 @@ class PulseOutputTest(unittest.TestCase):
         self.assertLess(abs(second_one - onset), 0.1)
 
     def test_sound_returns_after_the_server_restarts(self):
-        self.server.start()
-        self.engine.c.vbmp3_init()
-        self.engine.play(self.track("long.wav", [0] * 12))
-        time.sleep(0.5)
+        self.play_on_a_server(12)
         self.server.kill()
         time.sleep(0.5)
         _, before = self.engine.state()
@@ -228,11 +234,7 @@ class PulseOutputTest(unittest.TestCase):
         state, after = self.engine.state()
         self.assertEqual(state, 1)
         self.assertGreater(after, before, "the time stands still without a server")
-        self.server.start()
-        rec = self.record()
-        took = self.sound_within(rec, 0, 2.0)
-        self.assertIsNotNone(took, "no sound after the server came")
-        self.assertLess(took, 2.0)
+        self.assert_sound_once_the_server_is_up()
 
     def test_a_server_that_appears_later_is_used(self):
         self.engine.c.vbmp3_init()
@@ -240,17 +242,10 @@ class PulseOutputTest(unittest.TestCase):
         time.sleep(1.2)
         state, seconds = self.engine.state()
         self.assertEqual((state, seconds), (1, 1), "plays on its own clock meanwhile")
-        self.server.start()
-        rec = self.record()
-        took = self.sound_within(rec, 0, 2.0)
-        self.assertIsNotNone(took, "no sound after the server came")
-        self.assertLess(took, 2.0)
+        self.assert_sound_once_the_server_is_up()
 
     def test_free_returns_while_the_server_hangs(self):
-        self.server.start()
-        self.engine.c.vbmp3_init()
-        self.engine.play(self.track("long.wav", [0] * 6))
-        time.sleep(0.5)
+        self.play_on_a_server(6)
         self.server.freeze()
         time.sleep(0.3)
         for call in (lambda: self.engine.c.vbmp3_seek(1), self.engine.c.vbmp3_pause):
