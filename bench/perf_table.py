@@ -1,16 +1,21 @@
 #!/usr/bin/python3
-"""The player's costs beside two command-line players, printed as one Markdown table.
+"""The player's costs beside command-line players, printed as Markdown tables.
 
-The player, the engine alone (bench/engine/play_file: the C functions polled as the player polls
-them, no window), `ffplay -nodisp -autoexit` and `mpg123` each play the same generated 128 kbit/s MP3 to
-the null sink of a private PulseAudio under a private Xvfb (the end-to-end tests' desktop), the
-player with its default visualization. Measured for each: CPU time (user + system) over the run,
-process start to the first non-silent sample the sink played, and peak resident memory (VmHWM)
-just before the end. For the player also: a left click on a list entry (sent through XTest while
-the player is stopped) to the first non-silent sample. With --repeats the best run counts.
-The engine_bench and midi_bench figures of the same build join the table.
+The player (with its default visualization, the spectrum), the engine alone (bench/engine/
+play_file: the C functions polled as the player polls them, no window), `ffplay -nodisp` and
+`mpg123 -o pulse` each play the same generated 128 kbit/s MP3 to the null sink of a private sound
+server (PulseAudio, or PipeWire with pipewire-pulse and WirePlumber) under a private Xvfb.
 
-    /usr/bin/python3 bench/perf_table.py --bin build-bench/bin [--seconds 60] [--repeats 3]
+Costs: each player alone, on a fresh sound server without any recorder (a recorder would keep the
+sink waking every few milliseconds): CPU time (user + system) over --seconds of steady play, the
+sound server's own CPU time over the same span, and Private_Dirty and Pss from
+/proc/PID/smaps_rollup at its end. The player once more with 10,000 files listed.
+Latencies, with a recorder on the sink's monitor: process start to the first non-silent sample,
+and for the player a click on a list entry (while stopped) to its first sound and the volume
+slider's Home key to silence. With --repeats the best run counts. The engine_bench and midi_bench
+figures of the same build join the table.
+
+    /usr/bin/python3 bench/perf_table.py --bin build-bench/bin [--server pipewire] [--seconds 30]
 """
 import argparse
 import collections
@@ -37,20 +42,26 @@ def parse_args():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--bin", default=os.path.join(REPO, "build-bench", "bin"),
                         help="the build's bin folder: tonalisk, make_test_tone, the benchmarks")
-    parser.add_argument("--seconds", type=float, default=60, help="length of each playing run")
-    parser.add_argument("--repeats", type=int, default=1, help="runs of each player; best counts")
+    parser.add_argument("--seconds", type=float, default=30, help="length of each measured run")
+    parser.add_argument("--repeats", type=int, default=2, help="runs of each player; best counts")
+    parser.add_argument("--server", choices=["pulseaudio", "pipewire"], default="pulseaudio")
+    parser.add_argument("--listed", type=int, default=10000, help="files listed in the last run")
     parser.add_argument("--no-benches", action="store_true", help="leave out the C++ benchmarks")
     return parser.parse_args()
 
 
 ARGS = parse_args()
+SLIDER_KNOB = (232, 56)  # the volume slider's knob in the main window's client area
 os.environ.setdefault("TONALISK_BIN", os.path.abspath(ARGS.bin))
 
 import audio  # noqa: E402  (the e2e helpers, found through the path above)
 from audio import Track  # noqa: E402
 from desktop import RATE, Desktop  # noqa: E402
+from sound_server import PipeWireServer, PulseServer  # noqa: E402
 from screen import Screen  # noqa: E402
 from test_player import install_player  # noqa: E402
+
+SERVER = PipeWireServer if ARGS.server == "pipewire" else PulseServer
 from Xlib import X  # noqa: E402
 from Xlib.ext import xtest  # noqa: E402
 
@@ -61,12 +72,19 @@ def cpu_seconds(pid):
     return (int(fields[11]) + int(fields[12])) / os.sysconf("SC_CLK_TCK")  # utime + stime
 
 
-def peak_resident_mb(pid):
-    with open(f"/proc/{pid}/status") as f:
+def tree_cpu_seconds(pids):
+    return sum(cpu_seconds(pid) for pid in pids)
+
+
+def smaps_mb(pid):
+    """Private_Dirty and Pss of the process, in MB."""
+    figures = {}
+    with open(f"/proc/{pid}/smaps_rollup") as f:
         for line in f:
-            if line.startswith("VmHWM:"):
-                return int(line.split()[1]) / 1024
-    return float("nan")
+            name, _, rest = line.partition(":")
+            if name in ("Private_Dirty", "Pss"):
+                figures[name] = int(rest.split()[0]) / 1024
+    return figures["Private_Dirty"], figures["Pss"]
 
 
 def first_sample(rec, start):
@@ -139,23 +157,57 @@ def click_latencies(rec, screen, win):
     return took
 
 
-def run(desktop, rec, player, seconds, clicks=False):
-    """One run of a player: its figures as a dict."""
+def volume_to_silence(rec, screen, win):
+    """The volume slider's Home key to the first 50 ms of silence; the volume goes back after."""
+    origin = screen.origin(win)
+    screen.click(origin[0] + SLIDER_KNOB[0], origin[1] + SLIDER_KNOB[1])
+    time.sleep(1.0)
+    pressed = rec.now()
+    screen.key("Home")
+    time.sleep(1.0)
+    samples = np.abs(rec.samples()[int(pressed * RATE):]).max(axis=1)
+    step = RATE // 100
+    quiet = [samples[i:i + step].max() < audio.SILENT_RMS for i in range(0, len(samples) - step, step)]
+    screen.key("End")
+    for i in range(len(quiet) - 4):
+        if all(quiet[i:i + 5]):
+            return i / 100
+    return None
+
+
+def steady_costs(tmp, player, seconds):
+    """One player alone on a fresh sound server: its CPU, the server's CPU and its memory."""
+    with Desktop(tmp, server=SERVER, prompt=False) as desktop:
+        proc = desktop.start(player.args, player.cwd)
+        time.sleep(3.0)  # past start-up
+        cpu, server_cpu = cpu_seconds(proc.pid), tree_cpu_seconds(desktop.pulse.pids())
+        time.sleep(seconds)
+        try:
+            figures = {"cpu": cpu_seconds(proc.pid) - cpu,
+                       "server": tree_cpu_seconds(desktop.pulse.pids()) - server_cpu}
+            figures["dirty"], figures["pss"] = smaps_mb(proc.pid)
+        except OSError:  # ended before its time: no figures from this run
+            figures = {"cpu": None, "server": None, "dirty": None, "pss": None}
+        proc.terminate()
+        proc.wait(5)
+    return figures
+
+
+def latencies(desktop, rec, player):
+    """Process start to first sound; for the player also clicks and the volume slider."""
     time.sleep(0.5)  # silence before the start
     launched = rec.now()
     proc = desktop.start(player.args, player.cwd)
-    startup = wait_for_sound(rec, launched)
-    time.sleep(max(0.0, launched + seconds - rec.now()))
-    figures = {"cpu": cpu_seconds(proc.pid), "startup": startup}
-    if clicks:
+    figures = {"startup": wait_for_sound(rec, launched)}
+    if player.name == "tonalisk":
+        time.sleep(1.0)
         screen = Screen(desktop.env)
         win = window_of(screen, proc.pid)
+        figures["volume"] = volume_to_silence(rec, screen, win)
         figures["clicks"] = click_latencies(rec, screen, win)
-        figures["memory"] = peak_resident_mb(proc.pid)
         screen.close(win)
         figures["exit"] = proc.wait(5)
     else:
-        figures["memory"] = peak_resident_mb(proc.pid)
         proc.terminate()
         proc.wait(5)
     return figures
@@ -204,24 +256,35 @@ def main():
     bin_dir = os.path.abspath(ARGS.bin)
     with tempfile.TemporaryDirectory(prefix="tonalisk-perf-") as tmp:
         app = os.path.join(tmp, "player")
-        length = ARGS.seconds + 15
-        tracks = [Track("one.mp3", "mp3", TRACK_BASE_HZ, length),
-                  Track("two.mp3", "mp3", TRACK_BASE_HZ, length)]
+        tracks = [Track("one.mp3", "mp3", TRACK_BASE_HZ, ARGS.seconds + 15),
+                  Track("two.mp3", "mp3", TRACK_BASE_HZ, ARGS.seconds + 15)]
         install_player(app, tracks)
         mp3 = os.path.join(app, tracks[0].name)
+        crowded = os.path.join(tmp, "crowded")
+        install_player(crowded, [])
+        for i in range(ARGS.listed):
+            os.link(mp3, os.path.join(crowded, f"track {i:05d}.mp3"))
+        os.sync()  # pages of files not yet written back would count as the player's dirty memory
         players = [Player("tonalisk", [os.path.join(app, "tonalisk")], app),
                    Player("engine alone", [os.path.join(bin_dir, "play_file"), mp3], tmp),
                    Player("ffplay", ["ffplay", "-nodisp", "-autoexit", "-loglevel", "quiet", mp3], tmp),
                    Player("mpg123", ["mpg123", "-q", "-o", "pulse", mp3], tmp)]
-        results = {p.name: [] for p in players}
-        with Desktop(tmp) as desktop:
+        costs = {p.name: [] for p in players}
+        for _ in range(ARGS.repeats):
+            for p in players:
+                costs[p.name].append(steady_costs(tmp, p, ARGS.seconds))
+                print(p.name, costs[p.name][-1], file=sys.stderr, flush=True)
+        listed = steady_costs(tmp, Player("tonalisk", [os.path.join(crowded, "tonalisk")], crowded),
+                              ARGS.seconds / 3)
+        print("listed", listed, file=sys.stderr, flush=True)
+        timing = {p.name: [] for p in players}
+        with Desktop(tmp, server=SERVER) as desktop:
             rec = desktop.record(os.path.join(tmp, "capture.raw"))
             for _ in range(ARGS.repeats):
                 for p in players:
-                    results[p.name].append(run(desktop, rec, p, ARGS.seconds,
-                                               clicks=p.name == "tonalisk"))
-                    print(p.name, results[p.name][-1], file=sys.stderr, flush=True)
-    report(results)
+                    timing[p.name].append(latencies(desktop, rec, p))
+                    print(p.name, timing[p.name][-1], file=sys.stderr, flush=True)
+    report(costs, listed, timing)
     if not ARGS.no_benches:
         print()
         print("| Benchmark | Figure | Against |")
@@ -230,22 +293,36 @@ def main():
             print("| " + " | ".join(row) + " |")
 
 
-def report(results):
-    cpu = {name: best(r["cpu"] for r in runs) for name, runs in results.items()}
-    ours = results["tonalisk"]
-    print(f"Playing a 128 kbit/s MP3 for {ARGS.seconds:g} s to a PulseAudio null sink "
-          f"(best of {ARGS.repeats})")
+def report(costs, listed, timing):
+    def best_of(runs, key):
+        return best(r[key] for r in runs)
+
+    print(f"Playing a 128 kbit/s MP3 to a {ARGS.server} null sink; CPU over {ARGS.seconds:g} s "
+          f"of steady play, best of {ARGS.repeats}")
     print()
-    print("| Player | CPU time | Share of one core | tonalisk / this | Start to first sound | Peak RSS |")
-    print("|---|---|---|---|---|---|")
-    for name, runs in results.items():
-        print(f"| {name} | {cpu[name]:.2f} s | {100 * cpu[name] / ARGS.seconds:.1f} % "
-              f"| {cpu['tonalisk'] / cpu[name]:.2f} | {ms(best(r['startup'] for r in runs))} "
-              f"| {best(r['memory'] for r in runs):.1f} MB |")
-    clicks = [c for r in ours for c in r["clicks"]]
+    print("| Player | CPU per 10 s | tonalisk / this | Server CPU per 10 s | Private dirty | PSS "
+          "| Start to first sound |")
+    print("|---|---|---|---|---|---|---|")
+    per10 = 10 / ARGS.seconds
+    ours = best_of(costs["tonalisk"], "cpu")
+    def figure(value, unit, scale=1.0, digits=1):
+        return "ended early" if value is None else f"{value * scale:.{digits}f} {unit}"
+
+    for name, runs in costs.items():
+        cpu = best_of(runs, "cpu")
+        ratio = f"{ours / cpu:.2f}" if cpu and ours is not None else "-"
+        print(f"| {name} | {figure(cpu, 's', per10, 3)} | {ratio} "
+              f"| {figure(best_of(runs, 'server'), 's', per10, 3)} "
+              f"| {figure(best_of(runs, 'dirty'), 'MB')} | {figure(best_of(runs, 'pss'), 'MB')} "
+              f"| {ms(best_of(timing[name], 'startup'))} |")
+    mine = timing["tonalisk"]
+    clicks = [c for r in mine for c in r["clicks"]]
     print()
+    print(f"Player with {ARGS.listed} files listed: private dirty {figure(listed['dirty'], 'MB')}, "
+          f"PSS {figure(listed['pss'], 'MB')}.")
     print(f"Player: click on a list entry to first sound, best {ms(best(clicks))} "
-          f"(all: {', '.join(ms(c) for c in clicks)}); exit status {[r['exit'] for r in ours]}")
+          f"(all: {', '.join(ms(c) for c in clicks)}); volume slider Home to silence, best "
+          f"{ms(best_of(mine, 'volume'))}; exit status {[r['exit'] for r in mine]}")
 
 
 if __name__ == "__main__":

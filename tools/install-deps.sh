@@ -9,12 +9,14 @@ packages=(
   qt6-base-dev qt6-qpa-plugins qt6-wayland libxcb1-dev
   libavformat-dev libavcodec-dev libswresample-dev libavutil-dev
   libfluidsynth-dev timgm6mb-soundfont
-  libsdl2-dev libuchardet-dev
+  libsdl2-dev libpulse-dev libuchardet-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-ipafont-gothic
   xvfb openbox xdotool x11-apps x11-utils imagemagick pulseaudio pulseaudio-utils desktop-file-utils
   dbus-daemon playerctl weston
   python3 python3-numpy python3-xlib
+  # the peers and the second sound server of bench/perf_table.py
+  mpg123 ffmpeg pipewire pipewire-pulse wireplumber dbus
 )
 [ "${1:-}" = "--ci" ] && packages+=(clang locales)
 

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds and runs the tests under AddressSanitizer with UndefinedBehaviorSanitizer (all but the
-# slow end-to-end suite), then the engine's tests under ThreadSanitizer. Any finding fails the run.
+# slow end-to-end suite and the sound-server tests, which load the engine into an uninstrumented
+# Python), then the engine's tests under ThreadSanitizer. Any finding fails the run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -16,7 +17,7 @@ engine_tests=(vbmp3_core_tests vbmp3_api_tests midi_tests vbmp3_tags_tests soak_
 asan=${ASAN_BUILD_DIR:-build-asan}
 cmake -S . -B "$asan" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTONALISK_SANITIZE=address
 cmake --build "$asan"
-ctest --test-dir "$asan" --output-on-failure -j2 -LE "e2e|install"
+ctest --test-dir "$asan" --output-on-failure -j2 -LE "e2e|install|sound_server"
 
 # The player's side never runs the engine's threads, so only the engine is built here.
 tsan=${TSAN_BUILD_DIR:-build-tsan}

@@ -5,23 +5,17 @@ import signal
 import subprocess
 import time
 
-RATE = 48000
-CHANNELS = 2
-
-
-def _wait_for(predicate, timeout, what):
-    deadline = time.monotonic() + timeout
-    while time.monotonic() < deadline:
-        if predicate():
-            return
-        time.sleep(0.05)
-    raise RuntimeError(f"timed out waiting for {what}")
+from sound_server import CHANNELS, RATE, SINK, PulseServer
+from sound_server import wait_for as _wait_for
 
 
 class Desktop:
-    def __init__(self, folder, with_sound=True):
+    def __init__(self, folder, with_sound=True, server=PulseServer, prompt=True):
+        """server: the sound server's class; prompt: see PulseServer.start."""
         self.folder = folder
         self.with_sound = with_sound
+        self.server, self.prompt = server, prompt
+        self.pulse = None
         self.procs = []
         self.env = dict(os.environ)
         # No session bus unless a test starts one: the player never reaches the user's own.
@@ -46,6 +40,8 @@ class Desktop:
                     p.wait(3)
                 except subprocess.TimeoutExpired:
                     p.kill()
+        if self.pulse:
+            self.pulse.stop()
 
     def _start_x(self):
         r, w = os.pipe()
@@ -72,22 +68,9 @@ class Desktop:
                   10, "the window manager")
 
     def _start_pulse(self):
-        runtime = os.path.join(self.folder, "pulse")
-        os.makedirs(runtime, exist_ok=True)
-        self.socket = os.path.join(runtime, "native")
-        env = dict(self.env, XDG_RUNTIME_DIR=runtime, HOME=runtime, PULSE_RUNTIME_PATH=runtime)
-        pulse = subprocess.Popen(
-            ["pulseaudio", "-n", "--daemonize=no", "--exit-idle-time=-1", "--disable-shm=yes",
-             "--use-pid-file=no", "--system=no",
-             "-L", f"module-null-sink sink_name=e2e rate={RATE} channels={CHANNELS}",
-             "-L", f"module-native-protocol-unix auth-anonymous=1 socket={self.socket}"],
-            env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        self.procs.append(pulse)
-        self.env.update(PULSE_SERVER="unix:" + self.socket, SDL_AUDIODRIVER="pulseaudio",
-                        XDG_RUNTIME_DIR=runtime, HOME=runtime)
-        _wait_for(lambda: subprocess.run(["pactl", "info"], env=self.env,
-                                         capture_output=True).returncode == 0, 10, "pulseaudio")
-        subprocess.run(["pactl", "set-default-sink", "e2e"], env=self.env, check=True)
+        self.pulse = self.server(self.folder).start(self.prompt)
+        self.socket = self.pulse.socket
+        self.env.update(self.pulse.env, SDL_AUDIODRIVER="pulseaudio")
 
     def start_session_bus(self):
         """A private session bus, listening in the temporary folder, for what starts after it."""
@@ -116,7 +99,7 @@ class Recording:
         self.path = path
         self.file = open(path, "wb")
         self.proc = subprocess.Popen(
-            ["parec", "-d", "e2e.monitor", "--format=s16le", f"--rate={RATE}",
+            ["parec", "-d", SINK + ".monitor", "--format=s16le", f"--rate={RATE}",
              f"--channels={CHANNELS}", "--raw", "--latency-msec=20"],
             env=desktop.env, stdout=self.file)
         desktop.procs.append(self.proc)

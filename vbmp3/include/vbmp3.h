@@ -19,8 +19,9 @@
  *                    after the natural end of a track (the elapsed time then reads
  *                    totalSeconds - 1 until the next open, play, seek or stop).
  *   VBMP3_PLAYING 1  after vbmp3_play (from the start when stopped) and vbmp3_restart, until the
- *                    last sample has been played. A lost sound device does not leave this state:
- *                    the engine goes on against its own clock, silently.
+ *                    last sample has been heard. A lost sound server does not leave this state:
+ *                    the engine goes on against its own clock, silently, until a server answers
+ *                    again (it retries about once a second and at each call that changes playback).
  *   VBMP3_PAUSED  2  after vbmp3_pause while playing; the position is kept.
  */
 #ifndef VBMP3_H

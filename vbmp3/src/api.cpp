@@ -41,10 +41,9 @@ extern "C" {
 
 int32_t vbmp3_init(void) {
     std::lock_guard lock(apiMutex);
-    if (!current.engine) {
-        vbmp3::startSoundFontLoad();
+    // The SoundFont loads when the first MIDI file opens: most sessions never play one.
+    if (!current.engine)
         current.engine = std::make_unique<vbmp3::Engine>();
-    }
     return 1;
 }
 

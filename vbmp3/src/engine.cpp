@@ -12,13 +12,22 @@ namespace {
 
 constexpr size_t kRingFrames = 16384; // about a third of a second decoded ahead
 constexpr size_t kChunkFrames = 2048;
+// Rendered frames kept for the visual data: the output's backlog (about half a second at most)
+// and one transform's worth before it.
+constexpr size_t kHistoryFrames = 32768;
 
 } // namespace
 
 Engine::Engine()
-    : ring_(kRingFrames, kOutputChannels), gainLeft_(volumeGain(50)), gainRight_(volumeGain(50)) {
+    : ring_(kRingFrames, kOutputChannels), history_(kHistoryFrames * kOutputChannels),
+      gainLeft_(volumeGain(50)), gainRight_(volumeGain(50)) {
     decoder_ = std::thread([this] { decodeLoop(); });
-    output_ = startOutput(*this);
+    std::shared_ptr<Output> output = startOutput(*this);
+    {
+        std::lock_guard lock(mutex_);
+        output_ = std::move(output);
+        outputAppliesVolume_ = output_->appliesVolume();
+    }
 }
 
 Engine::~Engine() {
@@ -48,6 +57,7 @@ void Engine::replace(std::unique_ptr<Source> source) {
         seekTo_.reset(); // a new source starts at its beginning
     }
     decoderWake_.notify_all();
+    output_->wake();
 }
 
 std::optional<StreamFacts> Engine::facts() const {
@@ -60,30 +70,37 @@ void Engine::play() {
         std::lock_guard lock(mutex_);
         if (!facts_)
             return;
-        if (state_ == PlayState::Paused) {
-            state_ = PlayState::Playing;
-            return;
-        }
         if (state_ == PlayState::Playing)
             return;
-        if (!atStart_)
-            restartDecodingAt(0);
-        endHeld_ = false;
+        if (state_ == PlayState::Stopped) {
+            if (!atStart_)
+                restartDecodingAt(0);
+            endHeld_ = false;
+        }
         state_ = PlayState::Playing;
     }
     decoderWake_.notify_all();
+    output_->wake();
 }
 
 void Engine::pause() {
-    std::lock_guard lock(mutex_);
-    if (state_ == PlayState::Playing)
+    {
+        std::lock_guard lock(mutex_);
+        if (state_ != PlayState::Playing)
+            return;
         state_ = PlayState::Paused;
+    }
+    output_->wake();
 }
 
 void Engine::restart() {
-    std::lock_guard lock(mutex_);
-    if (state_ == PlayState::Paused)
+    {
+        std::lock_guard lock(mutex_);
+        if (state_ != PlayState::Paused)
+            return;
         state_ = PlayState::Playing;
+    }
+    output_->wake();
 }
 
 void Engine::stop() {
@@ -97,6 +114,7 @@ void Engine::stop() {
             restartDecodingAt(0);
     }
     decoderWake_.notify_all();
+    output_->wake();
 }
 
 void Engine::seek(int32_t seconds) {
@@ -112,32 +130,34 @@ void Engine::seek(int32_t seconds) {
             return;
         }
         int64_t frame = int64_t{std::max(seconds, 0)} * kOutputRate;
-        if (frame >= facts_->totalFrames) {
+        if (frame >= facts_->totalFrames)
             endTrack();
-            return;
-        }
-        restartDecodingAt(frame);
+        else
+            restartDecodingAt(frame);
     }
     decoderWake_.notify_all();
+    output_->wake();
 }
 
 void Engine::setVolume(int32_t left, int32_t right) {
     gainLeft_ = volumeGain(left);
     gainRight_ = volumeGain(right);
+    output_->wake();
 }
 
-Engine::Status Engine::status() const {
+Engine::Status Engine::status() {
     std::lock_guard lock(mutex_);
+    settleEnd();
     if (endHeld_)
         return {PlayState::Stopped, std::max(totalSeconds() - 1, 0)};
-    int32_t seconds = static_cast<int32_t>(position_ / kOutputRate);
+    int32_t seconds = static_cast<int32_t>((position_ - unheard()) / kOutputRate);
     // Until the last frame has played, the track's last second is not reached.
     if (facts_)
         seconds = std::min(seconds, totalSeconds() - 2);
     return {state_, std::max(seconds, 0)};
 }
 
-void Engine::wave(int32_t* left, int32_t* right) const {
+void Engine::wave(int32_t* left, int32_t* right) {
     std::vector<float> frames(kFftLength * kOutputChannels);
     if (!latestFrames(frames.data())) {
         std::fill_n(left, kWaveLength, 0);
@@ -160,40 +180,51 @@ void Engine::spectrum(int32_t* left, int32_t* right) {
     analyzer_.spectrumOf(frames.data(), 1, right);
 }
 
-bool Engine::latestFrames(float* out) const {
+bool Engine::latestFrames(float* out) {
     std::lock_guard lock(mutex_);
+    settleEnd();
     if (state_ != PlayState::Playing)
         return false;
-    size_t head = historyHead_ * kOutputChannels;
-    std::copy(history_.begin() + head, history_.end(), out);
-    std::copy(history_.begin(), history_.begin() + head, out + (history_.size() - head));
+    const size_t back =
+        static_cast<size_t>(std::min<int64_t>(unheard(), kHistoryFrames - kFftLength));
+    const size_t first = (historyHead_ + kHistoryFrames - back - kFftLength) % kHistoryFrames;
+    for (size_t i = 0; i < kFftLength; ++i) {
+        const size_t at = (first + i) % kHistoryFrames * kOutputChannels;
+        std::copy_n(history_.begin() + at, kOutputChannels, out + i * kOutputChannels);
+    }
     return true;
 }
 
 RenderResult Engine::render(float* out, size_t frames) {
     RenderResult result;
+    bool applyVolume = true;
     {
         std::lock_guard lock(mutex_);
-        if (state_ == PlayState::Playing) {
+        result.epoch = generation_;
+        applyVolume = !outputAppliesVolume_;
+        if (state_ == PlayState::Playing && !drained_) {
             result.played = ring_.pop(out, frames);
             position_ += static_cast<int64_t>(result.played);
             atStart_ = atStart_ && result.played == 0;
             for (size_t i = 0; i < result.played; ++i) {
                 std::copy_n(out + i * kOutputChannels, kOutputChannels,
                             history_.begin() + historyHead_ * kOutputChannels);
-                historyHead_ = (historyHead_ + 1) % kFftLength;
+                historyHead_ = (historyHead_ + 1) % kHistoryFrames;
             }
             if (result.played < frames) {
-                if (decodeDone_)
-                    endTrack();
-                else
+                if (decodeDone_) {
+                    drained_ = true;
+                    settleEnd();
+                } else {
                     result.starved = true;
+                }
             }
         }
     }
     std::fill(out + result.played * kOutputChannels, out + frames * kOutputChannels, 0.0f);
-    const float left = gainLeft_, right = gainRight_;
-    for (size_t i = 0; i < result.played; ++i) {
+    const float left = applyVolume ? gainLeft_.load() : 1.0f;
+    const float right = applyVolume ? gainRight_.load() : 1.0f;
+    for (size_t i = 0; i < result.played && applyVolume; ++i) {
         out[i * kOutputChannels] *= left;
         out[i * kOutputChannels + 1] *= right;
     }
@@ -202,19 +233,38 @@ RenderResult Engine::render(float* out, size_t frames) {
     return result;
 }
 
+Cues Engine::cues() const {
+    std::lock_guard lock(mutex_);
+    return {generation_, state_ == PlayState::Playing, gainLeft_, gainRight_};
+}
+
+int64_t Engine::unheard() const {
+    return output_ ? output_->unheardFrames(generation_) : 0;
+}
+
+void Engine::settleEnd() {
+    if (state_ == PlayState::Playing && drained_ && unheard() == 0)
+        endTrack();
+}
+
 void Engine::restartDecodingAt(int64_t frame) {
     ++generation_;
     ring_.clear();
     seekTo_ = frame;
     decodeDone_ = false;
+    drained_ = false;
     position_ = frame;
     atStart_ = frame == 0;
+    // What was rendered for the old position will never be heard.
+    std::fill(history_.begin(), history_.end(), 0.0f);
 }
 
 void Engine::endTrack() {
+    ++generation_; // nothing of the old position is heard after the end
     state_ = PlayState::Stopped;
     endHeld_ = true;
     atStart_ = false;
+    drained_ = false;
     ring_.clear();
 }
 

@@ -7,7 +7,6 @@
 #include "ring_buffer.h"
 #include "source.h"
 
-#include <array>
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
@@ -16,6 +15,7 @@
 #include <optional>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace vbmp3 {
 
@@ -25,9 +25,11 @@ namespace vbmp3 {
 //            is held at totalSeconds - 1 until the next open, play, seek or stop; after a seek at
 //            or past the end, which ends the track the same way. A file that will not open
 //            leaves no file current, so play does nothing.
-//   Playing: after play (from the start when stopped) or restart, until the output has played
-//            the last frame. A device that fails later does not leave this state.
-//   Paused:  after pause while playing; the output plays silence and the position is kept.
+//   Playing: after play (from the start when stopped) or restart, until the last frame has been
+//            heard (an output that buffers holds it back by its backlog). A device that fails
+//            later does not leave this state.
+//   Paused:  after pause while playing; the output plays silence (or holds what it buffered)
+//            and the position is kept.
 enum class PlayState : int32_t { Stopped = 0, Playing = 1, Paused = 2 };
 
 class Engine : private Renderer {
@@ -55,22 +57,27 @@ public:
         PlayState state;
         int32_t seconds;
     };
-    Status status() const;
-    // The latest played frames' wave and spectrum, zeros unless playing. Each array holds
+    Status status();
+    // The wave and spectrum of the frames heard now, zeros unless playing. Each array holds
     // kWaveLength or kSpectrumBins entries.
-    void wave(int32_t* left, int32_t* right) const;
+    void wave(int32_t* left, int32_t* right);
     void spectrum(int32_t* left, int32_t* right);
 
 private:
     RenderResult render(float* out, size_t frames) override;
+    Cues cues() const override;
+    // Frames rendered but not heard yet (caller holds the lock).
+    int64_t unheard() const;
+    // Ends the track once its last rendered frame has been heard (caller holds the lock).
+    void settleEnd();
     void decodeLoop();
     // Drops whatever was decoded ahead and has the decoder go on from `frame` (caller holds the
     // lock).
     void restartDecodingAt(int64_t frame);
     void endTrack(); // natural end (caller holds the lock)
     int32_t totalSeconds() const;
-    // Copies the latest kFftLength played frames, oldest first, or returns false if not playing.
-    bool latestFrames(float* out) const;
+    // Copies the kFftLength frames heard last, oldest first, or returns false if not playing.
+    bool latestFrames(float* out);
 
     mutable std::mutex mutex_;
     std::condition_variable decoderWake_;
@@ -84,9 +91,10 @@ private:
     uint64_t generation_ = 0;       // bumped whenever decoded-ahead frames become stale
     std::optional<int64_t> seekTo_; // for the decoder, before its next read
     bool decodeDone_ = false;       // the source has no more frames for this generation
-    int64_t position_ = 0;          // output frame of the track the output plays next
+    bool drained_ = false;          // all of the track has been rendered; ends once heard
+    int64_t position_ = 0;          // frame of the track that render() gives next
     RingBuffer ring_;
-    std::array<float, kFftLength * kOutputChannels> history_{}; // circular, pre-volume
+    std::vector<float> history_; // the latest rendered frames, circular, pre-volume
     size_t historyHead_ = 0;
     bool quit_ = false;
 
@@ -95,6 +103,7 @@ private:
 
     SpectrumAnalyzer analyzer_; // used by the polling thread only
     std::shared_ptr<Output> output_;
+    bool outputAppliesVolume_ = false;
     std::thread decoder_;
     std::unique_ptr<Source> current_; // the decoder thread's own
 };

@@ -1,8 +1,10 @@
-// The sound output as the engine core sees it. Each driver (SDL2, the silent clock, the tests'
-// pull output) fills this one interface; the core never includes a driver's headers.
+// The sound output as the engine core sees it. Each driver (the sound server, SDL2, the silent
+// clock, the tests' pull output) fills this one interface; the core never includes a driver's
+// headers.
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 
 namespace vbmp3 {
@@ -10,6 +12,17 @@ namespace vbmp3 {
 struct RenderResult {
     size_t played = 0;    // frames of the track written; the rest of the request is silence
     bool starved = false; // playing, but the decoder has not caught up yet
+    uint64_t epoch = 0;   // see Cues::epoch
+};
+
+// What an output that keeps frames of its own must follow.
+struct Cues {
+    // Changes whenever what was rendered before is no longer wanted (open, seek, stop, play
+    // after stop): an output drops what it holds of an older epoch.
+    uint64_t epoch = 0;
+    bool playing = false; // false: hold what is buffered (pause) or nothing is due
+    float gainLeft = 1.0f;
+    float gainRight = 1.0f;
 };
 
 // What an output pulls its frames from. render() runs on the output's own thread.
@@ -17,7 +30,10 @@ class Renderer {
 public:
     virtual ~Renderer() = default;
     // Fills `frames` interleaved stereo float frames at kOutputRate into `out`.
+    // Volume is applied unless the output applies it itself (Output::appliesVolume).
     virtual RenderResult render(float* out, size_t frames) = 0;
+    // The current cues; cheap, callable from any thread.
+    virtual Cues cues() const = 0;
 };
 
 class Output {
@@ -25,11 +41,19 @@ public:
     virtual ~Output() = default;
     // Begins pulling from `renderer`; false if the output cannot run (no device).
     virtual bool start(Renderer& renderer) = 0;
-    // After it returns, render() is never called again.
+    // After it returns, render() is never called again. Returns in bounded time, whatever the
+    // device does.
     virtual void stop() = 0;
+    // The renderer's cues have changed. Must not block: the engine calls it from the C functions.
+    virtual void wake() {}
+    // Frames of `epoch` rendered but not heard yet: what the output and the device still hold.
+    virtual int64_t unheardFrames(uint64_t /*epoch*/) const { return 0; }
+    // True if the output sets the volume itself (on the device), so render() must not.
+    virtual bool appliesVolume() const { return false; }
 };
 
 // The drivers, tried in order by the engine; each returns an output that is not yet started.
+std::unique_ptr<Output> makePulseOutput();
 std::unique_ptr<Output> makeSdlOutput();
 std::unique_ptr<Output> makeClockOutput();
 

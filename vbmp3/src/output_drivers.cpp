@@ -13,8 +13,10 @@ struct Driver {
     std::unique_ptr<Output> (*make)();
 };
 
-// The clock never fails, so it ends the list.
+// The sound server first, SDL2 (ALSA and the rest) where there is none; the clock never fails,
+// so it ends the list.
 constexpr Driver kDrivers[] = {
+    {"sound server", makePulseOutput},
     {"SDL2", makeSdlOutput},
     {"clock", makeClockOutput},
 };
@@ -44,13 +46,13 @@ std::shared_ptr<Output> startOutput(Renderer& renderer) {
     static bool toldNoDevice = false;
     for (const Driver& driver : kDrivers) {
         std::shared_ptr<Output> output = driver.make();
-        if (output->start(renderer))
-            return output;
-        if (!toldNoDevice) {
-            std::fprintf(stderr, "vbmp3: %s output unavailable, playing silently in real time\n",
-                         driver.name);
+        if (!output->start(renderer))
+            continue;
+        if (driver.make == makeClockOutput && !toldNoDevice) {
+            std::fprintf(stderr, "vbmp3: no sound output opens, playing silently in real time\n");
             toldNoDevice = true;
         }
+        return output;
     }
     return nullptr; // not reached: the clock always starts
 }

@@ -1,0 +1,132 @@
+"""A private PulseAudio with a null sink on a socket of its own, which a test can kill, freeze and
+start again on the same socket, as a desktop's sound server restarts."""
+import os
+import signal
+import subprocess
+import tempfile
+import time
+
+RATE = 48000
+CHANNELS = 2
+SINK = "e2e"
+
+
+def wait_for(predicate, timeout, what):
+    deadline = time.monotonic() + timeout
+    while time.monotonic() < deadline:
+        if predicate():
+            return
+        time.sleep(0.05)
+    raise RuntimeError(f"timed out waiting for {what}")
+
+
+class PulseServer:
+    def __init__(self, folder):
+        self.runtime = os.path.join(folder, "pulse")
+        os.makedirs(self.runtime, exist_ok=True)
+        self.socket = os.path.join(self.runtime, "native")
+        # What a client of this server needs in its environment.
+        self.env = {"PULSE_SERVER": "unix:" + self.socket, "XDG_RUNTIME_DIR": self.runtime,
+                    "HOME": self.runtime, "PULSE_RUNTIME_PATH": self.runtime}
+        self.proc = None
+
+    def start(self, prompt=True):
+        """prompt: a silent loopback into the sink keeps the null sink's latency short, as a
+        sound card's is; left alone it renders up to two seconds ahead, and its monitor hears a
+        stream that joins late only that much later."""
+        env = dict(os.environ, **self.env)
+        env.pop("PULSE_SERVER")
+        self.proc = subprocess.Popen(
+            ["pulseaudio", "-n", "--daemonize=no", "--exit-idle-time=-1", "--disable-shm=yes",
+             "--use-pid-file=no", "--system=no",
+             "-L", f"module-null-sink sink_name={SINK} rate={RATE} channels={CHANNELS}"]
+            + (["-L", f"module-null-source source_name=quiet rate={RATE} channels={CHANNELS}",
+                "-L", f"module-loopback source=quiet sink={SINK} latency_msec=20"] if prompt else [])
+            + ["-L", f"module-native-protocol-unix auth-anonymous=1 socket={self.socket}"],
+            env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        client = dict(os.environ, **self.env)
+        wait_for(lambda: subprocess.run(["pactl", "info"], env=client,
+                                        capture_output=True).returncode == 0, 10, "pulseaudio")
+        subprocess.run(["pactl", "set-default-sink", SINK], env=client, check=True)
+        return self
+
+    def pids(self):
+        return [self.proc.pid]
+
+    def kill(self):
+        """Ends the server at once, as a crash does."""
+        self.proc.kill()
+        self.proc.wait()
+
+    def freeze(self):
+        self.proc.send_signal(signal.SIGSTOP)
+
+    def thaw(self):
+        self.proc.send_signal(signal.SIGCONT)
+
+    def stop(self):
+        if self.proc and self.proc.poll() is None:
+            self.thaw()
+            self.proc.terminate()
+            try:
+                self.proc.wait(3)
+            except subprocess.TimeoutExpired:
+                self.proc.kill()
+                self.proc.wait()
+
+
+class PipeWireServer:
+    """PipeWire with its PulseAudio front end and session manager, on a private D-Bus session and
+    runtime folder, with the same null sink as PulseServer (for the benchmarks)."""
+
+    def __init__(self, folder):
+        # A fresh folder each time: WirePlumber keeps state there that a new server would inherit.
+        self.runtime = tempfile.mkdtemp(prefix="pipewire-", dir=folder)
+        self.socket = os.path.join(self.runtime, "pulse", "native")
+        self.env = {"PULSE_SERVER": "unix:" + self.socket, "XDG_RUNTIME_DIR": self.runtime,
+                    "HOME": self.runtime}
+        self.procs = []
+        self.proc = None
+
+    def start(self, prompt=True):
+        try:
+            return self._start()
+        except Exception:
+            self.stop()
+            raise
+
+    def _start(self):
+        bus = subprocess.Popen(["dbus-daemon", "--session", "--nofork", "--print-address=1"],
+                               stdout=subprocess.PIPE, text=True)
+        self.env["DBUS_SESSION_BUS_ADDRESS"] = bus.stdout.readline().strip()
+        self.procs = [bus]
+        env = dict(os.environ, **self.env)
+        env.pop("PULSE_SERVER")
+        for program in ("pipewire", "wireplumber", "pipewire-pulse"):
+            self.procs.append(subprocess.Popen([program], env=env, stdout=subprocess.DEVNULL,
+                                               stderr=subprocess.DEVNULL))
+        self.proc = self.procs[1]
+        client = dict(os.environ, **self.env)
+        wait_for(lambda: subprocess.run(["pactl", "info"], env=client,
+                                        capture_output=True).returncode == 0, 10, "pipewire-pulse")
+        subprocess.run(["pactl", "load-module", "module-null-sink", f"sink_name={SINK}",
+                        f"rate={RATE}", f"channels={CHANNELS}"], env=client, check=True,
+                       capture_output=True)
+        # The sink's node appears a moment after the module is loaded.
+        wait_for(lambda: subprocess.run(["pactl", "set-default-sink", SINK], env=client,
+                                        capture_output=True).returncode == 0, 10, "the null sink")
+        return self
+
+    def pids(self):
+        """The processes that make up the server (the bus left out)."""
+        return [p.pid for p in self.procs[1:]]
+
+    def stop(self):
+        for p in reversed(self.procs):
+            if p.poll() is None:
+                p.terminate()
+                try:
+                    p.wait(3)
+                except subprocess.TimeoutExpired:
+                    p.kill()
+                    p.wait()
