@@ -8,7 +8,6 @@
 #include <array>
 #include <cmath>
 #include <numeric>
-#include <sys/stat.h>
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -41,11 +40,6 @@ int32_t kindOf(const char* formatName) {
     return VBMP3_KIND_OTHER;
 }
 
-bool isRegularNonEmptyFile(const std::string& path) {
-    struct stat info {};
-    return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0;
-}
-
 } // namespace
 
 FfmpegSource::~FfmpegSource() {
@@ -53,38 +47,18 @@ FfmpegSource::~FfmpegSource() {
     av_frame_free(&frame_);
     av_packet_free(&packet_);
     avcodec_free_context(&decoder_);
-    avformat_close_input(&format_);
-    avio_closep(&io_); // ours: the format context was given it, not opened with it
 }
 
 bool FfmpegSource::open(const std::string& path) {
-    if (!isRegularNonEmptyFile(path))
+    if (!input_.open(path))
         return false;
-    // "file:" keeps a name such as "http://x.mp3" or "pipe:0" from reaching another protocol.
-    if (avio_open(&io_, ("file:" + path).c_str(), AVIO_FLAG_READ) < 0)
-        return false;
-    // Probed without the name, so that the content alone decides the format.
-    const AVInputFormat* input = nullptr;
-    if (av_probe_input_buffer2(io_, &input, "", nullptr, 0, 0) < 0 || !input)
-        return false;
-    format_ = avformat_alloc_context();
-    if (!format_)
-        return false;
-    format_->pb = io_;
-    // An MP3's table of contents places a seek only roughly; the index of its packets is exact.
-    AVDictionary* options = nullptr;
-    av_dict_set(&options, "usetoc", "0", 0);
-    const int opened = avformat_open_input(&format_, "", input, &options);
-    av_dict_free(&options);
-    if (opened < 0)
-        return false; // frees format_ and sets it to null
-    if (avformat_find_stream_info(format_, nullptr) < 0)
+    if (avformat_find_stream_info(format(), nullptr) < 0)
         return false;
     const AVCodec* codec = nullptr;
-    stream_ = av_find_best_stream(format_, AVMEDIA_TYPE_AUDIO, -1, -1, &codec, 0);
+    stream_ = av_find_best_stream(format(), AVMEDIA_TYPE_AUDIO, -1, -1, &codec, 0);
     if (stream_ < 0 || !codec)
         return false;
-    AVStream* st = format_->streams[stream_];
+    AVStream* st = format()->streams[stream_];
     decoder_ = avcodec_alloc_context3(codec);
     if (!decoder_ || avcodec_parameters_to_context(decoder_, st->codecpar) < 0)
         return false;
@@ -108,8 +82,8 @@ void FfmpegSource::boundByBytesHeld() {
     // A WAV's data comes in blocks of a fixed size and sample count (one sample for PCM): the
     // bytes that the file holds from the first packet on bound its length, whatever its data
     // chunk size, fact chunk and byte rate claim.
-    const AVCodecParameters* par = format_->streams[stream_]->codecpar;
-    const int64_t held = avio_size(io_) - dataStart_;
+    const AVCodecParameters* par = format()->streams[stream_]->codecpar;
+    const int64_t held = avio_size(input_.io()) - dataStart_;
     const int64_t samplesPerBlock = blockSamples_ > 0 ? blockSamples_ : 1;
     if (facts_.fileKind != VBMP3_KIND_WAVE || lengthMeasured_ || par->block_align <= 0 ||
         dataStart_ < 0 || held < 0 || (blockSamples_ == 0 && facts_.bitsPerSample == 0))
@@ -120,10 +94,10 @@ void FfmpegSource::boundByBytesHeld() {
 }
 
 void FfmpegSource::fillFacts(const AVCodec* codec) {
-    const AVCodecParameters* par = format_->streams[stream_]->codecpar;
-    facts_.formatName = format_->iformat->long_name ? format_->iformat->long_name : "";
+    const AVCodecParameters* par = format()->streams[stream_]->codecpar;
+    facts_.formatName = format()->iformat->long_name ? format()->iformat->long_name : "";
     facts_.codecName = codec->long_name ? codec->long_name : codec->name;
-    facts_.fileKind = kindOf(format_->iformat->name);
+    facts_.fileKind = kindOf(format()->iformat->name);
     facts_.sampleRate = par->sample_rate;
     facts_.channels = par->ch_layout.nb_channels;
     bool pcm = par->codec_id >= AV_CODEC_ID_FIRST_AUDIO && par->codec_id < AV_CODEC_ID_ADPCM_IMA_QT;
@@ -133,18 +107,18 @@ void FfmpegSource::fillFacts(const AVCodec* codec) {
     if (facts_.fileKind == VBMP3_KIND_WAVE && !pcm && par->block_align > 0)
         blockSamples_ =
             av_get_audio_frame_duration2(const_cast<AVCodecParameters*>(par), par->block_align);
-    facts_.seekable = (io_->seekable & AVIO_SEEKABLE_NORMAL) != 0;
+    facts_.seekable = (input_.io()->seekable & AVIO_SEEKABLE_NORMAL) != 0;
     for (const char* key : {"title", "artist", "album", "genre", "date", "comment"})
-        facts_.hasTag = facts_.hasTag || av_dict_get(format_->metadata, key, nullptr, 0);
-    for (unsigned i = 0; i < format_->nb_streams; ++i)
+        facts_.hasTag = facts_.hasTag || av_dict_get(format()->metadata, key, nullptr, 0);
+    for (unsigned i = 0; i < format()->nb_streams; ++i)
         facts_.hasPicture =
-            facts_.hasPicture || (format_->streams[i]->disposition & AV_DISPOSITION_ATTACHED_PIC);
+            facts_.hasPicture || (format()->streams[i]->disposition & AV_DISPOSITION_ATTACHED_PIC);
 }
 
 bool FfmpegSource::measureLength() {
-    AVStream* st = format_->streams[stream_];
+    AVStream* st = format()->streams[stream_];
     const AVRational outputBase{1, kOutputRate};
-    const bool estimated = format_->duration_estimation_method == AVFMT_DURATION_FROM_BITRATE;
+    const bool estimated = format()->duration_estimation_method == AVFMT_DURATION_FROM_BITRATE;
     // What the packets hold: a download cut short keeps its Xing header or ASF play duration,
     // which then claims more than is there.
     int64_t packetFrames = -1;
@@ -156,7 +130,7 @@ bool FfmpegSource::measureLength() {
                 lastEnd = 0; // ASF's durations are rounded; its times not
         bool varying = false;
         int firstSize = -1;
-        while (av_read_frame(format_, packet_) >= 0) {
+        while (av_read_frame(format(), packet_) >= 0) {
             if (packet_->stream_index == stream_) {
                 duration += packet_->duration;
                 bytes += packet_->size;
@@ -170,7 +144,7 @@ bool FfmpegSource::measureLength() {
             }
             av_packet_unref(packet_);
         }
-        if (av_seek_frame(format_, stream_, st->start_time == AV_NOPTS_VALUE ? 0 : st->start_time,
+        if (av_seek_frame(format(), stream_, st->start_time == AV_NOPTS_VALUE ? 0 : st->start_time,
                           AVSEEK_FLAG_BACKWARD) < 0)
             return false;
         if (estimated) {
@@ -188,15 +162,15 @@ bool FfmpegSource::measureLength() {
     }
     if (st->duration != AV_NOPTS_VALUE)
         facts_.totalFrames = av_rescale_q(st->duration, timeBase_, outputBase);
-    else if (format_->duration != AV_NOPTS_VALUE)
+    else if (format()->duration != AV_NOPTS_VALUE)
         facts_.totalFrames =
-            av_rescale_q(format_->duration, AVRational{1, AV_TIME_BASE}, outputBase);
+            av_rescale_q(format()->duration, AVRational{1, AV_TIME_BASE}, outputBase);
     if (packetFrames > 0)
         facts_.totalFrames = std::min(facts_.totalFrames, packetFrames);
     const int64_t bitRateOfData = st->codecpar->bit_rate;
     // Uncompressed samples have an exact rate; the container's would count its tags as well.
     const bool exact = facts_.bitsPerSample > 0 && bitRateOfData > 0;
-    int64_t bitRate = format_->bit_rate > 0 && !exact ? format_->bit_rate : bitRateOfData;
+    int64_t bitRate = format()->bit_rate > 0 && !exact ? format()->bit_rate : bitRateOfData;
     facts_.bitRateKbps = static_cast<int32_t>((bitRate + 500) / 1000);
     return true;
 }
@@ -206,7 +180,7 @@ bool FfmpegSource::decodeFirstPackets() {
     int packets = 0, bad = 0;
     bool decoded = false;
     while (!(decoded && packets >= kPacketsForBitRate)) {
-        int r = av_read_frame(format_, packet_);
+        int r = av_read_frame(format(), packet_);
         if (r < 0)
             break;
         if (packet_->stream_index != stream_) {
@@ -348,7 +322,7 @@ bool FfmpegSource::decodeMore() {
     }
     if (r != AVERROR(EAGAIN))
         return drain();
-    if (av_read_frame(format_, packet_) < 0)
+    if (av_read_frame(format(), packet_) < 0)
         return drain(); // the end, or a file cut short: play what decoded
     if (packet_->stream_index == stream_)
         avcodec_send_packet(decoder_, packet_); // a damaged packet is skipped
@@ -390,8 +364,8 @@ bool FfmpegSource::seek(int64_t frame) {
     // bit reservoir and overlap) needs a run-up to give the samples of an uninterrupted play.
     const int64_t runUp = std::max<int64_t>(frame - kSeekRunUpFrames, 0);
     int64_t target = origin_ + av_rescale_q(runUp, AVRational{1, kOutputRate}, timeBase_);
-    if (av_seek_frame(format_, stream_, target, AVSEEK_FLAG_BACKWARD) < 0 &&
-        av_seek_frame(format_, stream_, origin_, AVSEEK_FLAG_BACKWARD) < 0)
+    if (av_seek_frame(format(), stream_, target, AVSEEK_FLAG_BACKWARD) < 0 &&
+        av_seek_frame(format(), stream_, origin_, AVSEEK_FLAG_BACKWARD) < 0)
         return false;
     resetDecoding(frame);
     return true;
@@ -400,8 +374,8 @@ bool FfmpegSource::seek(int64_t frame) {
 bool FfmpegSource::seekToBlock(int64_t frame) {
     const int rate = facts_.sampleRate;
     const int64_t block = av_rescale(frame, rate, kOutputRate) / blockSamples_;
-    const int64_t pos = dataStart_ + block * format_->streams[stream_]->codecpar->block_align;
-    if (av_seek_frame(format_, stream_, pos, AVSEEK_FLAG_BYTE) < 0)
+    const int64_t pos = dataStart_ + block * format()->streams[stream_]->codecpar->block_align;
+    if (av_seek_frame(format(), stream_, pos, AVSEEK_FLAG_BYTE) < 0)
         return false;
     resetDecoding(frame);
     restartSample_ = block * blockSamples_;

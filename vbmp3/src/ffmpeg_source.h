@@ -1,6 +1,7 @@
 // The FFmpeg decoder's state; only ffmpeg_source.cpp and its tests use it.
 #pragma once
 
+#include "ffmpeg_input.h"
 #include "source.h"
 
 #include <vector>
@@ -11,9 +12,7 @@ extern "C" {
 
 struct AVCodec;
 struct AVCodecContext;
-struct AVFormatContext;
 struct AVFrame;
-struct AVIOContext;
 struct AVPacket;
 struct SwrContext;
 
@@ -34,6 +33,7 @@ public:
     bool seek(int64_t frame) override;
 
 private:
+    AVFormatContext* format() const { return input_.format(); }
     void fillFacts(const AVCodec* codec);
     bool measureLength();
     void boundByBytesHeld();
@@ -47,8 +47,7 @@ private:
     // Drops what was decoded for the old position; frames before `target` will be dropped too.
     void resetDecoding(int64_t target);
 
-    AVIOContext* io_ = nullptr;
-    AVFormatContext* format_ = nullptr;
+    FfmpegInput input_;
     AVCodecContext* decoder_ = nullptr;
     SwrContext* swr_ = nullptr;
     AVPacket* packet_ = nullptr;

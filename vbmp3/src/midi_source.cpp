@@ -9,7 +9,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
-#include <fstream>
 #include <iterator>
 
 namespace vbmp3 {
@@ -190,29 +189,23 @@ private:
     int blockLength_ = 0;
 };
 
-} // namespace
-
-std::unique_ptr<Source> openMidiSourceWith(const std::string& path,
-                                           std::shared_ptr<MidiSynth> synth) {
-    if (!synth)
-        return nullptr;
-    std::optional<MidiFile> file = loadMidiFile(path);
-    if (!file)
+std::unique_ptr<Source> playable(std::optional<MidiFile> file, std::shared_ptr<MidiSynth> synth) {
+    if (!file || !synth)
         return nullptr;
     return std::make_unique<MidiSource>(std::move(*file), std::move(synth));
 }
 
-std::unique_ptr<Source> openMidiSource(const std::string& path) {
-    // Only a file that parses waits for the SoundFont.
-    if (!looksLikeMidi(path))
-        return nullptr;
-    return openMidiSourceWith(path, engineMidiSynth());
+} // namespace
+
+std::unique_ptr<Source> openMidiSourceWith(const std::string& path,
+                                           std::shared_ptr<MidiSynth> synth) {
+    return playable(loadMidiFile(path), std::move(synth));
 }
 
-bool looksLikeMidi(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    char magic[4] = {};
-    return in.read(magic, 4) && std::memcmp(magic, "MThd", 4) == 0;
+std::unique_ptr<Source> openMidiSource(const std::string& path) {
+    std::optional<MidiFile> file = loadMidiFile(path);
+    // Only a file that parses waits for the SoundFont.
+    return file ? playable(std::move(file), engineMidiSynth()) : nullptr;
 }
 
 } // namespace vbmp3

@@ -47,12 +47,12 @@ public:
 };
 
 // Opens `path` with the decoder its content calls for (a Standard MIDI File goes to the MIDI
-// source, everything else to FFmpeg). Returns nullptr unless the file really decodes.
+// source, everything else to FFmpeg; see decoders.cpp). Returns nullptr unless the file really
+// decodes.
 std::unique_ptr<Source> openSource(const std::string& path);
 
 // Each decoder's own opener; nullptr when it cannot take the file.
 std::unique_ptr<Source> openFfmpegSource(const std::string& path);
 std::unique_ptr<Source> openMidiSource(const std::string& path);
-bool looksLikeMidi(const std::string& path);
 
 } // namespace vbmp3

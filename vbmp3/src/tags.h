@@ -12,10 +12,11 @@ struct Tags {
     int32_t genreCode = -1; // the ID3v1 genre number, or -1
 };
 
-// Reads the named file's tags; false when the file cannot be read at all.
+// Reads the named file's tags with the decoder its content calls for, the one that would play
+// it; false when the file cannot be read at all.
 bool readTags(const std::string& path, Tags& out);
 
-// Each reader; readTags picks one by the file's content.
+// Each decoder's reader.
 bool readFfmpegTags(const std::string& path, Tags& out);
 bool readMidiTags(const std::string& path, Tags& out);
 

@@ -1,3 +1,4 @@
+#include "ffmpeg_input.h"
 #include "id3v1.h"
 #include "id3v2_bytes.h"
 #include "tags.h"
@@ -75,11 +76,10 @@ void takeByteFields(Tags& tags, Tags& bytes) {
 bool readFfmpegTags(const std::string& path, Tags& out) {
     out = Tags{};
     std::optional<Tags> v1 = readId3v1(path);
-    AVFormatContext* ctx = nullptr;
-    bool opened = avformat_open_input(&ctx, path.c_str(), nullptr, nullptr) == 0;
+    FfmpegInput input;
+    const bool opened = input.open(path);
     if (opened) {
-        readContainerTags(*ctx, out);
-        avformat_close_input(&ctx);
+        readContainerTags(*input.format(), out);
         Tags bytes = readId3v2ByteFields(path);
         takeByteFields(out, bytes);
     }
