@@ -20,12 +20,11 @@ inline std::string writeTrack(const std::string& name, const fixtures::Pcm& pcm,
 }
 
 struct PulledEngine {
-    std::shared_ptr<vbmp3::PullOutput> output = [] {
-        auto output = std::make_shared<vbmp3::PullOutput>();
-        vbmp3::testing::useOutput(output);
+    std::shared_ptr<vbmp3::PullOutput> output = std::make_shared<vbmp3::PullOutput>();
+    vbmp3::Engine engine{[this](vbmp3::Renderer& renderer) {
+        output->start(renderer);
         return output;
-    }();
-    vbmp3::Engine engine;
+    }};
 
     // Opens `path` and plays it; false if it does not open.
     bool playFile(const std::string& path) {

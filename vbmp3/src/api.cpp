@@ -2,6 +2,7 @@
 // pull the engine away from a call in progress on another thread.
 #include "boundary_text.h"
 #include "engine.h"
+#include "output_drivers.h"
 #include "soundfont.h"
 #include "tags.h"
 #include "vbmp3.h"
@@ -43,7 +44,7 @@ int32_t vbmp3_init(void) {
     std::lock_guard lock(apiMutex);
     // The SoundFont loads when the first MIDI file opens: most sessions never play one.
     if (!current.engine)
-        current.engine = std::make_unique<vbmp3::Engine>();
+        current.engine = std::make_unique<vbmp3::Engine>(vbmp3::startFirstDriver);
     return 1;
 }
 

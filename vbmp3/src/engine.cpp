@@ -1,6 +1,5 @@
 #include "engine.h"
 
-#include "output_drivers.h"
 #include "volume.h"
 
 #include <algorithm>
@@ -18,7 +17,7 @@ constexpr size_t kHistoryFrames = 32768;
 
 } // namespace
 
-Engine::Engine()
+Engine::Engine(const OutputStarter& startOutput)
     : ring_(kRingFrames, kOutputChannels), history_(kHistoryFrames * kOutputChannels),
       gainLeft_(volumeGain(50)), gainRight_(volumeGain(50)) {
     decoder_ = std::thread([this] { decodeLoop(); });
@@ -157,27 +156,29 @@ Engine::Status Engine::status() {
     return {state_, std::max(seconds, 0)};
 }
 
-void Engine::wave(int32_t* left, int32_t* right) {
+template <typename Analyse>
+void Engine::analyseLatest(int32_t* left, int32_t* right, size_t length, Analyse analyse) {
     std::vector<float> frames(kFftLength * kOutputChannels);
     if (!latestFrames(frames.data())) {
-        std::fill_n(left, kWaveLength, 0);
-        std::fill_n(right, kWaveLength, 0);
+        std::fill_n(left, length, 0);
+        std::fill_n(right, length, 0);
         return;
     }
-    const float* newest = frames.data() + (kFftLength - kWaveLength) * kOutputChannels;
-    waveOf(newest, 0, left);
-    waveOf(newest, 1, right);
+    analyse(frames.data(), 0, left);
+    analyse(frames.data(), 1, right);
+}
+
+void Engine::wave(int32_t* left, int32_t* right) {
+    analyseLatest(left, right, kWaveLength, [](const float* frames, int channel, int32_t* out) {
+        waveOf(frames + (kFftLength - kWaveLength) * kOutputChannels, channel, out);
+    });
 }
 
 void Engine::spectrum(int32_t* left, int32_t* right) {
-    std::vector<float> frames(kFftLength * kOutputChannels);
-    if (!latestFrames(frames.data())) {
-        std::fill_n(left, kSpectrumBins, 0);
-        std::fill_n(right, kSpectrumBins, 0);
-        return;
-    }
-    analyzer_.spectrumOf(frames.data(), 0, left);
-    analyzer_.spectrumOf(frames.data(), 1, right);
+    analyseLatest(left, right, kSpectrumBins,
+                  [this](const float* frames, int channel, int32_t* out) {
+                      analyzer_.spectrumOf(frames, channel, out);
+                  });
 }
 
 bool Engine::latestFrames(float* out) {

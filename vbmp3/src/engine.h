@@ -34,8 +34,8 @@ enum class PlayState : int32_t { Stopped = 0, Playing = 1, Paused = 2 };
 
 class Engine : private Renderer {
 public:
-    // Starts the decoder thread and the output (see startOutput).
-    Engine();
+    // Starts the decoder thread and the output that `startOutput` gives.
+    explicit Engine(const OutputStarter& startOutput);
     ~Engine() override; // stops the output and joins the decoder thread
 
     Engine(const Engine&) = delete;
@@ -78,6 +78,10 @@ private:
     int32_t totalSeconds() const;
     // Copies the kFftLength frames heard last, oldest first, or returns false if not playing.
     bool latestFrames(float* out);
+    // Has `analyse` fill each channel's array (0 left, 1 right) from the frames heard last, or
+    // zeros `length` entries of both when nothing plays.
+    template <typename Analyse>
+    void analyseLatest(int32_t* left, int32_t* right, size_t length, Analyse analyse);
 
     mutable std::mutex mutex_;
     std::condition_variable decoderWake_;

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 namespace vbmp3 {
@@ -52,14 +53,12 @@ public:
     virtual bool appliesVolume() const { return false; }
 };
 
-// The drivers, tried in order by the engine; each returns an output that is not yet started.
+// Starts an output pulling from the renderer; the engine is given one when it is made.
+using OutputStarter = std::function<std::shared_ptr<Output>(Renderer&)>;
+
+// The drivers, tried in order (see startFirstDriver); each returns an output not yet started.
 std::unique_ptr<Output> makePulseOutput();
 std::unique_ptr<Output> makeSdlOutput();
 std::unique_ptr<Output> makeClockOutput();
-
-namespace testing {
-// Makes the next vbmp3_init use `output` instead of the drivers (once; not exported).
-void useOutput(std::shared_ptr<Output> output);
-} // namespace testing
 
 } // namespace vbmp3

@@ -7,7 +7,7 @@
 
 namespace vbmp3 {
 
-// The tests' output if one was given (see testing::useOutput), else the first driver that starts.
-std::shared_ptr<Output> startOutput(Renderer& renderer);
+// The first driver that starts: the engine's output wherever it plays for real.
+std::shared_ptr<Output> startFirstDriver(Renderer& renderer);
 
 } // namespace vbmp3

@@ -13,7 +13,6 @@ public:
     RingBuffer(size_t capacityFrames, size_t channels)
         : data_(capacityFrames * channels), capacity_(capacityFrames), channels_(channels) {}
 
-    size_t size() const { return size_; }
     size_t space() const { return capacity_ - size_; }
     void clear() { head_ = size_ = 0; }
 
