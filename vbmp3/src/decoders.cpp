@@ -21,7 +21,6 @@ bool anyFile(std::string_view) {
 }
 
 struct Decoder {
-    const char* name;
     bool (*accepts)(std::string_view head);
     std::unique_ptr<Source> (*openSource)(const std::string& path);
     bool (*readTags)(const std::string& path, Tags& out);
@@ -29,8 +28,8 @@ struct Decoder {
 
 // FFmpeg takes whatever comes its way, so it ends the list.
 constexpr Decoder kDecoders[] = {
-    {"MIDI", isStandardMidiFile, openMidiSource, readMidiTags},
-    {"FFmpeg", anyFile, openFfmpegSource, readFfmpegTags},
+    {isStandardMidiFile, openMidiSource, readMidiTags},
+    {anyFile, openFfmpegSource, readFfmpegTags},
 };
 
 // The decoder the file's content calls for, or nullptr for a path that is no regular,
