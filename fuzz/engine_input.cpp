@@ -6,9 +6,9 @@
 #include <memory>
 #include <vector>
 
-#include "boundary_text.h"
-#include "source.h"
-#include "tags.h"
+#include "api/boundary_text.h"
+#include "decoders/source.h"
+#include "tags/tags.h"
 
 namespace fuzz {
 namespace {

@@ -1,8 +1,8 @@
 // Writes the demo tracks into the folder given as the only argument: the tune as a MIDI file,
 // and the same tune rendered through the engine's MIDI source as WAV, MP3 and WMA.
+#include "decoders/midi/midi_source.h"
+#include "decoders/midi/soundfont.h"
 #include "demo_tune.h"
-#include "midi_source.h"
-#include "soundfont.h"
 
 #include <algorithm>
 #include <cmath>

@@ -9,9 +9,9 @@
 // ffmpeg -f null keeps the file's rate while the engine resamples 44.1 kHz files to 48 kHz, so
 // "ratio_resampling" compares with ffmpeg resampling to 48 kHz float as well, and the 48 kHz
 // files (which need no resampling) show what the resampling costs the engine.
+#include "decoders/source.h"
 #include "fixtures/audio_writer.h"
 #include "read_to_end.h"
-#include "source.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,10 +1,10 @@
 // MIDI rendering speed against the fluidsynth command line on the same file and SoundFont, and
 // the time of the first MIDI open including the SoundFont load.
+#include "decoders/midi/midi_source.h"
+#include "decoders/midi/midi_synth.h"
+#include "decoders/midi/soundfont.h"
 #include "demo_tune.h"
-#include "midi_source.h"
-#include "midi_synth.h"
 #include "read_to_end.h"
-#include "soundfont.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,5 +1,5 @@
-#include "midi_source.h"
-#include "midi_synth.h"
+#include "decoders/midi/midi_source.h"
+#include "decoders/midi/midi_synth.h"
 #include "midi_test_support.h"
 
 #include "demo_tune.h"

@@ -1,9 +1,9 @@
 // Temporary MIDI files and rendering helpers for the MIDI tests.
 #pragma once
 
+#include "decoders/source.h"
 #include "fixtures/midi_writer.h"
 #include "sample_levels.h"
-#include "source.h"
 #include "temp_folder.h"
 
 #include <string>

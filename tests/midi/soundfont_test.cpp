@@ -1,7 +1,7 @@
-#include "midi_source.h"
-#include "midi_synth.h"
+#include "decoders/midi/midi_source.h"
+#include "decoders/midi/midi_synth.h"
+#include "decoders/midi/soundfont.h"
 #include "midi_test_support.h"
-#include "soundfont.h"
 
 #include <gtest/gtest.h>
 

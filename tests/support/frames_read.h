@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "source.h"
+#include "decoders/source.h"
 
 namespace test_support {
 

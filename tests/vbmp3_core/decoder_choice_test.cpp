@@ -10,10 +10,10 @@
 
 #include <vbmp3.h>
 
+#include "decoders/source.h"
 #include "fixtures/audio_writer.h"
 #include "fixtures/midi_writer.h"
-#include "source.h"
-#include "tags.h"
+#include "tags/tags.h"
 #include "temp_folder.h"
 
 namespace fs = std::filesystem;

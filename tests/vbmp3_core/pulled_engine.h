@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "engine.h"
+#include "core/engine.h"
 #include "fixtures/audio_writer.h"
-#include "pull_output.h"
+#include "outputs/pull_output.h"
 #include "temp_folder.h"
 
 namespace core_test {

@@ -5,13 +5,13 @@
 #include <gtest/gtest.h>
 #include <vector>
 
-#include "boundary_text.h"
+#include "api/boundary_text.h"
 #include "fixtures/audio_writer.h"
 #include "fixtures/encoded_writer.h"
 #include "fixtures/id3v2_writer.h"
 #include "fixtures/real_world.h"
-#include "id3v2_bytes.h"
-#include "tags.h"
+#include "tags/id3v2_bytes.h"
+#include "tags/tags.h"
 #include "temp_folder.h"
 
 using fixtures::Kind;

@@ -1,0 +1,178 @@
+// The exported C functions: one engine per process, behind one lock so that vbmp3_free cannot
+// pull the engine away from a call in progress on another thread.
+#include "api/boundary_text.h"
+#include "core/engine.h"
+#include "decoders/midi/soundfont.h"
+#include "outputs/output_drivers.h"
+#include "tags/tags.h"
+#include "vbmp3.h"
+
+#include <filesystem>
+#include <memory>
+#include <mutex>
+#include <system_error>
+
+namespace {
+
+struct Current {
+    std::unique_ptr<vbmp3::Engine> engine;
+    int32_t fileSizeKiB = 0;
+};
+
+std::mutex apiMutex;
+Current current;
+
+int32_t fileSizeKiB(const char* path) {
+    std::error_code error;
+    const auto bytes = std::filesystem::file_size(path, error);
+    return error ? 0 : static_cast<int32_t>((bytes + 1023) / 1024);
+}
+
+// Runs `action` on the engine under the lock; 0 before vbmp3_init and after vbmp3_free.
+template <typename Action> int32_t withEngine(Action action) {
+    std::lock_guard lock(apiMutex);
+    if (!current.engine)
+        return 0;
+    return action(*current.engine);
+}
+
+} // namespace
+
+extern "C" {
+
+int32_t vbmp3_init(void) {
+    std::lock_guard lock(apiMutex);
+    // The SoundFont loads when the first MIDI file opens: most sessions never play one.
+    if (!current.engine)
+        current.engine = std::make_unique<vbmp3::Engine>(vbmp3::startFirstDriver);
+    return 1;
+}
+
+int32_t vbmp3_free(void) {
+    std::lock_guard lock(apiMutex);
+    if (!current.engine)
+        return 0;
+    current = Current{};
+    vbmp3::releaseSoundFont();
+    return 1;
+}
+
+int32_t vbmp3_open(const char* fileName, vbmp3_InputInfo* info) {
+    return withEngine([&](vbmp3::Engine& engine) {
+        std::unique_ptr<vbmp3::Source> source = fileName ? vbmp3::openSource(fileName) : nullptr;
+        if (!source) {
+            engine.replace(nullptr);
+            current.fileSizeKiB = 0;
+            return 0;
+        }
+        const vbmp3::StreamFacts facts = source->facts();
+        engine.replace(std::move(source));
+        current.fileSizeKiB = fileSizeKiB(fileName);
+        if (info) {
+            vbmp3::putText(facts.formatName, info->formatName, sizeof info->formatName);
+            vbmp3::putText(facts.codecName, info->codecName, sizeof info->codecName);
+            info->sampleRate = facts.sampleRate;
+            info->channels = facts.channels;
+            info->bitRate = facts.bitRateKbps;
+            info->totalSeconds = vbmp3::secondsEntered(facts.totalFrames);
+        }
+        return 1;
+    });
+}
+
+int32_t vbmp3_close(void) {
+    return withEngine([](vbmp3::Engine& engine) {
+        engine.replace(nullptr);
+        current.fileSizeKiB = 0;
+        return 1;
+    });
+}
+
+int32_t vbmp3_getFileTagInfo(const char* fileName, vbmp3_TagInfo* tag) {
+    return withEngine([&](vbmp3::Engine&) {
+        vbmp3::Tags tags;
+        if (!fileName || !tag || !vbmp3::readTags(fileName, tags))
+            return 0;
+        vbmp3::fillTagInfo(tags, *tag);
+        return 1;
+    });
+}
+
+int32_t vbmp3_getMpegInfo(vbmp3_MpegInfo* mpeg) {
+    return withEngine([&](vbmp3::Engine& engine) {
+        const auto facts = engine.facts();
+        if (!facts || !mpeg)
+            return 0;
+        *mpeg = vbmp3_MpegInfo{
+            .sampleRate = facts->sampleRate,
+            .channels = facts->channels,
+            .bitsPerSample = facts->bitsPerSample,
+            .fileKind = facts->fileKind,
+            .variableBitRate = facts->variableBitRate ? 1 : 0,
+            .totalMilliseconds =
+                static_cast<int32_t>(facts->totalFrames * 1000 / vbmp3::kOutputRate),
+            .outputRate = vbmp3::kOutputRate,
+            .fileSizeKiB = current.fileSizeKiB,
+            .trackCount = facts->trackCount,
+            .bitRate = facts->bitRateKbps,
+            .hasTag = facts->hasTag ? 1 : 0,
+            .hasPicture = facts->hasPicture ? 1 : 0,
+            .seekable = facts->seekable ? 1 : 0,
+            .totalSeconds = vbmp3::secondsEntered(facts->totalFrames),
+        };
+        return 1;
+    });
+}
+
+int32_t vbmp3_play(void) {
+    return withEngine([](vbmp3::Engine& engine) { return engine.play(), 1; });
+}
+
+int32_t vbmp3_pause(void) {
+    return withEngine([](vbmp3::Engine& engine) { return engine.pause(), 1; });
+}
+
+int32_t vbmp3_restart(void) {
+    return withEngine([](vbmp3::Engine& engine) { return engine.restart(), 1; });
+}
+
+int32_t vbmp3_stop(void) {
+    return withEngine([](vbmp3::Engine& engine) { return engine.stop(), 1; });
+}
+
+int32_t vbmp3_seek(int32_t seconds) {
+    return withEngine([&](vbmp3::Engine& engine) { return engine.seek(seconds), 1; });
+}
+
+int32_t vbmp3_setVolume(int32_t volume1, int32_t volume2) {
+    return withEngine([&](vbmp3::Engine& engine) { return engine.setVolume(volume1, volume2), 1; });
+}
+
+int32_t vbmp3_getState(int32_t* seconds) {
+    return withEngine([&](vbmp3::Engine& engine) {
+        const vbmp3::Engine::Status status = engine.status();
+        if (seconds)
+            *seconds = status.seconds;
+        return static_cast<int32_t>(status.state);
+    });
+}
+
+int32_t vbmp3_getWave(int32_t* first, int32_t* second) {
+    return withEngine([&](vbmp3::Engine& engine) {
+        if (!first || !second)
+            return 0;
+        engine.wave(first, second);
+        return 1;
+    });
+}
+
+int32_t vbmp3_getSpectrum(int32_t* first, int32_t* second) {
+    return withEngine([&](vbmp3::Engine& engine) {
+        if (!first || !second)
+            return 0;
+        engine.spectrum(first, second);
+        return 1;
+    });
+}
+
+} // extern "C"

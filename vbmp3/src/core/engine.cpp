@@ -1,0 +1,307 @@
+#include "core/engine.h"
+
+#include "core/volume.h"
+
+#include <algorithm>
+#include <utility>
+#include <vector>
+
+namespace vbmp3 {
+namespace {
+
+constexpr size_t kRingFrames = 16384; // about a third of a second decoded ahead
+constexpr size_t kChunkFrames = 2048;
+// Rendered frames kept for the visual data: the output's backlog (about half a second at most)
+// and one transform's worth before it.
+constexpr size_t kHistoryFrames = 32768;
+
+} // namespace
+
+Engine::Engine(const OutputStarter& startOutput)
+    : ring_(kRingFrames, kOutputChannels), history_(kHistoryFrames * kOutputChannels),
+      gainLeft_(volumeGain(50)), gainRight_(volumeGain(50)) {
+    decoder_ = std::thread([this] { decodeLoop(); });
+    std::shared_ptr<Output> output = startOutput(*this);
+    {
+        std::lock_guard lock(mutex_);
+        output_ = std::move(output);
+        outputAppliesVolume_ = output_->appliesVolume();
+    }
+}
+
+Engine::~Engine() {
+    output_->stop();
+    {
+        std::lock_guard lock(mutex_);
+        quit_ = true;
+    }
+    decoderWake_.notify_all();
+    decoder_.join();
+}
+
+void Engine::replace(std::unique_ptr<Source> source) {
+    std::unique_ptr<Source> unused;
+    {
+        std::lock_guard lock(mutex_);
+        if (source)
+            facts_ = source->facts();
+        else
+            facts_.reset();
+        if (incoming_)
+            unused = std::move(*incoming_); // never started; freed outside the lock
+        incoming_ = std::move(source);
+        state_ = PlayState::Stopped;
+        endHeld_ = false;
+        restartDecodingAt(0);
+        seekTo_.reset(); // a new source starts at its beginning
+    }
+    decoderWake_.notify_all();
+    output_->wake();
+}
+
+std::optional<StreamFacts> Engine::facts() const {
+    std::lock_guard lock(mutex_);
+    return facts_;
+}
+
+void Engine::play() {
+    {
+        std::lock_guard lock(mutex_);
+        if (!facts_)
+            return;
+        if (state_ == PlayState::Playing)
+            return;
+        if (state_ == PlayState::Stopped) {
+            if (!atStart_)
+                restartDecodingAt(0);
+            endHeld_ = false;
+        }
+        state_ = PlayState::Playing;
+    }
+    decoderWake_.notify_all();
+    output_->wake();
+}
+
+void Engine::pause() {
+    {
+        std::lock_guard lock(mutex_);
+        if (state_ != PlayState::Playing)
+            return;
+        state_ = PlayState::Paused;
+    }
+    output_->wake();
+}
+
+void Engine::restart() {
+    {
+        std::lock_guard lock(mutex_);
+        if (state_ != PlayState::Paused)
+            return;
+        state_ = PlayState::Playing;
+    }
+    output_->wake();
+}
+
+void Engine::stop() {
+    {
+        std::lock_guard lock(mutex_);
+        if (!facts_)
+            return;
+        state_ = PlayState::Stopped;
+        endHeld_ = false;
+        if (!atStart_)
+            restartDecodingAt(0);
+    }
+    decoderWake_.notify_all();
+    output_->wake();
+}
+
+void Engine::seek(int32_t seconds) {
+    {
+        std::lock_guard lock(mutex_);
+        if (!facts_)
+            return;
+        endHeld_ = false;
+        if (state_ == PlayState::Stopped) {
+            // Play starts from the beginning anyway; a seek here only leaves the ended track.
+            if (!atStart_)
+                restartDecodingAt(0);
+            return;
+        }
+        int64_t frame = int64_t{std::max(seconds, 0)} * kOutputRate;
+        if (frame >= facts_->totalFrames)
+            endTrack();
+        else
+            restartDecodingAt(frame);
+    }
+    decoderWake_.notify_all();
+    output_->wake();
+}
+
+void Engine::setVolume(int32_t left, int32_t right) {
+    gainLeft_ = volumeGain(left);
+    gainRight_ = volumeGain(right);
+    output_->wake();
+}
+
+Engine::Status Engine::status() {
+    std::lock_guard lock(mutex_);
+    settleEnd();
+    if (endHeld_)
+        return {PlayState::Stopped, std::max(totalSeconds() - 1, 0)};
+    int32_t seconds = static_cast<int32_t>((position_ - unheard()) / kOutputRate);
+    // Until the last frame has played, the track's last second is not reached.
+    if (facts_)
+        seconds = std::min(seconds, totalSeconds() - 2);
+    return {state_, std::max(seconds, 0)};
+}
+
+template <typename Analyse>
+void Engine::analyseLatest(int32_t* left, int32_t* right, size_t length, Analyse analyse) {
+    std::vector<float> frames(kFftLength * kOutputChannels);
+    if (!latestFrames(frames.data())) {
+        std::fill_n(left, length, 0);
+        std::fill_n(right, length, 0);
+        return;
+    }
+    analyse(frames.data(), 0, left);
+    analyse(frames.data(), 1, right);
+}
+
+void Engine::wave(int32_t* left, int32_t* right) {
+    analyseLatest(left, right, kWaveLength, [](const float* frames, int channel, int32_t* out) {
+        waveOf(frames + (kFftLength - kWaveLength) * kOutputChannels, channel, out);
+    });
+}
+
+void Engine::spectrum(int32_t* left, int32_t* right) {
+    analyseLatest(left, right, kSpectrumBins,
+                  [this](const float* frames, int channel, int32_t* out) {
+                      analyzer_.spectrumOf(frames, channel, out);
+                  });
+}
+
+bool Engine::latestFrames(float* out) {
+    std::lock_guard lock(mutex_);
+    settleEnd();
+    if (state_ != PlayState::Playing)
+        return false;
+    const size_t back =
+        static_cast<size_t>(std::min<int64_t>(unheard(), kHistoryFrames - kFftLength));
+    const size_t first = (historyHead_ + kHistoryFrames - back - kFftLength) % kHistoryFrames;
+    for (size_t i = 0; i < kFftLength; ++i) {
+        const size_t at = (first + i) % kHistoryFrames * kOutputChannels;
+        std::copy_n(history_.begin() + at, kOutputChannels, out + i * kOutputChannels);
+    }
+    return true;
+}
+
+RenderResult Engine::render(float* out, size_t frames) {
+    RenderResult result;
+    bool applyVolume = true;
+    {
+        std::lock_guard lock(mutex_);
+        result.epoch = generation_;
+        applyVolume = !outputAppliesVolume_;
+        if (state_ == PlayState::Playing && !drained_) {
+            result.played = ring_.pop(out, frames);
+            position_ += static_cast<int64_t>(result.played);
+            atStart_ = atStart_ && result.played == 0;
+            for (size_t i = 0; i < result.played; ++i) {
+                std::copy_n(out + i * kOutputChannels, kOutputChannels,
+                            history_.begin() + historyHead_ * kOutputChannels);
+                historyHead_ = (historyHead_ + 1) % kHistoryFrames;
+            }
+            if (result.played < frames) {
+                if (decodeDone_) {
+                    drained_ = true;
+                    settleEnd();
+                } else {
+                    result.starved = true;
+                }
+            }
+        }
+    }
+    std::fill(out + result.played * kOutputChannels, out + frames * kOutputChannels, 0.0f);
+    const float left = applyVolume ? gainLeft_.load() : 1.0f;
+    const float right = applyVolume ? gainRight_.load() : 1.0f;
+    for (size_t i = 0; i < result.played && applyVolume; ++i) {
+        out[i * kOutputChannels] *= left;
+        out[i * kOutputChannels + 1] *= right;
+    }
+    if (result.played > 0 || result.starved)
+        decoderWake_.notify_one();
+    return result;
+}
+
+Cues Engine::cues() const {
+    std::lock_guard lock(mutex_);
+    return {generation_, state_ == PlayState::Playing, gainLeft_, gainRight_};
+}
+
+int64_t Engine::unheard() const {
+    return output_ ? output_->unheardFrames(generation_) : 0;
+}
+
+void Engine::settleEnd() {
+    if (state_ == PlayState::Playing && drained_ && unheard() == 0)
+        endTrack();
+}
+
+void Engine::restartDecodingAt(int64_t frame) {
+    ++generation_;
+    ring_.clear();
+    seekTo_ = frame;
+    decodeDone_ = false;
+    drained_ = false;
+    position_ = frame;
+    atStart_ = frame == 0;
+    // What was rendered for the old position will never be heard.
+    std::fill(history_.begin(), history_.end(), 0.0f);
+}
+
+void Engine::endTrack() {
+    ++generation_; // nothing of the old position is heard after the end
+    state_ = PlayState::Stopped;
+    endHeld_ = true;
+    atStart_ = false;
+    drained_ = false;
+    ring_.clear();
+}
+
+int32_t Engine::totalSeconds() const {
+    return facts_ ? secondsEntered(facts_->totalFrames) : 0;
+}
+
+void Engine::decodeLoop() {
+    std::vector<float> chunk(kChunkFrames * kOutputChannels);
+    std::unique_lock lock(mutex_);
+    while (!quit_) {
+        if (incoming_) {
+            std::unique_ptr<Source> old = std::exchange(current_, std::move(*incoming_));
+            incoming_.reset();
+            lock.unlock();
+            old.reset(); // closing a file may take a while; not under the lock
+            lock.lock();
+            continue;
+        }
+        if (!current_ || decodeDone_ || ring_.space() < kChunkFrames) {
+            decoderWake_.wait(lock);
+            continue;
+        }
+        const uint64_t generation = generation_;
+        std::optional<int64_t> seekTo = std::exchange(seekTo_, std::nullopt);
+        lock.unlock();
+        bool ok = !seekTo || current_->seek(*seekTo);
+        size_t got = ok ? current_->read(chunk.data(), kChunkFrames) : 0;
+        lock.lock();
+        if (generation != generation_)
+            continue; // a seek, stop or open came meanwhile: this chunk is stale
+        if (got == 0)
+            decodeDone_ = true;
+        else
+            ring_.push(chunk.data(), got);
+    }
+}
+
+} // namespace vbmp3

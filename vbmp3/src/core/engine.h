@@ -1,0 +1,115 @@
+// The engine core: the current source, the decoder thread that feeds the ring buffer, and the
+// one locked snapshot (state, position, the latest played frames) that every C call reads.
+#pragma once
+
+#include "core/analysis.h"
+#include "core/ring_buffer.h"
+#include "decoders/source.h"
+#include "outputs/output.h"
+
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace vbmp3 {
+
+// Playback state, as vbmp3_getState reports it.
+//   Stopped: no file is current (at start, after a failed open, after close); after stop (the
+//            position goes back to 0); after the natural end of the track, where the elapsed time
+//            is held at totalSeconds - 1 until the next open, play, seek or stop; after a seek at
+//            or past the end, which ends the track the same way. A file that will not open
+//            leaves no file current, so play does nothing.
+//   Playing: after play (from the start when stopped) or restart, until the last frame has been
+//            heard (an output that buffers holds it back by its backlog). A device that fails
+//            later does not leave this state.
+//   Paused:  after pause while playing; the output plays silence (or holds what it buffered)
+//            and the position is kept.
+enum class PlayState : int32_t { Stopped = 0, Playing = 1, Paused = 2 };
+
+class Engine : private Renderer {
+public:
+    // Starts the decoder thread and the output that `startOutput` gives.
+    explicit Engine(const OutputStarter& startOutput);
+    ~Engine() override; // stops the output and joins the decoder thread
+
+    Engine(const Engine&) = delete;
+    Engine& operator=(const Engine&) = delete;
+
+    // Makes `source` the current file (nullptr: none), stopped at its start.
+    void replace(std::unique_ptr<Source> source);
+    // The current file's facts; nullopt without one.
+    std::optional<StreamFacts> facts() const;
+
+    void play();
+    void pause();
+    void restart();
+    void stop();
+    void seek(int32_t seconds);
+    void setVolume(int32_t left, int32_t right);
+
+    struct Status {
+        PlayState state;
+        int32_t seconds;
+    };
+    Status status();
+    // The wave and spectrum of the frames heard now, zeros unless playing. Each array holds
+    // kWaveLength or kSpectrumBins entries.
+    void wave(int32_t* left, int32_t* right);
+    void spectrum(int32_t* left, int32_t* right);
+
+private:
+    RenderResult render(float* out, size_t frames) override;
+    Cues cues() const override;
+    // Frames rendered but not heard yet (caller holds the lock).
+    int64_t unheard() const;
+    // Ends the track once its last rendered frame has been heard (caller holds the lock).
+    void settleEnd();
+    void decodeLoop();
+    // Drops whatever was decoded ahead and has the decoder go on from `frame` (caller holds the
+    // lock).
+    void restartDecodingAt(int64_t frame);
+    void endTrack(); // natural end (caller holds the lock)
+    int32_t totalSeconds() const;
+    // Copies the kFftLength frames heard last, oldest first, or returns false if not playing.
+    bool latestFrames(float* out);
+    // Has `analyse` fill each channel's array (0 left, 1 right) from the frames heard last, or
+    // zeros `length` entries of both when nothing plays.
+    template <typename Analyse>
+    void analyseLatest(int32_t* left, int32_t* right, size_t length, Analyse analyse);
+
+    mutable std::mutex mutex_;
+    std::condition_variable decoderWake_;
+
+    // Guarded by mutex_.
+    std::optional<std::unique_ptr<Source>> incoming_; // taken over by the decoder thread
+    std::optional<StreamFacts> facts_;
+    PlayState state_ = PlayState::Stopped;
+    bool endHeld_ = false;          // the elapsed time reads totalSeconds - 1
+    bool atStart_ = true;           // the decoder's output begins at frame 0
+    uint64_t generation_ = 0;       // bumped whenever decoded-ahead frames become stale
+    std::optional<int64_t> seekTo_; // for the decoder, before its next read
+    bool decodeDone_ = false;       // the source has no more frames for this generation
+    bool drained_ = false;          // all of the track has been rendered; ends once heard
+    int64_t position_ = 0;          // frame of the track that render() gives next
+    RingBuffer ring_;
+    std::vector<float> history_; // the latest rendered frames, circular, pre-volume
+    size_t historyHead_ = 0;
+    bool quit_ = false;
+
+    std::atomic<float> gainLeft_;
+    std::atomic<float> gainRight_;
+
+    SpectrumAnalyzer analyzer_; // used by the polling thread only
+    std::shared_ptr<Output> output_;
+    bool outputAppliesVolume_ = false;
+    std::thread decoder_;
+    std::unique_ptr<Source> current_; // the decoder thread's own
+};
+
+} // namespace vbmp3

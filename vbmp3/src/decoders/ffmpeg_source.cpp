@@ -1,0 +1,404 @@
+// The FFmpeg decoder: whatever libavformat recognises by content and libavcodec decodes (MP3,
+// WAV of any PCM width, float and ADPCM, WMA and more), rendered through libswresample.
+#include "decoders/ffmpeg_source.h"
+
+#include <vbmp3.h>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <numeric>
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavformat/avformat.h>
+#include <libavutil/opt.h>
+#include <libswresample/swresample.h>
+}
+
+namespace vbmp3 {
+namespace {
+
+// A file whose first packets all fail is not music, however many of them it has.
+constexpr int kMaxBadPackets = 64;
+// Packets looked at while opening to tell a constant bit rate from a variable one.
+constexpr int kPacketsForBitRate = 8;
+// How far before a seek's target decoding resumes (output frames).
+constexpr int64_t kSeekRunUpFrames = kOutputRate / 3;
+// Far above any recording's; a damaged header's rate in the millions would make the resampler's
+// filter bank gigabytes large.
+constexpr int kMaxSampleRate = 768000;
+
+int32_t kindOf(const char* formatName) {
+    std::string name = formatName;
+    if (name == "mp3")
+        return VBMP3_KIND_MPEG;
+    if (name == "wav")
+        return VBMP3_KIND_WAVE;
+    if (name == "asf")
+        return VBMP3_KIND_WMA;
+    return VBMP3_KIND_OTHER;
+}
+
+} // namespace
+
+FfmpegSource::~FfmpegSource() {
+    swr_free(&swr_);
+    av_frame_free(&frame_);
+    av_packet_free(&packet_);
+    avcodec_free_context(&decoder_);
+}
+
+bool FfmpegSource::open(const std::string& path) {
+    if (!input_.open(path))
+        return false;
+    if (avformat_find_stream_info(format(), nullptr) < 0)
+        return false;
+    const AVCodec* codec = nullptr;
+    stream_ = av_find_best_stream(format(), AVMEDIA_TYPE_AUDIO, -1, -1, &codec, 0);
+    if (stream_ < 0 || !codec)
+        return false;
+    AVStream* st = format()->streams[stream_];
+    decoder_ = avcodec_alloc_context3(codec);
+    if (!decoder_ || avcodec_parameters_to_context(decoder_, st->codecpar) < 0)
+        return false;
+    decoder_->pkt_timebase = st->time_base;
+    if (avcodec_open2(decoder_, codec, nullptr) < 0)
+        return false;
+    packet_ = av_packet_alloc();
+    frame_ = av_frame_alloc();
+    if (!packet_ || !frame_)
+        return false;
+    timeBase_ = st->time_base;
+
+    fillFacts(codec);
+    if (!measureLength() || !decodeFirstPackets())
+        return false;
+    boundByBytesHeld();
+    return true;
+}
+
+void FfmpegSource::boundByBytesHeld() {
+    // A WAV's data comes in blocks of a fixed size and sample count (one sample for PCM): the
+    // bytes that the file holds from the first packet on bound its length, whatever its data
+    // chunk size, fact chunk and byte rate claim.
+    const AVCodecParameters* par = format()->streams[stream_]->codecpar;
+    const int64_t held = avio_size(input_.io()) - dataStart_;
+    const int64_t samplesPerBlock = blockSamples_ > 0 ? blockSamples_ : 1;
+    if (facts_.fileKind != VBMP3_KIND_WAVE || lengthMeasured_ || par->block_align <= 0 ||
+        dataStart_ < 0 || held < 0 || (blockSamples_ == 0 && facts_.bitsPerSample == 0))
+        return;
+    const int64_t samples = held / par->block_align * samplesPerBlock;
+    facts_.totalFrames =
+        std::min(facts_.totalFrames, av_rescale(samples, kOutputRate, facts_.sampleRate));
+}
+
+void FfmpegSource::fillFacts(const AVCodec* codec) {
+    const AVCodecParameters* par = format()->streams[stream_]->codecpar;
+    facts_.formatName = format()->iformat->long_name ? format()->iformat->long_name : "";
+    facts_.codecName = codec->long_name ? codec->long_name : codec->name;
+    facts_.fileKind = kindOf(format()->iformat->name);
+    facts_.sampleRate = par->sample_rate;
+    facts_.channels = par->ch_layout.nb_channels;
+    bool pcm = par->codec_id >= AV_CODEC_ID_FIRST_AUDIO && par->codec_id < AV_CODEC_ID_ADPCM_IMA_QT;
+    facts_.bitsPerSample = pcm ? par->bits_per_coded_sample : 0;
+    // WAV's own seek guesses the position of compressed blocks (ADPCM) from the byte rate, which
+    // lands far off; blocks of fixed size and sample count can be found exactly instead.
+    if (facts_.fileKind == VBMP3_KIND_WAVE && !pcm && par->block_align > 0)
+        blockSamples_ =
+            av_get_audio_frame_duration2(const_cast<AVCodecParameters*>(par), par->block_align);
+    facts_.seekable = (input_.io()->seekable & AVIO_SEEKABLE_NORMAL) != 0;
+    for (const char* key : {"title", "artist", "album", "genre", "date", "comment"})
+        facts_.hasTag = facts_.hasTag || av_dict_get(format()->metadata, key, nullptr, 0);
+    for (unsigned i = 0; i < format()->nb_streams; ++i)
+        facts_.hasPicture =
+            facts_.hasPicture || (format()->streams[i]->disposition & AV_DISPOSITION_ATTACHED_PIC);
+}
+
+bool FfmpegSource::measureLength() {
+    AVStream* st = format()->streams[stream_];
+    const AVRational outputBase{1, kOutputRate};
+    const bool estimated = format()->duration_estimation_method == AVFMT_DURATION_FROM_BITRATE;
+    // What the packets hold: a download cut short keeps its Xing header or ASF play duration,
+    // which then claims more than is there.
+    int64_t packetFrames = -1;
+    if (estimated || facts_.fileKind == VBMP3_KIND_MPEG || facts_.fileKind == VBMP3_KIND_WMA) {
+        // Reading the packets once without decoding fills the seek index, and where the container
+        // only guessed the length from the bit rate, their sum gives the exact one.
+        int64_t duration = 0, bytes = 0;
+        int64_t firstPts = AV_NOPTS_VALUE,
+                lastEnd = 0; // ASF's durations are rounded; its times not
+        bool varying = false;
+        int firstSize = -1;
+        while (av_read_frame(format(), packet_) >= 0) {
+            if (packet_->stream_index == stream_) {
+                duration += packet_->duration;
+                bytes += packet_->size;
+                if (packet_->pts != AV_NOPTS_VALUE) {
+                    firstPts = firstPts == AV_NOPTS_VALUE ? packet_->pts : firstPts;
+                    lastEnd = std::max(lastEnd, packet_->pts + packet_->duration);
+                }
+                if (firstSize < 0)
+                    firstSize = packet_->size;
+                varying = varying || std::abs(packet_->size - firstSize) > 1;
+            }
+            av_packet_unref(packet_);
+        }
+        if (av_seek_frame(format(), stream_, st->start_time == AV_NOPTS_VALUE ? 0 : st->start_time,
+                          AVSEEK_FLAG_BACKWARD) < 0)
+            return false;
+        if (estimated) {
+            facts_.totalFrames = av_rescale_q(duration, timeBase_, outputBase);
+            const double seconds = duration * av_q2d(timeBase_);
+            facts_.variableBitRate = varying;
+            facts_.bitRateKbps =
+                seconds > 0 ? static_cast<int32_t>(std::lround(bytes * 8 / seconds / 1000)) : 0;
+            lengthMeasured_ = true;
+            return true;
+        }
+        const int64_t held =
+            firstPts == AV_NOPTS_VALUE ? duration : std::max(duration, lastEnd - firstPts);
+        packetFrames = av_rescale_q(held, timeBase_, outputBase);
+    }
+    if (st->duration != AV_NOPTS_VALUE)
+        facts_.totalFrames = av_rescale_q(st->duration, timeBase_, outputBase);
+    else if (format()->duration != AV_NOPTS_VALUE)
+        facts_.totalFrames =
+            av_rescale_q(format()->duration, AVRational{1, AV_TIME_BASE}, outputBase);
+    if (packetFrames > 0)
+        facts_.totalFrames = std::min(facts_.totalFrames, packetFrames);
+    const int64_t bitRateOfData = st->codecpar->bit_rate;
+    // Uncompressed samples have an exact rate; the container's would count its tags as well.
+    const bool exact = facts_.bitsPerSample > 0 && bitRateOfData > 0;
+    int64_t bitRate = format()->bit_rate > 0 && !exact ? format()->bit_rate : bitRateOfData;
+    facts_.bitRateKbps = static_cast<int32_t>((bitRate + 500) / 1000);
+    return true;
+}
+
+bool FfmpegSource::decodeFirstPackets() {
+    int sizes[kPacketsForBitRate];
+    int packets = 0, bad = 0;
+    bool decoded = false;
+    while (!(decoded && packets >= kPacketsForBitRate)) {
+        int r = av_read_frame(format(), packet_);
+        if (r < 0)
+            break;
+        if (packet_->stream_index != stream_) {
+            av_packet_unref(packet_);
+            continue;
+        }
+        if (packets < kPacketsForBitRate)
+            sizes[packets] = packet_->size;
+        if (packets == 0)
+            dataStart_ = packet_->pos;
+        ++packets;
+        bool ok = avcodec_send_packet(decoder_, packet_) >= 0;
+        av_packet_unref(packet_);
+        while (ok && avcodec_receive_frame(decoder_, frame_) >= 0) {
+            if (!decoded)
+                origin_ = frame_->best_effort_timestamp == AV_NOPTS_VALUE
+                              ? 0
+                              : frame_->best_effort_timestamp;
+            if (frame_->nb_samples > 0 && convertFrame())
+                decoded = true;
+            av_frame_unref(frame_);
+        }
+        bad += ok ? 0 : 1;
+        if (!decoded && (bad > kMaxBadPackets || packets > 4 * kMaxBadPackets))
+            return false;
+    }
+    if (!decoded)
+        decoded = drain() && !pending_.empty(); // a file of one packet
+    if (decoded && !lengthMeasured_ && facts_.fileKind == VBMP3_KIND_MPEG) {
+        for (int i = 1; i < std::min(packets, kPacketsForBitRate); ++i)
+            facts_.variableBitRate = facts_.variableBitRate || std::abs(sizes[i] - sizes[0]) > 1;
+    }
+    return decoded;
+}
+
+bool FfmpegSource::convertFrame() {
+    if (!swr_) {
+        if (frame_->sample_rate <= 0 || frame_->sample_rate > kMaxSampleRate)
+            return false;
+        AVChannelLayout in{};
+        if (frame_->ch_layout.order == AV_CHANNEL_ORDER_UNSPEC)
+            av_channel_layout_default(&in, frame_->ch_layout.nb_channels);
+        else if (av_channel_layout_copy(&in, &frame_->ch_layout) < 0)
+            return false;
+        // A mono file plays at its own level on both sides instead of being panned to the middle.
+        mono_ = in.nb_channels == 1;
+        AVChannelLayout out{};
+        av_channel_layout_default(&out, mono_ ? 1 : 2);
+        int r = swr_alloc_set_opts2(&swr_, &out, AV_SAMPLE_FMT_FLT, kOutputRate, &in,
+                                    static_cast<AVSampleFormat>(frame_->format),
+                                    frame_->sample_rate, 0, nullptr);
+        av_channel_layout_uninit(&in);
+        if (r < 0 || swr_init(swr_) < 0) {
+            swr_free(&swr_);
+            return false;
+        }
+        if (positionUnknown_)
+            placeAfterSeek();
+    }
+    // Samples before the first one on the output's grid, after a seek.
+    const int drop = static_cast<int>(std::min<int64_t>(gridDrop_, frame_->nb_samples));
+    gridDrop_ -= drop;
+    const auto format = static_cast<AVSampleFormat>(frame_->format);
+    const bool planar = av_sample_fmt_is_planar(format);
+    const int step = av_get_bytes_per_sample(format) * (planar ? 1 : frame_->ch_layout.nb_channels);
+    std::array<const uint8_t*, AV_NUM_DATA_POINTERS> in{};
+    for (int i = 0; i < (planar ? frame_->ch_layout.nb_channels : 1) && i < AV_NUM_DATA_POINTERS;
+         ++i)
+        in[static_cast<size_t>(i)] = frame_->extended_data[i] + drop * step;
+    const int count = frame_->nb_samples - drop;
+    int capacity = swr_get_out_samples(swr_, count);
+    if (capacity <= 0 || count == 0)
+        return true;
+    return appendConverted(capacity, in.data(), count);
+}
+
+void FfmpegSource::placeAfterSeek() {
+    const int rate = frame_->sample_rate;
+    int64_t first = restartSample_;
+    if (first < 0) {
+        const int64_t pts = frame_->best_effort_timestamp;
+        first = pts == AV_NOPTS_VALUE ? av_rescale(discardUntil_, rate, kOutputRate)
+                                      : av_rescale_q(pts - origin_, timeBase_, AVRational{1, rate});
+    }
+    first = std::max<int64_t>(first, 0);
+    // A fresh resampler started between the output's sample instants would play every sample a
+    // fraction of a frame late; it starts on the next source sample that falls on one instead.
+    const int64_t period = rate / std::gcd(rate, kOutputRate);
+    gridDrop_ = (period - first % period) % period;
+    nextFrame_ = (first + gridDrop_) / period * (kOutputRate / std::gcd(rate, kOutputRate));
+    positionUnknown_ = false;
+}
+
+bool FfmpegSource::appendConverted(int capacity, const uint8_t** in, int inCount) {
+    const int channels = mono_ ? 1 : kOutputChannels;
+    converted_.resize(static_cast<size_t>(capacity) * channels);
+    auto* outPlane = reinterpret_cast<uint8_t*>(converted_.data());
+    int got = swr_convert(swr_, &outPlane, capacity, in, inCount);
+    if (got < 0)
+        return false;
+    // Frames before a seek's target are decoded only to be dropped here.
+    int64_t skip = std::clamp<int64_t>(discardUntil_ - nextFrame_, 0, got);
+    nextFrame_ += got;
+    const auto first = converted_.begin() + static_cast<ptrdiff_t>(skip * channels);
+    const auto last = converted_.begin() + static_cast<ptrdiff_t>(got) * channels;
+    if (!mono_) {
+        pending_.insert(pending_.end(), first, last);
+    } else {
+        for (auto sample = first; sample != last; ++sample)
+            pending_.insert(pending_.end(), 2, *sample);
+    }
+    return got > 0;
+}
+
+bool FfmpegSource::drain() {
+    if (avcodec_send_packet(decoder_, nullptr) >= 0) {
+        while (avcodec_receive_frame(decoder_, frame_) >= 0) {
+            if (frame_->nb_samples > 0)
+                convertFrame();
+            av_frame_unref(frame_);
+        }
+    }
+    if (swr_)
+        while (appendConverted(4096, nullptr, 0)) {
+        }
+    ended_ = true;
+    return true;
+}
+
+bool FfmpegSource::decodeMore() {
+    if (ended_)
+        return false;
+    int r = avcodec_receive_frame(decoder_, frame_);
+    if (r >= 0) {
+        if (frame_->nb_samples > 0)
+            convertFrame();
+        av_frame_unref(frame_);
+        return true;
+    }
+    if (r != AVERROR(EAGAIN))
+        return drain();
+    if (av_read_frame(format(), packet_) < 0)
+        return drain(); // the end, or a file cut short: play what decoded
+    if (packet_->stream_index == stream_)
+        avcodec_send_packet(decoder_, packet_); // a damaged packet is skipped
+    av_packet_unref(packet_);
+    return true;
+}
+
+size_t FfmpegSource::read(float* out, size_t frames) {
+    size_t written = 0;
+    while (written < frames) {
+        size_t available = pending_.size() / kOutputChannels - pendingRead_;
+        if (available == 0) {
+            pending_.clear();
+            pendingRead_ = 0;
+            if (!decodeMore())
+                break;
+            continue;
+        }
+        size_t take = std::min(available, frames - written);
+        std::copy_n(pending_.begin() + static_cast<ptrdiff_t>(pendingRead_ * kOutputChannels),
+                    take * kOutputChannels, out + written * kOutputChannels);
+        pendingRead_ += take;
+        written += take;
+    }
+    return written;
+}
+
+bool FfmpegSource::seek(int64_t frame) {
+    // Nothing lies past the end, and a demuxer sent there may land on any packet and give no
+    // timestamp to tell where.
+    if (facts_.totalFrames > 0 && frame >= facts_.totalFrames) {
+        resetDecoding(frame);
+        ended_ = true;
+        return true;
+    }
+    if (blockSamples_ > 0 && dataStart_ >= 0)
+        return seekToBlock(frame);
+    // Decoding starts a little early: a decoder that carries state from frame to frame (an MP3's
+    // bit reservoir and overlap) needs a run-up to give the samples of an uninterrupted play.
+    const int64_t runUp = std::max<int64_t>(frame - kSeekRunUpFrames, 0);
+    int64_t target = origin_ + av_rescale_q(runUp, AVRational{1, kOutputRate}, timeBase_);
+    if (av_seek_frame(format(), stream_, target, AVSEEK_FLAG_BACKWARD) < 0 &&
+        av_seek_frame(format(), stream_, origin_, AVSEEK_FLAG_BACKWARD) < 0)
+        return false;
+    resetDecoding(frame);
+    return true;
+}
+
+bool FfmpegSource::seekToBlock(int64_t frame) {
+    const int rate = facts_.sampleRate;
+    const int64_t block = av_rescale(frame, rate, kOutputRate) / blockSamples_;
+    const int64_t pos = dataStart_ + block * format()->streams[stream_]->codecpar->block_align;
+    if (av_seek_frame(format(), stream_, pos, AVSEEK_FLAG_BYTE) < 0)
+        return false;
+    resetDecoding(frame);
+    restartSample_ = block * blockSamples_;
+    return true;
+}
+
+void FfmpegSource::resetDecoding(int64_t target) {
+    avcodec_flush_buffers(decoder_);
+    swr_free(&swr_); // built anew at the next frame, without the old position's filter state
+    pending_.clear();
+    pendingRead_ = 0;
+    ended_ = false;
+    discardUntil_ = target;
+    positionUnknown_ = true;
+    restartSample_ = -1;
+    gridDrop_ = 0;
+}
+
+std::unique_ptr<Source> openFfmpegSource(const std::string& path) {
+    auto source = std::make_unique<FfmpegSource>();
+    if (!source->open(path))
+        return nullptr;
+    return source;
+}
+
+} // namespace vbmp3

@@ -1,0 +1,76 @@
+// The FFmpeg decoder's state; only ffmpeg_source.cpp and its tests use it.
+#pragma once
+
+#include "decoders/ffmpeg_input.h"
+#include "decoders/source.h"
+
+#include <vector>
+
+extern "C" {
+#include <libavutil/rational.h>
+}
+
+struct AVCodec;
+struct AVCodecContext;
+struct AVFrame;
+struct AVPacket;
+struct SwrContext;
+
+namespace vbmp3 {
+
+class FfmpegSource : public Source {
+public:
+    FfmpegSource() = default;
+    ~FfmpegSource() override;
+    FfmpegSource(const FfmpegSource&) = delete;
+    FfmpegSource& operator=(const FfmpegSource&) = delete;
+
+    // Opens `path` read-only; true once its first packets have decoded.
+    bool open(const std::string& path);
+
+    const StreamFacts& facts() const override { return facts_; }
+    size_t read(float* out, size_t frames) override;
+    bool seek(int64_t frame) override;
+
+private:
+    AVFormatContext* format() const { return input_.format(); }
+    void fillFacts(const AVCodec* codec);
+    bool measureLength();
+    void boundByBytesHeld();
+    bool decodeFirstPackets();
+    bool decodeMore(); // one step of demuxing or decoding; false at the end
+    bool drain();      // the decoder's and resampler's last frames
+    bool convertFrame();
+    bool appendConverted(int capacity, const uint8_t** in, int inCount);
+    bool seekToBlock(int64_t frame);
+    void placeAfterSeek(); // from the first frame decoded after a seek
+    // Drops what was decoded for the old position; frames before `target` will be dropped too.
+    void resetDecoding(int64_t target);
+
+    FfmpegInput input_;
+    AVCodecContext* decoder_ = nullptr;
+    SwrContext* swr_ = nullptr;
+    AVPacket* packet_ = nullptr;
+    AVFrame* frame_ = nullptr;
+    int stream_ = -1;
+    AVRational timeBase_{1, 1};
+    int64_t origin_ = 0; // timestamp of the first sample, in timeBase_
+    bool mono_ = false;
+    bool lengthMeasured_ = false;
+    bool ended_ = false;
+
+    std::vector<float> converted_;
+    std::vector<float> pending_; // decoded stereo frames not yet read
+    size_t pendingRead_ = 0;     // frames of pending_ already read
+    int64_t nextFrame_ = 0;      // output frame of the resampler's next sample
+    int64_t discardUntil_ = 0;   // a seek's target: earlier frames are dropped
+    bool positionUnknown_ = false;
+    int64_t blockSamples_ = 0;   // samples in each fixed-size block of a WAV's compressed data
+    int64_t dataStart_ = -1;     // file position of the first packet
+    int64_t restartSample_ = -1; // source sample a seek resumes at, where known without timestamps
+    int64_t gridDrop_ = 0;       // source samples still to drop before the resampler
+
+    StreamFacts facts_;
+};
+
+} // namespace vbmp3
