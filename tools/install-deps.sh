@@ -15,8 +15,6 @@ packages=(
   xvfb openbox xdotool x11-apps x11-utils imagemagick pulseaudio pulseaudio-utils desktop-file-utils
   dbus-daemon playerctl weston
   python3 python3-numpy python3-xlib
-  # the peers and the second sound server of bench/perf_table.py
-  mpg123 ffmpeg pipewire pipewire-pulse wireplumber dbus
 )
 [ "${1:-}" = "--ci" ] && packages+=(clang locales)
 
