@@ -5,12 +5,20 @@
 #include <QImage>
 #include <cstdint>
 #include <gtest/gtest.h>
+#include <ostream>
 
 #include "fake_vbmp3.h"
 #include "platform/line_control.h"
 #include "platform/picture_box.h"
 #include "platform/system_colors.h"
 #include "visual/visualization.h"
+
+namespace visual {
+// Readable parameters in test names and failures.
+inline void PrintTo(ViewMode mode, std::ostream* out) {
+    *out << "mode " << static_cast<int>(mode);
+}
+} // namespace visual
 
 namespace test {
 
