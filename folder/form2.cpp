@@ -1,8 +1,8 @@
 #include "folder/form2.h"
 
 #include "platform/place.h"
-#include "platform/x11_window.h"
 #include "platform/twips.h"
+#include "platform/x11_window.h"
 
 #include <QCloseEvent>
 
