@@ -195,8 +195,8 @@ private:
     }
 
     void openStream() {
-        const pa_sample_spec spec{PA_SAMPLE_FLOAT32NE, kOutputRate, kOutputChannels};
-        stream_ = pa_stream_new(context_, "Playback", &spec, nullptr);
+        const pa_sample_spec format{PA_SAMPLE_FLOAT32NE, kOutputRate, kOutputChannels};
+        stream_ = pa_stream_new(context_, "Playback", &format, nullptr);
         if (!stream_) {
             lose();
             return;
