@@ -109,10 +109,11 @@ def window_of(screen, pid, timeout=10):
     net_wm_pid = screen.x.intern_atom("_NET_WM_PID")
     deadline = time.monotonic() + timeout
     while time.monotonic() < deadline:
-        for w in screen.x.screen().root.query_tree().children:
+        # The window manager's client list: the root's own children are its frames.
+        for w in screen.clients():
             try:
                 prop = w.get_full_property(net_wm_pid, X.AnyPropertyType)
-                if prop and prop.value[0] == pid and w.get_attributes().map_state == X.IsViewable:
+                if prop and prop.value[0] == pid:
                     return w
             except Exception:
                 pass

@@ -12,7 +12,12 @@ public:
     explicit ImageControl(QWidget* parent = nullptr);
 
     QPixmap Picture() const { return pixmap(); }
-    void setPicture(const QPixmap& picture) { setPixmap(picture); }
+    // QLabel lays out and repaints on every pixmap set, even the one it shows already; the
+    // status tick sets the play button's picture five times a second.
+    void setPicture(const QPixmap& picture) {
+        if (pixmap().cacheKey() != picture.cacheKey())
+            setPixmap(picture);
+    }
 
 signals:
     void Click();

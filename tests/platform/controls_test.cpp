@@ -1,4 +1,5 @@
 #include "platform/h_scroll_bar.h"
+#include "platform/image_control.h"
 #include "platform/label.h"
 #include "platform/modal_box.h"
 #include "platform/slider.h"
@@ -130,4 +131,39 @@ TEST(ModalBox, TimersSkipTicksWhileUpAndNoSecondBoxStacks) {
     EXPECT_FALSE(modalBoxShown());
     QTest::qWait(20);
     EXPECT_GT(ticks, 0);
+}
+
+namespace {
+struct PaintCounter : QObject {
+    int paints = 0;
+    bool eventFilter(QObject*, QEvent* event) override {
+        paints += event->type() == QEvent::Paint;
+        return false;
+    }
+};
+
+QPixmap filled(Qt::GlobalColor color) {
+    QPixmap pixmap(8, 8);
+    pixmap.fill(color);
+    return pixmap;
+}
+} // namespace
+
+TEST(ImageControl, TheSamePictureAgainRepaintsNothingAnotherOneShows) {
+    const QPixmap play = filled(Qt::green);
+    const QPixmap pause = filled(Qt::red);
+    ImageControl image;
+    image.setPicture(play);
+    image.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&image));
+    PaintCounter counter;
+    image.installEventFilter(&counter);
+    for (int tick = 0; tick < 3; ++tick) {
+        image.setPicture(QPixmap(play)); // a copy, as the status tick passes it
+        QCoreApplication::processEvents();
+    }
+    EXPECT_EQ(counter.paints, 0);
+    image.setPicture(pause);
+    QTRY_COMPARE(counter.paints, 1);
+    EXPECT_EQ(image.Picture().toImage(), pause.toImage());
 }

@@ -54,7 +54,7 @@ public:
     ~MidiSource() override {
         std::lock_guard lock(synth_->mutex);
         if (synth_->holder == this) {
-            silenceAndReset(synth_->synth); // nothing of this file goes on sounding
+            silenceAndReset(*synth_); // nothing of this file goes on sounding
             synth_->holder = nullptr;
         }
     }
@@ -92,7 +92,7 @@ private:
     // (programs, controllers, pitch bends, system exclusive setup; no notes), so that rendering
     // continues from exactly there. Caller holds the synthesizer's lock.
     void restoreStateAt(int64_t frame) {
-        silenceAndReset(synth_->synth);
+        silenceAndReset(*synth_);
         synth_->holder = this;
         nextEvent_ = 0;
         while (nextEvent_ < file_.events.size() && eventFrames_[nextEvent_] < frame) {
@@ -107,34 +107,35 @@ private:
     }
 
     void send(const MidiEvent& event) {
+        const FluidSynthLibrary& fluid = synth_->fluid;
         fluid_synth_t* synth = synth_->synth;
         const int channel = event.status & 0x0F;
         switch (event.status & 0xF0) {
         case 0x80:
-            fluid_synth_noteoff(synth, channel, event.data1);
+            fluid.noteOff(synth, channel, event.data1);
             break;
         case 0x90:
-            fluid_synth_noteon(synth, channel, event.data1, event.data2);
+            fluid.noteOn(synth, channel, event.data1, event.data2);
             break;
         case 0xA0:
-            fluid_synth_key_pressure(synth, channel, event.data1, event.data2);
+            fluid.keyPressure(synth, channel, event.data1, event.data2);
             break;
         case 0xB0:
-            fluid_synth_cc(synth, channel, event.data1, event.data2);
+            fluid.cc(synth, channel, event.data1, event.data2);
             break;
         case 0xC0:
-            fluid_synth_program_change(synth, channel, event.data1);
+            fluid.programChange(synth, channel, event.data1);
             break;
         case 0xD0:
-            fluid_synth_channel_pressure(synth, channel, event.data1);
+            fluid.channelPressure(synth, channel, event.data1);
             break;
         case 0xE0:
-            fluid_synth_pitch_bend(synth, channel, event.data2 << 7 | event.data1);
+            fluid.pitchBend(synth, channel, event.data2 << 7 | event.data1);
             break;
         default: {
             const std::string& data = file_.sysexData[event.sysex];
-            fluid_synth_sysex(synth, data.data(), static_cast<int>(data.size()), nullptr, nullptr,
-                              nullptr, 0);
+            fluid.sysex(synth, data.data(), static_cast<int>(data.size()), nullptr, nullptr,
+                        nullptr, 0);
             break;
         }
         }
@@ -146,7 +147,7 @@ private:
         const int64_t total = facts_.totalFrames;
         const bool eventsDone = nextEvent_ == file_.events.size();
         if (ended_ || (renderFrame_ >= total && eventsDone &&
-                       (fluid_synth_get_active_voice_count(synth_->synth) == 0 ||
+                       (synth_->fluid.activeVoiceCount(synth_->synth) == 0 ||
                         quietBlocks_ >= kQuietBlocksToEnd || renderFrame_ >= tailEnd_))) {
             ended_ = true;
             return false;
@@ -154,8 +155,8 @@ private:
         while (nextEvent_ < file_.events.size() &&
                eventFrames_[nextEvent_] < renderFrame_ + kBlockFrames)
             send(file_.events[nextEvent_++]);
-        fluid_synth_write_float(synth_->synth, kBlockFrames, block_, 0, kOutputChannels, block_, 1,
-                                kOutputChannels);
+        synth_->fluid.writeFloat(synth_->synth, kBlockFrames, block_, 0, kOutputChannels, block_, 1,
+                                 kOutputChannels);
         limiter_.process(block_, kBlockFrames * kOutputChannels);
         blockPos_ = 0;
         blockLength_ = kBlockFrames;
@@ -165,8 +166,7 @@ private:
         quietBlocks_ = std::abs(peak) < kTailSilence ? quietBlocks_ + 1 : 0;
         // The block that reaches the end stops there unless notes still ring out.
         if (renderFrame_ < total && renderFrame_ + kBlockFrames >= total &&
-            nextEvent_ == file_.events.size() &&
-            fluid_synth_get_active_voice_count(synth_->synth) == 0)
+            nextEvent_ == file_.events.size() && synth_->fluid.activeVoiceCount(synth_->synth) == 0)
             blockLength_ = static_cast<int>(total - renderFrame_);
         renderFrame_ += kBlockFrames;
         return blockLength_ > 0;

@@ -15,42 +15,46 @@ constexpr double kSynthGain = 1.25;
 
 } // namespace
 
-MidiSynth::MidiSynth(fluid_settings_t* settings, fluid_synth_t* synth)
-    : synth(synth), settings_(settings) {}
+MidiSynth::MidiSynth(const FluidSynthLibrary& fluid, fluid_settings_t* settings,
+                     fluid_synth_t* synth)
+    : fluid(fluid), synth(synth), settings_(settings) {}
 
 MidiSynth::~MidiSynth() {
-    delete_fluid_synth(synth);
-    delete_fluid_settings(settings_);
+    fluid.deleteSynth(synth);
+    fluid.deleteSettings(settings_);
 }
 
-void silenceAndReset(fluid_synth_t* synth) {
-    fluid_synth_system_reset(synth);
-    fluid_synth_all_sounds_off(synth, -1);
+void silenceAndReset(const MidiSynth& synth) {
+    synth.fluid.systemReset(synth.synth);
+    synth.fluid.allSoundsOff(synth.synth, -1);
     // The voices only stop in the next rendered block; render it here, so that a second reset
     // before any rendering cannot bring them back.
     float discarded[64 * 2];
-    fluid_synth_write_float(synth, 64, discarded, 0, 2, discarded, 1, 2);
+    synth.fluid.writeFloat(synth.synth, 64, discarded, 0, 2, discarded, 1, 2);
 }
 
 std::shared_ptr<MidiSynth> loadMidiSynth(const std::string& soundFontPath) {
-    fluid_settings_t* settings = new_fluid_settings();
+    const FluidSynthLibrary* fluid = fluidSynthLibrary();
+    if (!fluid)
+        return nullptr;
+    fluid_settings_t* settings = fluid->newSettings();
     if (!settings)
         return nullptr;
-    fluid_settings_setnum(settings, "synth.sample-rate", kOutputRate);
-    fluid_settings_setnum(settings, "synth.gain", kSynthGain);
+    fluid->settingsSetNum(settings, "synth.sample-rate", kOutputRate);
+    fluid->settingsSetNum(settings, "synth.gain", kSynthGain);
     // Every use is under MidiSynth::mutex already.
-    fluid_settings_setint(settings, "synth.threadsafe-api", 0);
+    fluid->settingsSetInt(settings, "synth.threadsafe-api", 0);
     // Samples load when a preset is first chosen, not all at once: a player that never plays a
     // MIDI file keeps only the SoundFont's presets in memory. Loading happens on the decoder
     // thread, ahead of what is heard.
-    fluid_settings_setint(settings, "synth.dynamic-sample-loading", 1);
-    fluid_synth_t* synth = new_fluid_synth(settings);
+    fluid->settingsSetInt(settings, "synth.dynamic-sample-loading", 1);
+    fluid_synth_t* synth = fluid->newSynth(settings);
     if (!synth) {
-        delete_fluid_settings(settings);
+        fluid->deleteSettings(settings);
         return nullptr;
     }
-    auto shared = std::make_shared<MidiSynth>(settings, synth);
-    if (fluid_synth_sfload(synth, soundFontPath.c_str(), 1) == FLUID_FAILED)
+    auto shared = std::make_shared<MidiSynth>(*fluid, settings, synth);
+    if (fluid->sfload(synth, soundFontPath.c_str(), 1) == FLUID_FAILED)
         return nullptr;
     ++loads;
     return shared;

@@ -1,7 +1,7 @@
 // One FluidSynth synthesizer with a SoundFont loaded, which MIDI streams take turns to drive.
 #pragma once
 
-#include <fluidsynth.h>
+#include "decoders/midi/fluidsynth_library.h"
 
 #include <memory>
 #include <mutex>
@@ -10,13 +10,14 @@
 namespace vbmp3 {
 
 struct MidiSynth {
-    MidiSynth(fluid_settings_t* settings, fluid_synth_t* synth);
+    MidiSynth(const FluidSynthLibrary& fluid, fluid_settings_t* settings, fluid_synth_t* synth);
     ~MidiSynth();
     MidiSynth(const MidiSynth&) = delete;
     MidiSynth& operator=(const MidiSynth&) = delete;
 
     // Held by a stream for as long as it drives `synth`.
     std::mutex mutex;
+    const FluidSynthLibrary& fluid;
     fluid_synth_t* const synth;
     // The stream whose channel state `synth` holds now (guarded by `mutex`); another stream
     // must rebuild its own state before it renders.
@@ -28,10 +29,10 @@ private:
 
 // Ends every voice at once, clears the effects and resets every channel. FluidSynth 2.3's
 // system reset alone lets the voices release, so the reset goes first and the sounds-off after.
-void silenceAndReset(fluid_synth_t* synth);
+void silenceAndReset(const MidiSynth& synth);
 
 // Creates a synthesizer at the engine's output rate and loads `soundFontPath` into it;
-// nullptr if the file does not load.
+// nullptr if FluidSynth or the file does not load.
 std::shared_ptr<MidiSynth> loadMidiSynth(const std::string& soundFontPath);
 // How many SoundFont files this process has loaded so far.
 int soundFontLoadCount();
