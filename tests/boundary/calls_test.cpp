@@ -12,9 +12,11 @@ protected:
     void SetUp() override { fake::reset(); }
 };
 
+// The text in the slot, NUL fill after it, cut at the slot's end.
 template <size_t N> void setRaw(char (&slot)[N], const char* text) {
-    std::memset(slot, 0, N);
-    std::memcpy(slot, text, std::min(N, std::strlen(text)));
+    const size_t length = std::strlen(text);
+    for (size_t i = 0; i < N; ++i)
+        slot[i] = i < length ? text[i] : '\0';
 }
 
 QString padded(const QString& text, int n) {
