@@ -1,10 +1,10 @@
 #include "mpris/now_playing.h"
 
 #include "engine/calls.h"
+#include "platform/codepage.h"
 
 #include <QFileInfo>
 #include <QStringList>
-#include <QUrl>
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -47,9 +47,14 @@ QVariantMap metadata(const player::PlayerState& state, const QDBusObjectPath& id
     }
     const QFileInfo file(state.currentFile);
     const QString title = slotText(state.tagInfo.title);
-    out[QStringLiteral("xesam:title")] = title.isEmpty() ? file.completeBaseName() : title;
+    // A name in a legacy code page carries escaped bytes: shown as the list shows it, and in the
+    // URL as the bytes it has on disk.
+    out[QStringLiteral("xesam:title")] =
+        title.isEmpty() ? platform::displayName(file.completeBaseName()) : title;
+    // The window forms the file's path from its absolute folder; QFileInfo would lose its escapes.
+    const QByteArray path = platform::toEightBit(state.currentFile);
     out[QStringLiteral("xesam:url")] =
-        QString::fromUtf8(QUrl::fromLocalFile(file.absoluteFilePath()).toEncoded());
+        QString::fromLatin1("file://" + path.toPercentEncoding("/!$&'()*+,;=:@"));
     const auto putText = [&out](const QString& key, const QString& slot, bool asList) {
         const QString text = slotText(slot);
         if (!text.isEmpty()) {

@@ -31,6 +31,15 @@ TEST(NowPlaying, MetadataFromTagsWithoutTheirFill) {
               "file:///music/%C3%9Cn%C3%AFcode%20&%20co/01%20%231%20song.mp3");
 }
 
+TEST(NowPlaying, ALegacyNameIsShownDecodedAndLinkedByItsBytes) {
+    player::PlayerState state;
+    // "café.wav" in Latin-1: the list hands the é over as the escaped byte 0xE9.
+    state.currentFile = QStringLiteral("/music/caf") + QChar(0xDCE9) + QStringLiteral(".wav");
+    const QVariantMap m = mpris::metadata(state, mpris::trackId(1));
+    EXPECT_EQ(m.value("xesam:title").toString(), QStringLiteral("café"));
+    EXPECT_EQ(m.value("xesam:url").toString(), "file:///music/caf%E9.wav");
+}
+
 TEST(NowPlaying, UntaggedTrackIsNamedByItsFileAndLeavesOutWhatItLacks) {
     player::PlayerState state; // every slot all NUL, as a file without tags leaves them
     state.currentFile = QStringLiteral("/music/live.at.home.wav");
