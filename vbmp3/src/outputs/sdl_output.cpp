@@ -4,6 +4,7 @@
 //
 // SDL2 is the fallback for systems without a sound server, so it is loaded only when it is tried:
 // linked, it and the video and input libraries it needs would sit in every player's memory.
+#include "core/library_symbol.h"
 #include "decoders/source.h"
 #include "outputs/output.h"
 
@@ -27,16 +28,12 @@ struct SdlLibrary {
         // Kept loaded once opened: SDL's threads may outlive one driver, and a second driver
         // finds it at once.
         handle = dlopen("libSDL2-2.0.so.0", RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
-        return handle && find(setHint, "SDL_SetHint") && find(initSubSystem, "SDL_InitSubSystem") &&
-               find(quitSubSystem, "SDL_QuitSubSystem") &&
-               find(openAudioDevice, "SDL_OpenAudioDevice") &&
-               find(pauseAudioDevice, "SDL_PauseAudioDevice") &&
-               find(closeAudioDevice, "SDL_CloseAudioDevice");
-    }
-
-    template <typename Function> bool find(Function& function, const char* name) {
-        function = reinterpret_cast<Function>(dlsym(handle, name));
-        return function != nullptr;
+        return handle && findSymbol(handle, setHint, "SDL_SetHint") &&
+               findSymbol(handle, initSubSystem, "SDL_InitSubSystem") &&
+               findSymbol(handle, quitSubSystem, "SDL_QuitSubSystem") &&
+               findSymbol(handle, openAudioDevice, "SDL_OpenAudioDevice") &&
+               findSymbol(handle, pauseAudioDevice, "SDL_PauseAudioDevice") &&
+               findSymbol(handle, closeAudioDevice, "SDL_CloseAudioDevice");
     }
 };
 

@@ -1,16 +1,11 @@
 #include "decoders/midi/fluidsynth_library.h"
 
-#include <dlfcn.h>
+#include "core/library_symbol.h"
 
 #include <optional>
 
 namespace vbmp3 {
 namespace {
-
-template <typename Function> bool find(void* handle, Function& function, const char* name) {
-    function = reinterpret_cast<Function>(dlsym(handle, name));
-    return function != nullptr;
-}
 
 std::optional<FluidSynthLibrary> load() {
     // Never closed: synthesizers may live as long as the process.
@@ -18,25 +13,26 @@ std::optional<FluidSynthLibrary> load() {
     if (!handle)
         return std::nullopt;
     FluidSynthLibrary f{};
-    const bool found = find(handle, f.newSettings, "new_fluid_settings") &&
-                       find(handle, f.deleteSettings, "delete_fluid_settings") &&
-                       find(handle, f.settingsSetInt, "fluid_settings_setint") &&
-                       find(handle, f.settingsSetNum, "fluid_settings_setnum") &&
-                       find(handle, f.newSynth, "new_fluid_synth") &&
-                       find(handle, f.deleteSynth, "delete_fluid_synth") &&
-                       find(handle, f.sfload, "fluid_synth_sfload") &&
-                       find(handle, f.systemReset, "fluid_synth_system_reset") &&
-                       find(handle, f.allSoundsOff, "fluid_synth_all_sounds_off") &&
-                       find(handle, f.writeFloat, "fluid_synth_write_float") &&
-                       find(handle, f.activeVoiceCount, "fluid_synth_get_active_voice_count") &&
-                       find(handle, f.noteOff, "fluid_synth_noteoff") &&
-                       find(handle, f.noteOn, "fluid_synth_noteon") &&
-                       find(handle, f.keyPressure, "fluid_synth_key_pressure") &&
-                       find(handle, f.cc, "fluid_synth_cc") &&
-                       find(handle, f.programChange, "fluid_synth_program_change") &&
-                       find(handle, f.channelPressure, "fluid_synth_channel_pressure") &&
-                       find(handle, f.pitchBend, "fluid_synth_pitch_bend") &&
-                       find(handle, f.sysex, "fluid_synth_sysex");
+    const bool found =
+        findSymbol(handle, f.newSettings, "new_fluid_settings") &&
+        findSymbol(handle, f.deleteSettings, "delete_fluid_settings") &&
+        findSymbol(handle, f.settingsSetInt, "fluid_settings_setint") &&
+        findSymbol(handle, f.settingsSetNum, "fluid_settings_setnum") &&
+        findSymbol(handle, f.newSynth, "new_fluid_synth") &&
+        findSymbol(handle, f.deleteSynth, "delete_fluid_synth") &&
+        findSymbol(handle, f.sfload, "fluid_synth_sfload") &&
+        findSymbol(handle, f.systemReset, "fluid_synth_system_reset") &&
+        findSymbol(handle, f.allSoundsOff, "fluid_synth_all_sounds_off") &&
+        findSymbol(handle, f.writeFloat, "fluid_synth_write_float") &&
+        findSymbol(handle, f.activeVoiceCount, "fluid_synth_get_active_voice_count") &&
+        findSymbol(handle, f.noteOff, "fluid_synth_noteoff") &&
+        findSymbol(handle, f.noteOn, "fluid_synth_noteon") &&
+        findSymbol(handle, f.keyPressure, "fluid_synth_key_pressure") &&
+        findSymbol(handle, f.cc, "fluid_synth_cc") &&
+        findSymbol(handle, f.programChange, "fluid_synth_program_change") &&
+        findSymbol(handle, f.channelPressure, "fluid_synth_channel_pressure") &&
+        findSymbol(handle, f.pitchBend, "fluid_synth_pitch_bend") &&
+        findSymbol(handle, f.sysex, "fluid_synth_sysex");
     if (!found) {
         dlclose(handle);
         return std::nullopt;
