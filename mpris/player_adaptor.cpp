@@ -46,7 +46,7 @@ void PlayerAdaptor::setVolume(double volume) {
     const int position = sliderPosition(volume);
     // The slider raises its change only when it moves; so does the bus.
     if (windowTakesInput() && position != form_.Slider1.Value()) {
-        form_.Slider1.setValue(position);
+        form_.Slider1.setValueFromCode(position);
         form_.Slider1_Change();
     }
 }
@@ -106,7 +106,7 @@ void PlayerAdaptor::SetPosition(const QDBusObjectPath& TrackId, qlonglong Positi
 
 void PlayerAdaptor::seekToSecond(int32_t second) {
     // The thumb where a user's drag would leave it, then the drag's own handler.
-    form_.scSeek.setValue(second);
+    form_.scSeek.setValueFromCode(second);
     form_.scSeek_Scroll();
     published_.seconds = form_.state().playSeconds;
     emit Seeked(position());

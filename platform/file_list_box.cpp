@@ -1,41 +1,43 @@
 #include "platform/file_list_box.h"
 
-#include "platform/codepage.h"
 #include "platform/twips.h"
 
-#include <QDir>
 #include <QKeyEvent>
 #include <QMouseEvent>
-#include <algorithm>
-#include <filesystem>
-#include <system_error>
 
 namespace platform {
 
 namespace {
 
-int mouseButtonCode(Qt::MouseButton button) {
+FileListBox::MouseButton mouseButton(Qt::MouseButton button) {
     switch (button) {
     case Qt::LeftButton:
-        return LeftButtonCode;
+        return FileListBox::MouseButton::Left;
     case Qt::RightButton:
-        return RightButtonCode;
+        return FileListBox::MouseButton::Right;
     case Qt::MiddleButton:
-        return MiddleButtonCode;
+        return FileListBox::MouseButton::Middle;
     default:
-        return 0;
+        return FileListBox::MouseButton::Other;
     }
 }
 
-int shiftCode(Qt::KeyboardModifiers modifiers) {
-    return (modifiers & Qt::ShiftModifier ? 1 : 0) | (modifiers & Qt::ControlModifier ? 2 : 0) |
-           (modifiers & Qt::AltModifier ? 4 : 0);
+FileListBox::ShiftState shiftState(Qt::KeyboardModifiers modifiers) {
+    FileListBox::ShiftState shift;
+    shift.setFlag(FileListBox::ShiftKeyDown, modifiers & Qt::ShiftModifier);
+    shift.setFlag(FileListBox::CtrlKeyDown, modifiers & Qt::ControlModifier);
+    shift.setFlag(FileListBox::AltKeyDown, modifiers & Qt::AltModifier);
+    return shift;
 }
 
 } // namespace
 
-FileListBox::FileListBox(QWidget* parent) : QListWidget(parent) {
+FileListBox::FileListBox(QWidget* parent) : QListView(parent), names_(this) {
+    setModel(&names_);
     setSelectionMode(QAbstractItemView::SingleSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // Rows are one line each: laying out a large folder measures one of them, not all.
+    setUniformItemSizes(true);
 }
 
 void FileListBox::setPath(const QString& folder) {
@@ -49,88 +51,54 @@ void FileListBox::setPattern(const QString& patterns) {
 }
 
 void FileListBox::refresh() {
-    clear();
-    if (path_.isEmpty()) {
-        return;
-    }
-    const QStringList filters = pattern_.split(u';', Qt::SkipEmptyParts);
-    QStringList trimmed;
-    for (const QString& filter : filters) {
-        trimmed << filter.trimmed();
-    }
-    // Read by bytes: QDir leaves out every name that is not UTF-8. Like QDir::Files without
-    // System/Hidden, this leaves out dot files, folders, devices, pipes and sockets, and lists a
-    // link to a regular file like the file itself.
-    struct Entry {
-        QString name;    // the name as the engine gets it (see toEightBit)
-        QString display; // as the list shows it
-    };
-    std::vector<Entry> entries;
-    std::error_code error;
-    const std::filesystem::path folder(toEightBit(path_).toStdString());
-    for (std::filesystem::directory_iterator it(folder, error), end; !error && it != end;
-         it.increment(error)) {
-        const std::string bytes = it->path().filename().native();
-        std::error_code statusError;
-        if (bytes.starts_with('.') || !std::filesystem::is_regular_file(it->status(statusError)))
-            continue;
-        const QString name = fromEightBit(QByteArray::fromStdString(bytes));
-        // Matched on the decoded name: a regular expression takes no escaped bytes.
-        const QString display = displayName(name);
-        if (QDir::match(trimmed, display))
-            entries.push_back({name, display});
-    }
-    std::sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) {
-        return QString::compare(a.display, b.display, Qt::CaseInsensitive) < 0;
-    });
-    for (const Entry& entry : entries) {
-        auto* item = new QListWidgetItem(entry.display, this);
-        item->setData(Qt::UserRole, entry.name);
-    }
-    setCurrentRow(-1);
+    names_.replace(path_.isEmpty()
+                       ? FolderNames()
+                       : FolderNames::read(path_, pattern_.split(u';', Qt::SkipEmptyParts)));
+    setCurrentIndex(QModelIndex());
     clearSelection();
 }
 
 QString FileListBox::FileName() const {
-    const int row = currentRow();
-    if (row < 0 || selectedItems().isEmpty()) {
-        return QString();
-    }
-    return item(row)->data(Qt::UserRole).toString();
+    const int32_t row = ListIndex();
+    return row < 0 ? QString() : names_.names().name(row);
 }
 
-int16_t FileListBox::ListCount() const {
-    return static_cast<int16_t>(count());
+QString FileListBox::List(int32_t index) const {
+    return index < 0 || index >= ListCount() ? QString() : names_.names().shown(index).toString();
 }
 
-int16_t FileListBox::ListIndex() const {
-    return selectedItems().isEmpty() ? -1 : static_cast<int16_t>(currentRow());
+int32_t FileListBox::ListCount() const {
+    return names_.names().count();
 }
 
-void FileListBox::setListIndex(int16_t index) {
-    if (index < 0 || index >= count()) {
-        setCurrentRow(-1);
+int32_t FileListBox::ListIndex() const {
+    return selectionModel()->hasSelection() ? currentIndex().row() : -1;
+}
+
+void FileListBox::setListIndex(int32_t index) {
+    if (index < 0 || index >= ListCount()) {
+        setCurrentIndex(QModelIndex());
         clearSelection();
         return;
     }
-    setCurrentRow(index);
+    setCurrentIndex(names_.index(index));
 }
 
 void FileListBox::mousePressEvent(QMouseEvent* event) {
     const QPointF at = event->position();
-    emit MouseDown(mouseButtonCode(event->button()), shiftCode(event->modifiers()),
+    emit MouseDown(mouseButton(event->button()), shiftState(event->modifiers()),
                    pixelsToTwips(static_cast<float>(at.x())),
                    pixelsToTwips(static_cast<float>(at.y())));
     // Only the left button selects; a right press opens the folder window over the list as it is.
     if (event->button() != Qt::LeftButton) {
         return;
     }
-    QListWidget::mousePressEvent(event);
-    picking_ = itemAt(at.toPoint()) != nullptr;
+    QListView::mousePressEvent(event);
+    picking_ = indexAt(at.toPoint()).isValid();
 }
 
 void FileListBox::mouseReleaseEvent(QMouseEvent* event) {
-    QListWidget::mouseReleaseEvent(event);
+    QListView::mouseReleaseEvent(event);
     if (event->button() != Qt::LeftButton || !picking_) {
         return;
     }
@@ -142,8 +110,8 @@ void FileListBox::mouseReleaseEvent(QMouseEvent* event) {
 }
 
 void FileListBox::keyPressEvent(QKeyEvent* event) {
-    const int previousRow = ListIndex();
-    QListWidget::keyPressEvent(event);
+    const int32_t previousRow = ListIndex();
+    QListView::keyPressEvent(event);
     if (ListIndex() >= 0 && ListIndex() != previousRow) {
         emit Click();
     }

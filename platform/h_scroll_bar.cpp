@@ -13,13 +13,13 @@ HScrollBar::HScrollBar(QWidget* parent) : QScrollBar(Qt::Horizontal, parent) {
     connect(this, &QAbstractSlider::valueChanged, this, &HScrollBar::onValueChanged);
 }
 
-void HScrollBar::setMax(int16_t max) {
+void HScrollBar::setMax(int32_t max) {
     fromCode_ = true;
     setMaximum(max);
     fromCode_ = false;
 }
 
-void HScrollBar::setValue(int32_t position) {
+void HScrollBar::setValueFromCode(int32_t position) {
     if (isSliderDown()) {
         return;
     }

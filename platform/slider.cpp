@@ -7,7 +7,7 @@ Slider::Slider(QWidget* parent) : QSlider(Qt::Horizontal, parent) {
     connect(this, &QAbstractSlider::sliderReleased, this, &Slider::onReleased);
 }
 
-void Slider::setValue(int position) {
+void Slider::setValueFromCode(int position) {
     fromCode_ = true;
     QSlider::setValue(position);
     fromCode_ = false;

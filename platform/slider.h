@@ -13,7 +13,8 @@ public:
     explicit Slider(QWidget* parent = nullptr);
 
     int Value() const { return value(); }
-    void setValue(int position);
+    // A position written by the program: it raises no Change.
+    void setValueFromCode(int position);
 
 signals:
     void Change();

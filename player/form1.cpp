@@ -60,8 +60,9 @@ void Form1::closeEvent(QCloseEvent* event) {
     QApplication::quit();
 }
 
-void Form1::File1_MouseDown(int button, int, float, float) {
-    if (button == platform::RightButtonCode) {
+void Form1::File1_MouseDown(platform::FileListBox::MouseButton button,
+                            platform::FileListBox::ShiftState, float, float) {
+    if (button == platform::FileListBox::MouseButton::Right) {
         folder::showFolderWindow(File1, Label1);
     }
 }

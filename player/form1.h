@@ -22,7 +22,8 @@ public:
     // Event handlers, public so that tests can raise them as the controls would.
     void File1_Click();
     void Image1_Click();
-    void File1_MouseDown(int button, int shift, float x, float y);
+    void File1_MouseDown(platform::FileListBox::MouseButton button,
+                         platform::FileListBox::ShiftState shift, float x, float y);
     void PlayBtn_Click();
     void StopBtn_Click();
     void scSeek_Scroll();

@@ -5,12 +5,12 @@
 
 namespace player {
 
-int16_t randomIndex(int16_t count, float r) {
+int32_t randomIndex(int32_t count, float r) {
     if (count <= 0) {
         return -1;
     }
-    const auto index = static_cast<int16_t>(std::floor(static_cast<double>(count) * r));
-    return std::min<int16_t>(index, static_cast<int16_t>(count - 1));
+    const auto index = static_cast<int32_t>(std::floor(static_cast<double>(count) * r));
+    return std::min(index, count - 1);
 }
 
 } // namespace player

@@ -6,6 +6,6 @@
 namespace player {
 
 // The entry drawn by r in [0, 1) from a list of count entries: floor(count * r), -1 when empty.
-int16_t randomIndex(int16_t count, float r);
+int32_t randomIndex(int32_t count, float r);
 
 } // namespace player

@@ -1,17 +1,14 @@
 #include "player/seek_range.h"
 
-#include <algorithm>
 #include <cmath>
 
 namespace player {
 
 SeekRange seekRangeFor(int32_t totalSeconds) {
-    constexpr int32_t kLongest = 32767;
-    const int32_t total = std::min(totalSeconds, kLongest);
-    if (total <= 10) {
-        return {static_cast<int16_t>(total), 1};
+    if (totalSeconds <= 10) {
+        return {totalSeconds, 1};
     }
-    return {static_cast<int16_t>(total), static_cast<int16_t>(std::nearbyint(total / 10.0))};
+    return {totalSeconds, static_cast<int32_t>(std::nearbyint(totalSeconds / 10.0))};
 }
 
 } // namespace player

@@ -6,12 +6,11 @@
 namespace player {
 
 struct SeekRange {
-    int16_t max;
-    int16_t largeChange;
+    int32_t max;
+    int32_t largeChange;
 };
 
-// The seek bar's maximum and large change for a track of totalSeconds; lengths beyond 16 bits are
-// clamped to 32767 and 3277.
+// The seek bar's maximum and large change (a tenth, at least 1) for a track of totalSeconds.
 SeekRange seekRangeFor(int32_t totalSeconds);
 
 } // namespace player

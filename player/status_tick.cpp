@@ -23,7 +23,7 @@ void Form1::Timer1_Timer() {
     pollPlayState();
     const int32_t polledState = state_.playState;
     const int32_t polledSeconds = state_.playSeconds;
-    scSeek.setValue(polledSeconds);
+    scSeek.setValueFromCode(polledSeconds);
     if (trackEnded(polledSeconds)) {
         pickRandomTrack();
         takeSelectedFile();

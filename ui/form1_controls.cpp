@@ -67,7 +67,7 @@ Form1Controls::Form1Controls(QWidget& form)
 
     placeInTwips(Slider1, designed::Slider1);
     Slider1.setRange(0, 100);
-    Slider1.setValue(50);
+    Slider1.setValueFromCode(50);
     Slider1.setSingleStep(1);
     Slider1.setPageStep(10);
     Slider1.setTickInterval(10);

@@ -36,8 +36,9 @@ protected:
 } // namespace
 
 TEST_F(MainWindowTest, OnlyTheRightButtonOpensTheFolderWindowAndOnlyOne) {
-    form->File1_MouseDown(1, 0, 0, 0);
-    form->File1_MouseDown(4, 0, 0, 0);
+    for (const Qt::MouseButton other : {Qt::LeftButton, Qt::MiddleButton}) {
+        QTest::mouseClick(form->File1.viewport(), other, {}, QPoint(5, 5));
+    }
     EXPECT_EQ(openFolderWindow(), nullptr);
 
     rightClickFileList();

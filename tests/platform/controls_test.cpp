@@ -38,11 +38,11 @@ TEST(HScrollBar, CodeWritesClampIntoRangeAndRaiseNothing) {
     HScrollBar bar;
     bar.setMax(100);
     QSignalSpy scrolls(&bar, &HScrollBar::Scroll);
-    bar.setValue(40);
+    bar.setValueFromCode(40);
     EXPECT_EQ(bar.Value(), 40);
-    bar.setValue(40000);
+    bar.setValueFromCode(40000);
     EXPECT_EQ(bar.Value(), 100);
-    bar.setValue(-5);
+    bar.setValueFromCode(-5);
     EXPECT_EQ(bar.Value(), 0);
     EXPECT_EQ(scrolls.count(), 0);
 }
@@ -78,11 +78,11 @@ TEST(HScrollBar, ScrollComesAfterThePositionFollowsTheThumbAndHoldingKeepsIt) {
     pointer.press(bar, input::thumbCenter(bar, 0));
     pointer.moveTo(bar, input::thumbCenter(bar, 25));
     pointer.moveTo(bar, input::thumbCenter(bar, 40));
-    bar.setValue(3); // a status tick while the thumb is held
+    bar.setValueFromCode(3); // a status tick while the thumb is held
     EXPECT_EQ(bar.Value(), 40);
     pointer.release(bar, input::thumbCenter(bar, 40));
     EXPECT_EQ(scrolledTo, (std::vector<int>{25, 40}));
-    bar.setValue(3);
+    bar.setValueFromCode(3);
     EXPECT_EQ(bar.Value(), 3);
     bar.setMax(2); // a shorter track pulls the position in without a Scroll
     EXPECT_EQ(scrolledTo.size(), 2u);
@@ -94,7 +94,7 @@ TEST(Slider, ChangeOnlyForFinishedUserChanges) {
     slider.setRange(0, 100);
     slider.setPageStep(10);
     QSignalSpy changes(&slider, &Slider::Change);
-    slider.setValue(50);
+    slider.setValueFromCode(50);
     EXPECT_EQ(changes.count(), 0);
 
     QTest::keyClick(&slider, Qt::Key_Right);

@@ -33,8 +33,8 @@ protected:
 
 TEST_F(FileListBoxTest, ListsMatchingRegularFilesSortedWithoutCaseNothingSelected) {
     QStringList names;
-    for (int i = 0; i < list.count(); ++i) {
-        names << list.item(i)->text();
+    for (int i = 0; i < list.ListCount(); ++i) {
+        names << list.List(i);
     }
     EXPECT_EQ(names, (QStringList{"A.MP3", "b.mp3", "c.wav", "d.mid"}));
     EXPECT_EQ(list.ListCount(), 4);
@@ -57,7 +57,7 @@ TEST_F(FileListBoxTest, MouseClickOnAnEntryRaisesClickEvenWhenAlreadySelected) {
     list.show();
     list.setListIndex(1);
     QSignalSpy clicks(&list, &FileListBox::Click);
-    const QPoint second = list.visualItemRect(list.item(1)).center();
+    const QPoint second = input::rowCenter(list, 1);
     QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, second);
     QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, second);
     EXPECT_EQ(clicks.count(), 2);
@@ -79,11 +79,11 @@ TEST_F(FileListBoxTest, MouseDownGivesButtonCodesAndTwips) {
     list.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&list));
     QSignalSpy downs(&list, &FileListBox::MouseDown);
-    const QPoint at = list.visualItemRect(list.item(1)).center();
+    const QPoint at = input::rowCenter(list, 1);
     QTest::mousePress(list.viewport(), Qt::RightButton, Qt::NoModifier, at);
     QTest::mouseRelease(list.viewport(), Qt::RightButton, Qt::NoModifier, at);
     ASSERT_EQ(downs.count(), 1);
-    EXPECT_EQ(downs[0][0].toInt(), 2);
+    EXPECT_EQ(downs[0][0].value<FileListBox::MouseButton>(), FileListBox::MouseButton::Right);
     QSignalSpy clicks(&list, &FileListBox::Click);
     QTest::mouseClick(list.viewport(), Qt::LeftButton, Qt::NoModifier, at);
     EXPECT_EQ(clicks.count(), 1);
@@ -97,7 +97,7 @@ TEST_F(FileListBoxTest, DragPicksOnceWhereReleasedAndCtrlNeverEmptiesTheSelectio
     std::vector<QString> picks;
     QObject::connect(&list, &FileListBox::Click, [&] { picks.push_back(list.FileName()); });
     const auto row = [&](int i) {
-        return list.viewport()->mapTo(&list, list.visualItemRect(list.item(i)).center());
+        return list.viewport()->mapTo(&list, input::rowCenter(list, i));
     };
     input::Pointer pointer(list);
     pointer.press(list, row(0));

@@ -37,9 +37,7 @@ protected:
             out.push_back(c);
         return out;
     }
-    QPoint row(int index) const {
-        return form->File1.visualItemRect(form->File1.item(index)).center();
-    }
+    QPoint row(int index) const { return input::rowCenter(form->File1, index); }
     // The list's rows lie in its viewport; the pointer aims at the list itself.
     QPoint rowInList(int index) const {
         return form->File1.viewport()->mapTo(&form->File1, row(index));
@@ -219,4 +217,39 @@ TEST_F(Form1InputTest, TheCaptionIsTheEntrysNameWhateverItHolds) {
     pointer.click(f.File1, rowInList(0));
     EXPECT_EQ(platform::Caption(f), "[*] mix");
     EXPECT_EQ(f.windowHandle()->title(), "[*] mix");
+}
+
+// Past 9 h 6 min (32,767 s) and up to 100 hours: one pixel of the bar is then many seconds, yet a
+// drag seeks to the second under the thumb, the keys and the trough keep their steps, and the
+// status bar and the end of the track follow.
+TEST_F(Form1InputTest, LongTracksSeekWhereTheThumbIsAndKeepTheirSteps) {
+    for (const int32_t total : {32767, 32768, 360000}) {
+        player::Form1& f = open({"a.mp3"}, total);
+        EXPECT_EQ(f.scSeek.Max(), total);
+        EXPECT_EQ(f.scSeek.LargeChange(), std::lround(total / 10.0)) << total;
+        input::Pointer pointer(f);
+        const int32_t threeQuarters = total / 4 * 3;
+        pointer.press(f.scSeek, input::thumbCenter(f.scSeek, 1));
+        pointer.moveTo(f.scSeek, input::thumbCenter(f.scSeek, threeQuarters));
+        pointer.release(f.scSeek, input::thumbCenter(f.scSeek, threeQuarters));
+        const int32_t underThumb = f.scSeek.Value();
+        EXPECT_EQ(seeks(), seeksTo({1, underThumb})) << total;
+        const int32_t secondsPerPixel = total / f.scSeek.width() + 1;
+        EXPECT_NEAR(underThumb, threeQuarters, 2 * secondsPerPixel) << total;
+
+        tick(1, underThumb);
+        EXPECT_EQ(f.StatusBar1.PanelText(2),
+                  QString::asprintf("%d:%02d", underThumb / 60, underThumb % 60));
+        calls().clear();
+        pointer.key(Qt::Key_Right);
+        EXPECT_EQ(f.scSeek.Value(), underThumb + 1) << total;
+        pointer.click(f.scSeek, QPoint(f.scSeek.width() - 20, f.scSeek.height() / 2));
+        EXPECT_EQ(f.scSeek.Value(), underThumb + 1 + f.scSeek.LargeChange()) << total;
+        EXPECT_TRUE(seeks().empty());
+
+        tick(1, total - 1);
+        EXPECT_EQ(commands(), startOf("a.mp3")) << "the last second starts the next " << total;
+        form.reset();
+        fake::reset();
+    }
 }

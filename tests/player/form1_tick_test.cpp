@@ -89,7 +89,7 @@ TEST_F(Form1Test, SeekBarSeeksOnDragAndFocusButNotOnTicks) {
     tick(1, 42);
     EXPECT_TRUE(fake::engine().callsNamed("vbmp3_seek").empty());
     f.scSeek_GotFocus();
-    f.scSeek.setValue(100);
+    f.scSeek.setValueFromCode(100);
     f.scSeek_Scroll();
     EXPECT_EQ(fake::engine().callsNamed("vbmp3_seek"),
               (Calls{"vbmp3_seek(42)", "vbmp3_seek(100)"}));
@@ -99,9 +99,9 @@ TEST_F(Form1Test, SeekBarSeeksOnDragAndFocusButNotOnTicks) {
 TEST_F(Form1Test, VolumeIsTheSliderPositionOnBothSidesAndOnlyOnChange) {
     player::Form1& f = load({"a.mp3"});
     EXPECT_TRUE(fake::engine().callsNamed("vbmp3_setVolume").empty());
-    f.Slider1.setValue(0);
+    f.Slider1.setValueFromCode(0);
     f.Slider1_Change();
-    f.Slider1.setValue(100);
+    f.Slider1.setValueFromCode(100);
     f.Slider1_Change();
     EXPECT_EQ(fake::engine().callsNamed("vbmp3_setVolume"),
               (Calls{"vbmp3_setVolume(0,0)", "vbmp3_setVolume(100,100)"}));

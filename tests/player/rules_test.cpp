@@ -8,10 +8,10 @@
 
 using namespace player;
 
-TEST(SeekRange, FollowsTheTrackLengthClampedTo16Bits) {
+TEST(SeekRange, FollowsTheTrackLengthAtAnyLength) {
     struct Case {
         int32_t total;
-        int16_t max, largeChange;
+        int32_t max, largeChange;
     };
     for (const Case c : {Case{0, 0, 1},
                          {10, 10, 1},
@@ -22,8 +22,10 @@ TEST(SeekRange, FollowsTheTrackLengthClampedTo16Bits) {
                          {104, 104, 10},
                          {106, 106, 11},
                          {32767, 32767, 3277},
-                         {-7, -7, 1},
-                         {40000, 32767, 3277}}) {
+                         {32768, 32768, 3277},
+                         {32775, 32775, 3278},    // 3277.5: the even neighbour
+                         {360000, 360000, 36000}, // 100 hours
+                         {-7, -7, 1}}) {
         const SeekRange range = seekRangeFor(c.total);
         EXPECT_EQ(range.max, c.max) << c.total;
         EXPECT_EQ(range.largeChange, c.largeChange) << c.total;
@@ -36,15 +38,20 @@ TEST(RandomIndex, EveryEntryCanBeDrawnAndAnEmptyListSelectsNothing) {
     EXPECT_EQ(randomIndex(1, 0.999999f), 0);
     EXPECT_EQ(randomIndex(2, 0.0f), 0);
     EXPECT_EQ(randomIndex(2, 0.5f), 1);
-    EXPECT_EQ(randomIndex(32767, 1.0f - 1.0f / (1 << 24)), 32766);
+    const float last = 1.0f - 1.0f / (1 << 24);
+    for (const int32_t count : {32767, 32768, 65536, 100000}) {
+        EXPECT_EQ(randomIndex(count, last), count - 1) << count;
+        EXPECT_EQ(randomIndex(count, 0.5f), count / 2) << count;
+    }
     EXPECT_EQ(randomIndex(4, 1.0f), 3) << "never past the last entry";
 }
 
 TEST(ElapsedTimeText, MinutesAndSecondsWithoutHours) {
     const std::pair<int32_t, const char*> cases[] = {
-        {0, "0:00"},  {5, "0:05"},    {9, "0:09"},     {10, "0:10"},
-        {42, "0:42"}, {59, "0:59"},   {60, "1:00"},    {67, "1:07"},
-        {70, "1:10"}, {754, "12:34"}, {3600, "60:00"}, {6000, "100:00"}};
+        {0, "0:00"},       {5, "0:05"},       {9, "0:09"},        {10, "0:10"},
+        {42, "0:42"},      {59, "0:59"},      {60, "1:00"},       {67, "1:07"},
+        {70, "1:10"},      {754, "12:34"},    {3600, "60:00"},    {6000, "100:00"},
+        {32767, "546:07"}, {32768, "546:08"}, {360000, "6000:00"}};
     for (const auto& [seconds, text] : cases) {
         EXPECT_EQ(elapsedTimeText(seconds), QString::fromUtf8(text)) << seconds;
     }

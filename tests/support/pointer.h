@@ -2,6 +2,7 @@
 // the platform delivers them, so that Qt routes, grabs and focuses as it would for a real pointer.
 #pragma once
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QMenu>
 #include <QScrollBar>
@@ -29,6 +30,11 @@ inline QPoint thumbCenter(const QScrollBar& bar, int value) {
     return bar.style()
         ->subControlRect(QStyle::CC_ScrollBar, &option, QStyle::SC_ScrollBarSlider, &bar)
         .center();
+}
+
+// Where entry `row` of a list shows, in the list's viewport.
+inline QPoint rowCenter(const QAbstractItemView& list, int row) {
+    return list.visualRect(list.model()->index(row, 0)).center();
 }
 
 class Pointer {
