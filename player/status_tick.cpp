@@ -1,13 +1,14 @@
 #include "player/form1.h"
 
 #include "engine/calls.h"
+#include "player/status_panel.h"
 #include "player/status_text.h"
 
 namespace player {
 
 void Form1::pollPlayState() {
-    state_.playState = engine::vbmp3_getState(state_.playSeconds);
-    StatusBar1.setPanelText(1, stateText(state_.playState));
+    state_.playState = static_cast<engine::PlayState>(engine::vbmp3_getState(state_.playSeconds));
+    StatusBar1.setPanelText(StatePanel, stateText(state_.playState));
 }
 
 bool Form1::trackEnded(int32_t polledSeconds) const {
@@ -21,7 +22,7 @@ bool Form1::trackEnded(int32_t polledSeconds) const {
 
 void Form1::Timer1_Timer() {
     pollPlayState();
-    const int32_t polledState = state_.playState;
+    const engine::PlayState polledState = state_.playState;
     const int32_t polledSeconds = state_.playSeconds;
     scSeek.setValueFromCode(polledSeconds);
     if (trackEnded(polledSeconds)) {
@@ -30,7 +31,7 @@ void Form1::Timer1_Timer() {
         startTrack();
     }
     PlayBtn.setPicture(polledState == engine::Playing ? PauseImg.Picture() : PlayImg.Picture());
-    StatusBar1.setPanelText(2, elapsedTimeText(polledSeconds));
+    StatusBar1.setPanelText(TimePanel, elapsedTimeText(polledSeconds));
     if (polledState == engine::Playing) {
         GraphShow();
     }

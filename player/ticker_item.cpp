@@ -2,20 +2,20 @@
 
 namespace player {
 
-TickerItem tickerItem(int16_t infoStep, const PlayerState& state) {
+TickerItem tickerItem(TickerStep infoStep, const PlayerState& state) {
     switch (infoStep) {
-    case 1:
-        return {QStringLiteral("Artist：") + state.tagInfo.artist, 2};
-    case 2:
-        return {QStringLiteral("Album：") + state.tagInfo.album, 3};
-    case 3:
-        return {QStringLiteral("Track：") + state.tagInfo.title, 4};
-    case 4:
-        return {QStringLiteral("Genre：") + state.tagInfo.genreName, 5};
+    case TickerStep::Artist:
+        return {QStringLiteral("Artist：") + state.tagInfo.artist, TickerStep::Album};
+    case TickerStep::Album:
+        return {QStringLiteral("Album：") + state.tagInfo.album, TickerStep::Title};
+    case TickerStep::Title:
+        return {QStringLiteral("Track：") + state.tagInfo.title, TickerStep::Genre};
+    case TickerStep::Genre:
+        return {QStringLiteral("Genre：") + state.tagInfo.genreName, TickerStep::BitRate};
     default:
         return {QStringLiteral("Bitrate：") + QString::number(state.mpegInfo.bitRate) +
                     QStringLiteral("KB/s"),
-                1};
+                TickerStep::Artist};
     }
 }
 

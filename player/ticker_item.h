@@ -11,8 +11,8 @@ namespace player {
 // The ticker's caption for a step, and the step that follows it.
 struct TickerItem {
     QString caption;
-    int16_t nextStep;
+    TickerStep nextStep;
 };
-TickerItem tickerItem(int16_t infoStep, const PlayerState& state);
+TickerItem tickerItem(TickerStep infoStep, const PlayerState& state);
 
 } // namespace player

@@ -24,7 +24,7 @@ void Form1::openTrack() {
 void Form1::readTrackInfo() {
     engine::vbmp3_getFileTagInfo(state_.currentFile, state_.tagInfo);
     if (engine::succeeded(engine::vbmp3_getMpegInfo(state_.mpegInfo))) {
-        state_.infoStep = 1;
+        state_.infoStep = TickerStep::Artist;
     }
 }
 

@@ -2,7 +2,7 @@
 // an audio track steps up 40 Hz a second from its base frequency, a MIDI track one semitone a
 // second from its base key. The end-to-end tests tell tracks and positions apart by it.
 //
-//   make_test_tone PATH wav|mp3|wma BASE_HZ SECONDS
+//   make_test_tone PATH wav|mp3|wma BASE_HZ SECONDS [KBPS]
 //   make_test_tone PATH mid BASE_KEY SECONDS
 #include <cmath>
 #include <cstdlib>
@@ -49,21 +49,23 @@ fixtures::MidiSong steppedNotes(int baseKey, double seconds) {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 5) {
-        std::cerr << "usage: make_test_tone PATH wav|mp3|wma|mid BASE SECONDS\n";
+    if (argc != 5 && argc != 6) {
+        std::cerr << "usage: make_test_tone PATH wav|mp3|wma|mid BASE SECONDS [KBPS]\n";
         return 2;
     }
     const std::string path = argv[1], kind = argv[2];
     const double base = std::atof(argv[3]), seconds = std::atof(argv[4]);
+    const int kbps = argc == 6 ? std::atoi(argv[5]) : 128; // MP3 and WMA only
     try {
         if (kind == "mid")
             fixtures::writeMidi(path, steppedNotes(static_cast<int>(base), seconds));
         else if (kind == "wav")
             fixtures::writeAudio(path, steppedTone(base, seconds), fixtures::Kind::Wav16);
         else if (kind == "mp3")
-            fixtures::writeAudio(path, steppedTone(base, seconds), fixtures::Kind::Mp3Cbr);
+            fixtures::writeAudio(path, steppedTone(base, seconds), fixtures::Kind::Mp3Cbr, {},
+                                 kbps);
         else if (kind == "wma")
-            fixtures::writeAudio(path, steppedTone(base, seconds), fixtures::Kind::WmaV2);
+            fixtures::writeAudio(path, steppedTone(base, seconds), fixtures::Kind::WmaV2, {}, kbps);
         else {
             std::cerr << "make_test_tone: unknown kind " << kind << "\n";
             return 2;

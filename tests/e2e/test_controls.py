@@ -63,12 +63,6 @@ class Session(unittest.TestCase):
     def row(self, index, height=17):
         return LIST[0] + 40, LIST[1] + index * height + height // 2
 
-
-class SeekBarAndList(Session):
-    # Second s of the staircase sounds at 300 + 40 s Hz: the pitch tells where playback is.
-    TRACKS = [Track("a_stair.wav", "wav", 300, 60), Track("b.wav", "wav", 3500, 20),
-              Track("c.wav", "wav", 4500, 20)]
-
     def thumb(self):
         """(left, right) of the light inside of the seek bar's thumb, in the bar's pixels."""
         x, y, w, h = SEEK_BAR
@@ -77,6 +71,12 @@ class SeekBarAndList(Session):
         groove = int(np.bincount(row).argmax())  # the groove is most of the bar
         inside = [i for i in range(h + 5, w - h - 5) if row[i] > groove + 8]
         return min(inside), max(inside)
+
+
+class SeekBarAndList(Session):
+    # Second s of the staircase sounds at 300 + 40 s Hz: the pitch tells where playback is.
+    TRACKS = [Track("a_stair.wav", "wav", 300, 60), Track("b.wav", "wav", 3500, 20),
+              Track("c.wav", "wav", 4500, 20)]
 
     def drag(self, seconds, pause=0.05, hold=0.0):
         """Drags the thumb through the given seconds, one reported move each; returns the time of

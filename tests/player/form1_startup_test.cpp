@@ -80,13 +80,13 @@ TEST_F(Form1Test, RandomButtonInAnEmptyFolderFailsOnceAndClearsTheCaption) {
 
 TEST_F(Form1Test, StreamReadRestartsTheTickerOnlyWhenItSucceeds) {
     player::Form1& f = load({"a.mp3"});
-    f.state().infoStep = 4;
+    f.state().infoStep = player::TickerStep::Genre;
     fake::engine().mpegResult = 0x10000;
     f.File1_Click();
-    EXPECT_EQ(f.state().infoStep, 4);
+    EXPECT_EQ(f.state().infoStep, player::TickerStep::Genre);
     fake::engine().mpegResult = 1;
     f.File1_Click();
-    EXPECT_EQ(f.state().infoStep, 1);
+    EXPECT_EQ(f.state().infoStep, player::TickerStep::Artist);
 }
 
 TEST_F(Form1Test, SeekBarFollowsEachTrackLength) {

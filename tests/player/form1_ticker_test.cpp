@@ -34,7 +34,7 @@ TEST_F(Form1Test, TickerCyclesThroughTheTagsAndTheBitRate) {
         EXPECT_EQ(shown(f.Label1), QString::fromUtf8(text));
     }
     // Text fields are the prefix and all 128 characters of the field.
-    f.state().infoStep = 1;
+    f.state().infoStep = player::TickerStep::Artist;
     f.Timer2_Timer();
     EXPECT_EQ(f.Label1.Caption().size(), 7 + 128);
 }
@@ -43,24 +43,24 @@ TEST_F(Form1Test, StepsOutsideTheCycleShowTheBitRate) {
     fake::engine().mpegInfo.bitRate = 320;
     fake::engine().mpegResult = 0; // the step stays 0 after start-up
     player::Form1& f = load({"a.mp3"});
-    EXPECT_EQ(f.state().infoStep, 0);
+    EXPECT_EQ(f.state().infoStep, player::TickerStep::NotStarted);
     f.Timer2_Timer();
     EXPECT_EQ(f.Label1.Caption(), "Bitrate：0KB/s") << "no stream read succeeded";
-    EXPECT_EQ(f.state().infoStep, 1);
-    f.state().infoStep = 5;
+    EXPECT_EQ(f.state().infoStep, player::TickerStep::Artist);
+    f.state().infoStep = player::TickerStep::BitRate;
     f.Timer2_Timer();
-    EXPECT_EQ(f.state().infoStep, 1);
-    f.state().infoStep = -3;
+    EXPECT_EQ(f.state().infoStep, player::TickerStep::Artist);
+    f.state().infoStep = player::TickerStep{-3};
     f.Timer2_Timer();
-    EXPECT_EQ(f.state().infoStep, 1);
+    EXPECT_EQ(f.state().infoStep, player::TickerStep::Artist);
 }
 
 TEST_F(Form1Test, TickerWithoutASelectionLeavesLabelAndStep) {
     player::Form1& f = load({});
-    f.state().infoStep = 3;
+    f.state().infoStep = player::TickerStep::Title;
     f.Timer2_Timer();
     EXPECT_EQ(f.Label1.Caption(), "MP3File Nothing");
-    EXPECT_EQ(f.state().infoStep, 3);
+    EXPECT_EQ(f.state().infoStep, player::TickerStep::Title);
 }
 
 TEST_F(Form1Test, NewTrackMidCycleShowsItsArtistNext) {

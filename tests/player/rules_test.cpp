@@ -75,16 +75,17 @@ TEST(TickerItem, CyclesThroughTheFieldsWithWholeFixedLengthTexts) {
     state.tagInfo.artist.replace(0, 3, QStringLiteral("Ann"));
     state.tagInfo.title.replace(0, 8, QStringLiteral("<b>x</b>"));
     state.mpegInfo.bitRate = 128;
-    const TickerItem artist = tickerItem(1, state);
+    const TickerItem artist = tickerItem(TickerStep::Artist, state);
     EXPECT_EQ(artist.caption.size(), 7 + 128);
     EXPECT_TRUE(artist.caption.startsWith(QStringLiteral("Artist：Ann")));
-    EXPECT_EQ(artist.nextStep, 2);
-    EXPECT_EQ(tickerItem(2, state).nextStep, 3);
-    EXPECT_TRUE(tickerItem(3, state).caption.startsWith(QStringLiteral("Track：<b>x</b>")));
-    EXPECT_EQ(tickerItem(4, state).nextStep, 5);
+    EXPECT_EQ(artist.nextStep, TickerStep::Album);
+    EXPECT_EQ(tickerItem(TickerStep::Album, state).nextStep, TickerStep::Title);
+    EXPECT_TRUE(
+        tickerItem(TickerStep::Title, state).caption.startsWith(QStringLiteral("Track：<b>x</b>")));
+    EXPECT_EQ(tickerItem(TickerStep::Genre, state).nextStep, TickerStep::BitRate);
     for (int16_t step : {0, 5, -3, 9}) {
-        const TickerItem bitRate = tickerItem(step, state);
+        const TickerItem bitRate = tickerItem(TickerStep{step}, state);
         EXPECT_EQ(bitRate.caption, QStringLiteral("Bitrate：128KB/s"));
-        EXPECT_EQ(bitRate.nextStep, 1);
+        EXPECT_EQ(bitRate.nextStep, TickerStep::Artist);
     }
 }
