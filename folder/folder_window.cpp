@@ -12,9 +12,10 @@ QPointer<Form2> loaded;
 
 } // namespace
 
-void showFolderWindow(platform::FileListBox& File1, platform::Label& Label1) {
+void showFolderWindow(platform::FileListBox& File1, platform::Label& Label1,
+                      const platform::VolumeSource& volumes) {
     if (loaded.isNull()) {
-        auto* window = new Form2(File1, Label1);
+        auto* window = new Form2(File1, Label1, volumes);
         QObject::connect(window, &Form2::Unloaded, [window] {
             if (loaded == window) {
                 loaded.clear();

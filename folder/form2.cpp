@@ -23,10 +23,10 @@ void setUpButton(QPushButton& button, const QString& text) {
 
 } // namespace
 
-Form2::Form2(platform::FileListBox& File1, platform::Label& Label1)
+Form2::Form2(platform::FileListBox& File1, platform::Label& Label1, platform::VolumeSource volumes)
     // No parent: the window has no owner, so the main window stays usable beside it.
-    : QWidget(nullptr), Drive1(this), Dir1(this), Command1(this), Command2(this), File1_(File1),
-      Label1_(Label1) {
+    : QWidget(nullptr), Drive1(volumes, this), Dir1(volumes, this), Command1(this), Command2(this),
+      File1_(File1), Label1_(Label1) {
     setAttribute(Qt::WA_DeleteOnClose);
     layOut();
     connectEvents();

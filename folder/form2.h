@@ -15,7 +15,7 @@ namespace folder {
 class Form2 : public QWidget {
     Q_OBJECT
 public:
-    Form2(platform::FileListBox& File1, platform::Label& Label1);
+    Form2(platform::FileListBox& File1, platform::Label& Label1, platform::VolumeSource volumes);
 
     platform::DriveListBox Drive1;
     platform::DirListBox Dir1;
@@ -44,7 +44,8 @@ private:
 };
 
 // At most one folder window: opens it, loaded afresh, or brings the open one forward.
-void showFolderWindow(platform::FileListBox& File1, platform::Label& Label1);
+void showFolderWindow(platform::FileListBox& File1, platform::Label& Label1,
+                      const platform::VolumeSource& volumes);
 // The open folder window, or nullptr.
 Form2* openFolderWindow();
 // Unloads the folder window if it is open, as its close box would.

@@ -1,7 +1,5 @@
 #include "platform/dir_list_box.h"
 
-#include "platform/drive_list_box.h"
-
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -35,7 +33,8 @@ QString shownName(const QString& folder) {
 
 } // namespace
 
-DirListBox::DirListBox(QWidget* parent) : QListWidget(parent) {
+DirListBox::DirListBox(VolumeSource volumes, QWidget* parent)
+    : QListWidget(parent), volumes_(std::move(volumes)) {
     setSelectionMode(QAbstractItemView::SingleSelection);
     connect(this, &QListWidget::itemDoubleClicked, this,
             [this](QListWidgetItem* item) { open(item->data(kFolderRole).toString()); });
@@ -43,7 +42,7 @@ DirListBox::DirListBox(QWidget* parent) : QListWidget(parent) {
 
 void DirListBox::setPath(const QString& folder) {
     const QString cleaned = QDir::cleanPath(QFileInfo(folder).absoluteFilePath());
-    const QString root = volumeRootOf(cleaned);
+    const QString root = volumeRootOf(volumes_(), cleaned);
     // A volume's root stands for its current folder: the one last opened on it.
     if (cleaned == root && lastOpenedOnVolume_.contains(root)) {
         open(lastOpenedOnVolume_.value(root));
@@ -54,7 +53,7 @@ void DirListBox::setPath(const QString& folder) {
 
 void DirListBox::open(const QString& folder) {
     path_ = folder;
-    const QString root = volumeRootOf(folder);
+    const QString root = volumeRootOf(volumes_(), folder);
     if (!root.isEmpty()) {
         lastOpenedOnVolume_.insert(root, folder);
     }

@@ -4,6 +4,8 @@
 #include <QListWidget>
 #include <QString>
 
+#include "platform/drive_list_box.h"
+
 namespace platform {
 
 // Dir1: the chain of folders down to the opened one, then the folders inside it. A double-click
@@ -12,7 +14,7 @@ namespace platform {
 class DirListBox : public QListWidget {
     Q_OBJECT
 public:
-    explicit DirListBox(QWidget* parent = nullptr);
+    explicit DirListBox(VolumeSource volumes, QWidget* parent = nullptr);
 
     QString Path() const { return path_; }
     // Opens the folder; a folder that cannot be read shows without subfolders.
@@ -21,6 +23,7 @@ public:
 private:
     void open(const QString& folder);
 
+    VolumeSource volumes_;
     QString path_;
     QHash<QString, QString> lastOpenedOnVolume_;
 };

@@ -16,6 +16,8 @@ bool isRealFileSystem(const QStorageInfo& storage) {
     return !kSystemTypes.contains(storage.fileSystemType());
 }
 
+} // namespace
+
 QList<Volume> mountedVolumes() {
     QList<Volume> volumes;
     for (const QStorageInfo& storage : QStorageInfo::mountedVolumes()) {
@@ -28,10 +30,7 @@ QList<Volume> mountedVolumes() {
     return volumes;
 }
 
-VolumeSource& volumeSource() {
-    static VolumeSource source = mountedVolumes;
-    return source;
-}
+namespace {
 
 bool holds(const QString& root, const QString& path) {
     if (path == root) {
@@ -48,18 +47,10 @@ QString shownText(const Volume& volume) {
 
 } // namespace
 
-void setVolumeSource(VolumeSource source) {
-    volumeSource() = source ? std::move(source) : VolumeSource(mountedVolumes);
-}
-
-QList<Volume> availableVolumes() {
-    return volumeSource()();
-}
-
-QString volumeRootOf(const QString& path) {
+QString volumeRootOf(const QList<Volume>& volumes, const QString& path) {
     const QString cleaned = QDir::cleanPath(path);
     QString deepest;
-    for (const Volume& volume : availableVolumes()) {
+    for (const Volume& volume : volumes) {
         const QString root = QDir::cleanPath(volume.rootPath);
         if (holds(root, cleaned) && root.size() > deepest.size()) {
             deepest = root;
@@ -68,8 +59,9 @@ QString volumeRootOf(const QString& path) {
     return deepest;
 }
 
-DriveListBox::DriveListBox(QWidget* parent) : QComboBox(parent) {
-    for (const Volume& volume : availableVolumes()) {
+DriveListBox::DriveListBox(VolumeSource volumes, QWidget* parent)
+    : QComboBox(parent), volumes_(std::move(volumes)) {
+    for (const Volume& volume : volumes_()) {
         addItem(shownText(volume), QDir::cleanPath(volume.rootPath));
     }
     connect(this, &QComboBox::currentIndexChanged, this, &DriveListBox::Change);
@@ -80,7 +72,7 @@ QString DriveListBox::Drive() const {
 }
 
 void DriveListBox::setDrive(const QString& path) {
-    const int index = findData(volumeRootOf(path));
+    const int index = findData(volumeRootOf(volumes_(), path));
     if (index >= 0) {
         setCurrentIndex(index);
     }

@@ -12,18 +12,19 @@ struct Volume {
     QString name;     // the volume's label, may be empty
 };
 
-// The volumes the drive list offers; by default the mounted file systems. Tests may swap it.
+// The volumes the drive list offers, asked for afresh each time: the mounted file systems
+// (mountedVolumes), or stand-ins in tests.
 using VolumeSource = std::function<QList<Volume>()>;
-void setVolumeSource(VolumeSource source);
-QList<Volume> availableVolumes();
-// The root of the listed volume that holds `path` (the deepest one), "" when none does.
-QString volumeRootOf(const QString& path);
+// The mounted file systems that can hold music a user would pick.
+QList<Volume> mountedVolumes();
+// The root of the volume of `volumes` that holds `path` (the deepest one), "" when none does.
+QString volumeRootOf(const QList<Volume>& volumes, const QString& path);
 
 // Drive1: the volumes, shown by root path and name. Drive is the selected volume's root path.
 class DriveListBox : public QComboBox {
     Q_OBJECT
 public:
-    explicit DriveListBox(QWidget* parent = nullptr);
+    explicit DriveListBox(VolumeSource volumes, QWidget* parent = nullptr);
 
     QString Drive() const;
     // Selects the volume that holds the given path; an unknown path changes nothing.
@@ -32,6 +33,9 @@ public:
 signals:
     // Every change of the selection, by the user or by code.
     void Change();
+
+private:
+    VolumeSource volumes_;
 };
 
 } // namespace platform

@@ -27,15 +27,11 @@ bool matchesAny(const std::vector<QRegularExpression>& wildcards, const QString&
 }
 
 // Like QDir::Files without System/Hidden: no dot files, folders, devices, pipes or sockets; a link
-// to a regular file counts as the file. The type comes from the folder itself; only links are
-// followed.
+// to a regular file counts as the file. The type comes from the folder's own listing; only links
+// (and file systems that do not tell) cost a look at the file.
 bool isListedFile(const std::filesystem::directory_entry& entry) {
     std::error_code error;
-    const std::filesystem::file_status own = entry.symlink_status(error);
-    if (std::filesystem::is_symlink(own)) {
-        return std::filesystem::is_regular_file(entry.status(error));
-    }
-    return std::filesystem::is_regular_file(own);
+    return entry.is_regular_file(error);
 }
 
 } // namespace

@@ -6,37 +6,29 @@ namespace platform {
 
 namespace {
 
+// Application-modal: one flag for the whole program, as the box stops all of its windows.
 bool boxShown = false;
-MsgBoxPresenter presenter;
 
-void showRealBox(const QString& text, const QString& caption) {
+} // namespace
+
+void presentMsgBox(const QString& text, const QString& caption) {
     QMessageBox box(QMessageBox::NoIcon, caption, text, QMessageBox::Ok);
     box.setTextFormat(Qt::PlainText);
     box.setWindowModality(Qt::ApplicationModal);
     box.exec();
 }
 
-} // namespace
-
-void MsgBox(const QString& text, const QString& caption) {
+void MsgBox(const QString& text, const QString& caption, const MsgBoxPresenter& present) {
     if (boxShown) {
         return;
     }
     boxShown = true;
-    if (presenter) {
-        presenter(text, caption);
-    } else {
-        showRealBox(text, caption);
-    }
+    present(text, caption);
     boxShown = false;
 }
 
 bool modalBoxShown() {
     return boxShown;
-}
-
-void setMsgBoxPresenter(MsgBoxPresenter replacement) {
-    presenter = std::move(replacement);
 }
 
 } // namespace platform

@@ -5,16 +5,18 @@
 
 namespace platform {
 
-// Shows a modal box with one OK button and no icon, and waits until it is dismissed. While it is
-// up no timer handler runs, and a second box asked for meanwhile is not shown.
-void MsgBox(const QString& text, const QString& caption);
+// How a box is put before the user and answered: the real box (presentMsgBox) waits for the user;
+// tests answer it themselves.
+using MsgBoxPresenter = std::function<void(const QString& text, const QString& caption)>;
+
+// The real box: modal, one OK button, no icon; returns when the user dismisses it.
+void presentMsgBox(const QString& text, const QString& caption);
+
+// Shows a box through `present` and waits until it is dismissed. While it is up no timer handler
+// runs, and a second box asked for meanwhile is not shown.
+void MsgBox(const QString& text, const QString& caption, const MsgBoxPresenter& present);
 
 // True while a box of MsgBox is up.
 bool modalBoxShown();
-
-// Replaces how the box is shown (tests answer it without a user); an empty function restores the
-// real box.
-using MsgBoxPresenter = std::function<void(const QString& text, const QString& caption)>;
-void setMsgBoxPresenter(MsgBoxPresenter presenter);
 
 } // namespace platform

@@ -9,8 +9,9 @@
 
 namespace player {
 
-Form1::Form1(const QString& programFolder)
-    : QWidget(nullptr), ui::Form1Controls(static_cast<QWidget&>(*this)) {
+Form1::Form1(const QString& programFolder, Surroundings surroundings)
+    : QWidget(nullptr), ui::Form1Controls(static_cast<QWidget&>(*this)),
+      surroundings_(std::move(surroundings)) {
     ui::setUpForm1Window(*this);
     connectEvents();
     Form_Load(programFolder);
@@ -63,7 +64,7 @@ void Form1::closeEvent(QCloseEvent* event) {
 void Form1::File1_MouseDown(platform::FileListBox::MouseButton button,
                             platform::FileListBox::ShiftState, float, float) {
     if (button == platform::FileListBox::MouseButton::Right) {
-        folder::showFolderWindow(File1, Label1);
+        folder::showFolderWindow(File1, Label1, surroundings_.volumes);
     }
 }
 

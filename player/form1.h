@@ -4,6 +4,7 @@
 #include <QWidget>
 
 #include "player/player_state.h"
+#include "player/surroundings.h"
 #include "ui/form1_controls.h"
 #include "visual/spectrum_levels.h"
 
@@ -14,7 +15,7 @@ class Form1 : public QWidget, public ui::Form1Controls {
     Q_OBJECT
 public:
     // Loads the window (Form_Load) with the given folder as the program's folder.
-    explicit Form1(const QString& programFolder);
+    Form1(const QString& programFolder, Surroundings surroundings);
 
     const PlayerState& state() const { return state_; }
     PlayerState& state() { return state_; }
@@ -56,6 +57,7 @@ private:
     bool trackEnded(int32_t polledSeconds) const;
     void GraphShow();
 
+    const Surroundings surroundings_;
     PlayerState state_;
     visual::SpectrumLevels spectrumLevels_;
     bool unloaded_ = false;

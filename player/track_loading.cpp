@@ -15,7 +15,8 @@ void Form1::openTrack() {
     const int32_t result = engine::vbmp3_open(state_.currentFile, state_.inputInfo);
     if (!engine::succeeded(result)) {
         ++failedStartsInRow_;
-        platform::MsgBox(QStringLiteral("Open Error"), QStringLiteral("Tonalisk"));
+        platform::MsgBox(QStringLiteral("Open Error"), QStringLiteral("Tonalisk"),
+                         surroundings_.presentBox);
     } else {
         failedStartsInRow_ = 0;
     }

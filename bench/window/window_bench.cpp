@@ -69,7 +69,7 @@ int main(int argc, char** argv) {
     const int longRow = argc > 2 ? std::atoi(argv[2]) : 0;
     QElapsedTimer clock;
     clock.start();
-    player::Form1 form(QString::fromLocal8Bit(argv[1]));
+    player::Form1 form(QString::fromLocal8Bit(argv[1]), player::Surroundings{});
     const qint64 loaded = clock.elapsed();
     form.show();
     QApplication::processEvents();

@@ -34,15 +34,16 @@ protected:
 } // namespace
 
 TEST(DefaultVolumes, OfferTheRootFileSystemAndNoSystemMounts) {
-    EXPECT_EQ(platform::volumeRootOf(QStringLiteral("/usr/bin")), QStringLiteral("/"));
-    for (const platform::Volume& volume : platform::availableVolumes()) {
+    EXPECT_EQ(platform::volumeRootOf(platform::mountedVolumes(), QStringLiteral("/usr/bin")),
+              QStringLiteral("/"));
+    for (const platform::Volume& volume : platform::mountedVolumes()) {
         EXPECT_FALSE(volume.rootPath.startsWith(QStringLiteral("/dev")));
         EXPECT_FALSE(volume.rootPath.startsWith(QStringLiteral("/proc")));
     }
 }
 
 TEST_F(TwoDrives, DriveListShowsEachVolumeByRootAndNameAndDriveIsItsRoot) {
-    DriveListBox drives;
+    DriveListBox drives(volumeSource());
     ASSERT_EQ(drives.count(), 2);
     EXPECT_EQ(drives.itemText(0), driveC() + "  [SYSTEM]");
     EXPECT_EQ(drives.itemText(1), driveD());
@@ -51,7 +52,7 @@ TEST_F(TwoDrives, DriveListShowsEachVolumeByRootAndNameAndDriveIsItsRoot) {
 }
 
 TEST_F(TwoDrives, SettingDriveSelectsTheVolumeHoldingThePathAndRaisesChangeOnlyOnAChange) {
-    DriveListBox drives;
+    DriveListBox drives(volumeSource());
     QSignalSpy changes(&drives, &DriveListBox::Change);
 
     drives.setDrive(driveD() + "/music");
@@ -69,14 +70,14 @@ TEST_F(TwoDrives, SettingDriveSelectsTheVolumeHoldingThePathAndRaisesChangeOnlyO
 }
 
 TEST_F(NestedDrives, ThePathBelongsToTheDeepestVolumeHoldingIt) {
-    EXPECT_EQ(platform::volumeRootOf(driveC() + "/other/deeper"), driveC() + "/other");
-    EXPECT_EQ(platform::volumeRootOf(driveC() + "/other"), driveC() + "/other");
-    EXPECT_EQ(platform::volumeRootOf(driveC()), driveC());
-    EXPECT_EQ(platform::volumeRootOf(driveD() + "/music"), QStringLiteral("/"));
+    EXPECT_EQ(platform::volumeRootOf(volumes(), driveC() + "/other/deeper"), driveC() + "/other");
+    EXPECT_EQ(platform::volumeRootOf(volumes(), driveC() + "/other"), driveC() + "/other");
+    EXPECT_EQ(platform::volumeRootOf(volumes(), driveC()), driveC());
+    EXPECT_EQ(platform::volumeRootOf(volumes(), driveD() + "/music"), QStringLiteral("/"));
 }
 
 TEST_F(TwoDrives, FolderListShowsTheChainDownToItsFolderThenTheFoldersInside) {
-    DirListBox dirs;
+    DirListBox dirs(volumeSource());
     dirs.setPath(driveD() + "/./music/../");
     EXPECT_EQ(dirs.Path(), driveD());
 
@@ -92,7 +93,7 @@ TEST_F(TwoDrives, FolderListShowsTheChainDownToItsFolderThenTheFoldersInside) {
 }
 
 TEST_F(TwoDrives, DoubleClickOpensAFolderInsideOrAboveAndTheVolumeRootBringsBackTheLastOne) {
-    DirListBox dirs;
+    DirListBox dirs(volumeSource());
     dirs.show();
     dirs.setPath(driveC());
     folder_test::doubleClickFolder(dirs, driveC() + "/other");
@@ -110,7 +111,7 @@ TEST_F(TwoDrives, DoubleClickOpensAFolderInsideOrAboveAndTheVolumeRootBringsBack
 }
 
 TEST_F(TwoDrives, AFolderThatCannotBeReadShowsWithoutSubfolders) {
-    DirListBox dirs;
+    DirListBox dirs(volumeSource());
     const QString missing = driveD() + "/unplugged";
     dirs.setPath(missing);
     EXPECT_EQ(dirs.Path(), missing);

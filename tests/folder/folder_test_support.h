@@ -33,10 +33,12 @@ protected:
         touch(driveD() + "/music/a.mp3");
         touch(driveD() + "/music/b.wav");
         touch(driveD() + "/empty/notes.txt");
-        platform::setVolumeSource([this] { return volumes(); });
     }
 
-    void TearDown() override { platform::setVolumeSource(nullptr); }
+    // The drives as the lists and the windows ask for them.
+    platform::VolumeSource volumeSource() const {
+        return [this] { return volumes(); };
+    }
 
     virtual QList<platform::Volume> volumes() const {
         return {{driveC(), QStringLiteral("SYSTEM")}, {driveD(), QString()}};

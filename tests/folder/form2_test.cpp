@@ -31,7 +31,7 @@ protected:
     }
 
     Form2& open() {
-        showFolderWindow(*File1, *Label1);
+        showFolderWindow(*File1, *Label1, volumeSource());
         Form2* window = openFolderWindow();
         EXPECT_NE(window, nullptr);
         return *window;

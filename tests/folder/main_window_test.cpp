@@ -16,7 +16,8 @@ protected:
     void SetUp() override {
         TwoDrives::SetUp();
         fake::reset();
-        form = std::make_unique<player::Form1>(driveC() + "/other");
+        form = std::make_unique<player::Form1>(
+            driveC() + "/other", player::Surroundings{platform::presentMsgBox, volumeSource()});
     }
 
     void TearDown() override {

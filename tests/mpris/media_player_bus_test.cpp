@@ -346,7 +346,7 @@ TEST_F(MediaPlayerBusTest, NoCommandReachesTheWindowWhileItsBoxIsUp) {
     tickOnce(1, 10);
     fake::engine().openResult = 0;
     Calls duringBox;
-    platform::setMsgBoxPresenter([&](const QString&, const QString&) {
+    onBox = [&] {
         const size_t before = calls().size();
         call(kPlayer, "PlayPause");
         call(kPlayer, "Stop");
@@ -355,7 +355,7 @@ TEST_F(MediaPlayerBusTest, NoCommandReachesTheWindowWhileItsBoxIsUp) {
         set("Volume", 0.2);
         call(kRoot, "Quit");
         duringBox.assign(calls().begin() + static_cast<std::ptrdiff_t>(before), calls().end());
-    });
+    };
     call(kPlayer, "Next"); // the drawn file does not open: the window's "Open Error" box
     EXPECT_EQ(duringBox, Calls{});
     EXPECT_TRUE(f.isVisible());

@@ -115,17 +115,16 @@ TEST(ModalBox, TimersSkipTicksWhileUpAndNoSecondBoxStacks) {
     int ticks = 0;
     int boxes = 0;
     QObject::connect(&timer, &Timer::Tick, [&] { ++ticks; });
-    setMsgBoxPresenter([&](const QString& text, const QString& caption) {
+    const MsgBoxPresenter answer = [&](const QString& text, const QString& caption) {
         ++boxes;
         EXPECT_EQ(text, QStringLiteral("Open Error"));
         EXPECT_EQ(caption, QStringLiteral("Tonalisk"));
         EXPECT_TRUE(modalBoxShown());
-        MsgBox(text, caption);
+        MsgBox(text, caption, answer);
         timer.setEnabled(true);
         QTest::qWait(20);
-    });
-    MsgBox(QStringLiteral("Open Error"), QStringLiteral("Tonalisk"));
-    setMsgBoxPresenter({});
+    };
+    MsgBox(QStringLiteral("Open Error"), QStringLiteral("Tonalisk"), answer);
     EXPECT_EQ(boxes, 1);
     EXPECT_EQ(ticks, 0);
     EXPECT_FALSE(modalBoxShown());

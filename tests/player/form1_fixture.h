@@ -9,7 +9,8 @@
 #include <vector>
 
 #include "fake_vbmp3.h"
-#include "platform/modal_box.h"
+#include <functional>
+
 #include "player/form1.h"
 #include "qt_temp_folder.h"
 
@@ -17,22 +18,21 @@ namespace form1_test {
 
 class Form1Test : public testing::Test {
 protected:
-    void SetUp() override {
-        fake::reset();
-        platform::setMsgBoxPresenter([this](const QString& text, const QString& caption) {
-            boxes.push_back((caption + ": " + text).toStdString());
-        });
-    }
-    void TearDown() override {
-        form.reset();
-        platform::setMsgBoxPresenter({});
-    }
+    void SetUp() override { fake::reset(); }
+    void TearDown() override { form.reset(); }
 
     // Writes the files into the program folder and loads the window there.
     player::Form1& load(const QStringList& files) {
         for (const QString& name : files)
             test_support::touch(folder.filePath(name));
-        form = std::make_unique<player::Form1>(folder.path());
+        // Each box is answered at once; onBox, if set, acts while it is up.
+        const auto answer = [this](const QString& text, const QString& caption) {
+            boxes.push_back((caption + ": " + text).toStdString());
+            if (onBox)
+                onBox();
+        };
+        form = std::make_unique<player::Form1>(
+            folder.path(), player::Surroundings{answer, platform::mountedVolumes});
         form->Timer1.setEnabled(false); // ticks come from the tests, one at a time
         form->Timer2.setEnabled(false);
         return *form;
@@ -64,6 +64,7 @@ protected:
     test_support::QtTempFolder folder;
     std::unique_ptr<player::Form1> form;
     std::vector<std::string> boxes;
+    std::function<void()> onBox;
 };
 
 } // namespace form1_test
