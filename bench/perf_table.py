@@ -47,6 +47,8 @@ def parse_args():
     parser.add_argument("--server", choices=["pulseaudio", "pipewire"], default="pulseaudio")
     parser.add_argument("--listed", type=int, default=10000, help="files listed in the last run")
     parser.add_argument("--no-benches", action="store_true", help="leave out the C++ benchmarks")
+    parser.add_argument("--library", action="store_true",
+                        help="add the large-library rows (bench/large_library.py) beside Audacious")
     return parser.parse_args()
 
 
@@ -286,6 +288,10 @@ def main():
                     timing[p.name].append(latencies(desktop, rec, p))
                     print(p.name, timing[p.name][-1], file=sys.stderr, flush=True)
     report(costs, listed, timing)
+    if ARGS.library:
+        import large_library
+        print()
+        large_library.report(*large_library.measure(bin_dir))
     if not ARGS.no_benches:
         print()
         print("| Benchmark | Figure | Against |")

@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QSignalSpy>
 #include <QTest>
+#include <filesystem>
 #include <gtest/gtest.h>
 
 #include "pointer.h"
@@ -40,6 +41,20 @@ TEST_F(FileListBoxTest, ListsMatchingRegularFilesSortedWithoutCaseNothingSelecte
     EXPECT_EQ(list.ListCount(), 4);
     EXPECT_EQ(list.ListIndex(), -1);
     EXPECT_EQ(list.FileName(), QString());
+}
+
+TEST_F(FileListBoxTest, LinksCountAsWhatTheyNameAndTheListFillsInOneReset) {
+    const std::filesystem::path top = folder.path().toStdString();
+    std::filesystem::create_symlink("b.mp3", top / "e.mp3");
+    std::filesystem::create_symlink("sub.mp3", top / "f.mp3");
+    std::filesystem::create_symlink("gone.mp3", top / "g.mp3");
+    QSignalSpy resets(list.model(), &QAbstractItemModel::modelReset);
+    QSignalSpy inserts(list.model(), &QAbstractItemModel::rowsInserted);
+    list.setPath(folder.path());
+    EXPECT_EQ(list.ListCount(), 5);
+    EXPECT_EQ(list.List(4), QStringLiteral("e.mp3"));
+    EXPECT_EQ(resets.count(), 1);
+    EXPECT_EQ(inserts.count(), 0) << "no entry on its own";
 }
 
 TEST_F(FileListBoxTest, SelectionFromCodeRaisesNoClick) {
