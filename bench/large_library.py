@@ -100,7 +100,7 @@ def watch_start(tmp, args, cwd, env_extra=None, with_window=True):
 def window_thread(tmp, bench, folder):
     with Desktop(tmp) as desktop:
         try:
-            out = subprocess.run([bench, folder, "0"], env=desktop.env, capture_output=True,
+            out = subprocess.run([bench, folder], env=desktop.env, capture_output=True,
                                  text=True, timeout=180).stdout
         except subprocess.TimeoutExpired:  # held by a box that nobody answers
             return {"load_ms": "never", "entries": 0}
@@ -157,12 +157,15 @@ def report(rows, threads):
     if threads:
         print("\nThe window's thread, 100,000 files and a 10-hour track: a 10 ms timer's longest "
               "lateness")
-        print("\n| Build | Listing and start-up | Tick | Click | Key | Seek-bar drag |")
-        print("|---|---|---|---|---|---|")
+        print("\n| Build | Listing and start-up | Tick | Click | Key | Seek-bar drag "
+              "| Starting the 10-hour track |")
+        print("|---|---|---|---|---|---|---|")
         for label, t in threads:
-            print(f"| {label} | {t['load_ms']} ms ({t['entries']:,} entries listed) "
-                  + " | ".join(f"{t.get(k + '_ms', '-')} ms" for k in ("tick", "click", "key", "seek"))
-                  + " |")
+            kinds = ("tick", "click", "key", "seek", "long")
+            load = "held by an Open Error box" if t["load_ms"] == "never" else \
+                f"{t['load_ms']} ms ({t['entries']:,} entries)"
+            print(f"| {label} | {load} | "
+                  + " | ".join(f"{t.get(k + '_ms', '-')} ms" for k in kinds) + " |")
 
 
 def main():

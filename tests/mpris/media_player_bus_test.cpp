@@ -304,6 +304,20 @@ TEST_F(MediaPlayerBusTest, SeekAndSetPositionMoveTheSeekBarAsADragDoes) {
     EXPECT_TRUE(fake::engine().callsNamed("vbmp3_seek").empty());
 }
 
+TEST_F(MediaPlayerBusTest, AHundredHourTrackIsSeekableToItsLastHours) {
+    fake::engine().mpegInfo.totalSeconds = 360'000;
+    fake::engine().mpegInfo.totalMilliseconds = 360'000'000;
+    player::Form1& f = start({"a.mp3"});
+    EXPECT_EQ(metadata().value("mpris:length").toLongLong(), 360'000'000'000);
+    const QDBusObjectPath id = metadata().value("mpris:trackid").value<QDBusObjectPath>();
+    calls().clear();
+    call(kPlayer, "SetPosition", {QVariant::fromValue(id), qlonglong{324'000'000'000}});
+    EXPECT_EQ(commands(), Calls{"vbmp3_seek(324000)"});
+    EXPECT_EQ(f.scSeek.Value(), 324'000);
+    tickOnce(1, 324'001);
+    EXPECT_EQ(get(kPlayer, "Position").toLongLong(), 324'001'000'000);
+}
+
 TEST_F(MediaPlayerBusTest, ASeekInTheWindowIsToldAsSeeked) {
     start();
     tickOnce(1, 10);
