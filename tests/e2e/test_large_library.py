@@ -10,9 +10,20 @@ import audio
 from audio import Track
 from long_track import make_long_track
 from test_controls import SEEK_BAR, Session
-from test_player import BIN, find_main_window, launch, log
+from test_player import BIN, find_main_window, launch, log, shut_down
 
 FILES = 100000
+
+
+def start(session, tracks, prepare, boxes_for=0.0):
+    """Launches the player and finds its window; a set-up that fails leaves no desktop behind."""
+    launch(session, tracks, prepare)
+    try:
+        session.dismissed = session.dismiss_boxes(boxes_for)
+        find_main_window(session)
+    except BaseException:
+        shut_down(session)
+        raise
 
 
 class FolderOf100000Files(Session):
@@ -26,9 +37,7 @@ class FolderOf100000Files(Session):
                 os.link(os.path.join(app, cls.TRACKS[i % 2].name),
                         os.path.join(app, f"track {i:06d}.mp3"))
 
-        launch(cls, cls.TRACKS, links)
-        cls.dismissed = cls.dismiss_boxes(3.0)
-        find_main_window(cls)
+        start(cls, cls.TRACKS, links, boxes_for=3.0)
 
     def test_start_up_plays_one_of_them(self):
         self.assertEqual(self.dismissed, 0, "an Open Error box")
@@ -54,8 +63,7 @@ class TenHourTrack(Session):
             cls.TRACKS = make_long_track(app, "ten hours.mp3", 10, BIN,
                                          ((0, 300), (5, 1500), (7, 2700)))
 
-        launch(cls, [], long_track)
-        find_main_window(cls)
+        start(cls, [], long_track)
 
     def test_dragged_to_three_quarters_it_plays_from_seven_and_a_half_hours(self):
         deadline = time.monotonic() + 10.0
