@@ -2,8 +2,6 @@
 // WAV of any PCM width, float and ADPCM, WMA and more), rendered through libswresample.
 #include "decoders/ffmpeg_source.h"
 
-#include <vbmp3.h>
-
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -32,12 +30,12 @@ constexpr int kMaxSampleRate = 768000;
 int32_t kindOf(const char* formatName) {
     std::string name = formatName;
     if (name == "mp3")
-        return VBMP3_KIND_MPEG;
+        return kKindMpeg;
     if (name == "wav")
-        return VBMP3_KIND_WAVE;
+        return kKindWave;
     if (name == "asf")
-        return VBMP3_KIND_WMA;
-    return VBMP3_KIND_OTHER;
+        return kKindWma;
+    return kKindOther;
 }
 
 } // namespace
@@ -85,7 +83,7 @@ void FfmpegSource::boundByBytesHeld() {
     const AVCodecParameters* par = format()->streams[stream_]->codecpar;
     const int64_t held = avio_size(input_.io()) - dataStart_;
     const int64_t samplesPerBlock = blockSamples_ > 0 ? blockSamples_ : 1;
-    if (facts_.fileKind != VBMP3_KIND_WAVE || lengthMeasured_ || par->block_align <= 0 ||
+    if (facts_.fileKind != kKindWave || lengthMeasured_ || par->block_align <= 0 ||
         dataStart_ < 0 || held < 0 || (blockSamples_ == 0 && facts_.bitsPerSample == 0))
         return;
     const int64_t samples = held / par->block_align * samplesPerBlock;
@@ -104,7 +102,7 @@ void FfmpegSource::fillFacts(const AVCodec* codec) {
     facts_.bitsPerSample = pcm ? par->bits_per_coded_sample : 0;
     // WAV's own seek guesses the position of compressed blocks (ADPCM) from the byte rate, which
     // lands far off; blocks of fixed size and sample count can be found exactly instead.
-    if (facts_.fileKind == VBMP3_KIND_WAVE && !pcm && par->block_align > 0)
+    if (facts_.fileKind == kKindWave && !pcm && par->block_align > 0)
         blockSamples_ =
             av_get_audio_frame_duration2(const_cast<AVCodecParameters*>(par), par->block_align);
     facts_.seekable = (input_.io()->seekable & AVIO_SEEKABLE_NORMAL) != 0;
@@ -122,7 +120,7 @@ bool FfmpegSource::measureLength() {
     // What the packets hold: a download cut short keeps its Xing header or ASF play duration,
     // which then claims more than is there.
     int64_t packetFrames = -1;
-    if (estimated || facts_.fileKind == VBMP3_KIND_MPEG || facts_.fileKind == VBMP3_KIND_WMA) {
+    if (estimated || facts_.fileKind == kKindMpeg || facts_.fileKind == kKindWma) {
         // Reading the packets once without decoding fills the seek index, and where the container
         // only guessed the length from the bit rate, their sum gives the exact one.
         int64_t duration = 0, bytes = 0;
@@ -209,7 +207,7 @@ bool FfmpegSource::decodeFirstPackets() {
     }
     if (!decoded)
         decoded = drain() && !pending_.empty(); // a file of one packet
-    if (decoded && !lengthMeasured_ && facts_.fileKind == VBMP3_KIND_MPEG) {
+    if (decoded && !lengthMeasured_ && facts_.fileKind == kKindMpeg) {
         for (int i = 1; i < std::min(packets, kPacketsForBitRate); ++i)
             facts_.variableBitRate = facts_.variableBitRate || std::abs(sizes[i] - sizes[0]) > 1;
     }
