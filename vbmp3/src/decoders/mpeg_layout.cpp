@@ -116,18 +116,19 @@ std::optional<MpegLayout> readMpegLayout(int fd, int64_t size) {
     if (!first)
         return std::nullopt;
     layout.header = vbrHeaderIn(bytes, probe.size(), *first);
-    layout.firstBitRateKbps = first->bitRateKbps;
     // The header's own frame carries no audio; the frames after it show the bit rate.
     size_t at = layout.header ? first->length : 0;
-    int rate = 0;
-    for (int i = 0; i < kFramesForBitRate && at + 4 <= probe.size(); ++i) {
+    int rate = 0, sum = 0, count = 0;
+    for (; count < kFramesForBitRate && at + 4 <= probe.size(); ++count) {
         const std::optional<FrameHeader> h = frameHeaderAt(bytes + at);
         if (!h)
             break;
         layout.bitRateVaries = layout.bitRateVaries || (rate != 0 && h->bitRateKbps != rate);
         rate = h->bitRateKbps;
+        sum += rate;
         at += h->length;
     }
+    layout.meanBitRateKbps = count > 0 ? sum / count : first->bitRateKbps;
     return layout;
 }
 

@@ -20,7 +20,7 @@ struct MpegLayout {
     bool tagged = false;    // an ID3v2 tag or ID3v1 trailer is there
     std::optional<VbrHeader> header;
     bool bitRateVaries = false; // among the first frames
-    int firstBitRateKbps = 0;
+    int meanBitRateKbps = 0;    // of the first audio frames
 };
 
 // How the header's byte count fits the bytes that are there.

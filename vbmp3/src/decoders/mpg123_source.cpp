@@ -88,9 +88,13 @@ void Mpg123Source::fillFacts(const MpegLayout& layout, HeaderFit fit, bool scann
     facts_.channels = channels;
     facts_.hasTag = layout.tagged;
     int64_t samples = mpg123_length(handle_);
-    // Cut short: as much of the claimed length as of the claimed bytes is there.
+    // Cut short: as much of the claimed length as of the claimed bytes is there. Without a
+    // header that holds, the bytes at the bit rate of the first frames (libmpg123 would take
+    // the first frame's alone, which may be the unheeded header's).
     if (fit == HeaderFit::Cut && !scanned)
         samples = samples * layout.audioBytes / layout.header->bytes;
+    else if (fit != HeaderFit::Fits && !scanned && layout.meanBitRateKbps > 0)
+        samples = layout.audioBytes * 8 * rate / (int64_t{layout.meanBitRateKbps} * 1000);
     facts_.totalFrames = std::max<int64_t>(samples, 0) * kOutputRate / rate;
     facts_.variableBitRate = layout.bitRateVaries || (layout.header && !layout.header->constant);
     const double seconds = static_cast<double>(samples) / rate;
@@ -98,7 +102,7 @@ void Mpg123Source::fillFacts(const MpegLayout& layout, HeaderFit fit, bool scann
     facts_.bitRateKbps =
         (fit == HeaderFit::Fits || scanned) && seconds > 0
             ? static_cast<int32_t>(std::lround(static_cast<double>(bytes) * 8 / seconds / 1000))
-            : layout.firstBitRateKbps;
+            : layout.meanBitRateKbps;
 }
 
 void Mpg123Source::indexConstantFrames(const MpegLayout& layout) {

@@ -105,7 +105,9 @@ void FfmpegSource::fillFacts(const AVCodec* codec) {
     facts_.bitsPerSample = pcm ? par->bits_per_coded_sample : 0;
     // WAV's own seek guesses the position of compressed blocks (ADPCM) from the byte rate, which
     // lands far off; blocks of fixed size and sample count can be found exactly instead.
-    if (facts_.fileKind == kKindWave && !pcm && par->block_align > 0)
+    const bool adpcm = par->codec_id >= AV_CODEC_ID_FIRST_AUDIO + 0x1000 &&
+                       par->codec_id < AV_CODEC_ID_FIRST_AUDIO + 0x2000;
+    if (facts_.fileKind == kKindWave && adpcm && par->block_align > 0)
         blockSamples_ =
             av_get_audio_frame_duration2(const_cast<AVCodecParameters*>(par), par->block_align);
     facts_.seekable = (input_.io()->seekable & AVIO_SEEKABLE_NORMAL) != 0;
