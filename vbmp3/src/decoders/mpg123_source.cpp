@@ -66,8 +66,20 @@ bool Mpg123Source::open(const std::string& path) {
     if (scanNow && mpg123_scan(handle_) != MPG123_OK)
         return false;
     fillFacts(*layout, fit, scanNow, static_cast<int>(rate), channels);
-    if (fit == HeaderFit::Fits && layout->header->constant)
-        indexConstantFrames(*layout);
+    const int64_t audioEnd = layout->audioStart + layout->audioBytes;
+    if (fit == HeaderFit::Fits && layout->header->constant && layout->header->frames > 1) {
+        off_t* offsets = nullptr;
+        off_t step = 0;
+        size_t fill = 0;
+        if (mpg123_index(handle_, &offsets, &step, &fill) == MPG123_OK && fill > 0)
+            indexConstantFrames(audioEnd, static_cast<double>(audioEnd - offsets[0]) /
+                                              static_cast<double>(layout->header->frames - 1));
+    } else if (!layout->header && !layout->bitRateVaries && !scanNow) {
+        // Most files without a header have a constant bit rate: their seek points hold until
+        // the scan's replace them.
+        indexConstantFrames(audioEnd, layout->meanBitRateKbps * 125.0 * mpg123_spf(handle_) /
+                                          static_cast<double>(rate));
+    }
     const bool longVbr = !layout->header || !layout->header->constant
                              ? facts_.totalFrames > kLongVbrSeconds * kOutputRate
                              : false;
@@ -105,22 +117,21 @@ void Mpg123Source::fillFacts(const MpegLayout& layout, HeaderFit fit, bool scann
             : layout.meanBitRateKbps;
 }
 
-void Mpg123Source::indexConstantFrames(const MpegLayout& layout) {
+void Mpg123Source::indexConstantFrames(int64_t audioEnd, double frameBytes) {
     off_t* offsets = nullptr;
     off_t step = 0;
     size_t fill = 0;
-    if (mpg123_index(handle_, &offsets, &step, &fill) != MPG123_OK || fill == 0 ||
-        layout.header->frames <= 1)
+    if (mpg123_index(handle_, &offsets, &step, &fill) != MPG123_OK || fill == 0 || frameBytes <= 0)
         return;
     // From the first audio frame on, frames follow at the average size; a start computed a
     // byte or two early is found by libmpg123's resync, never a frame late.
     const off_t first = offsets[0];
-    const double frameBytes =
-        static_cast<double>(layout.audioStart + layout.header->bytes - first) /
-        static_cast<double>(layout.header->frames - 1);
+    const auto frames = static_cast<int64_t>(static_cast<double>(audioEnd - first) / frameBytes);
     std::vector<off_t> points;
-    for (int64_t frame = 0; frame < layout.header->frames - 1; frame += kFramesPerSeekPoint)
-        points.push_back(frame == 0 ? first : first + static_cast<off_t>(frame * frameBytes) - 2);
+    for (int64_t frame = 0; frame < frames; frame += kFramesPerSeekPoint)
+        points.push_back(
+            frame == 0 ? first
+                       : first + static_cast<off_t>(static_cast<double>(frame) * frameBytes) - 2);
     mpg123_set_index(handle_, points.data(), kFramesPerSeekPoint, points.size());
 }
 

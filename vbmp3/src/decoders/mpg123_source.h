@@ -23,8 +23,9 @@ private:
     size_t readNative(float* out, size_t frames) override;
     bool seekNative(int64_t frame) override;
     void fillFacts(const MpegLayout& layout, HeaderFit fit, bool scanned, int rate, int channels);
-    // Seek points every so many frames, computed, where every frame has the same size.
-    void indexConstantFrames(const MpegLayout& layout);
+    // Seek points every so many frames, computed, where every frame has the same size (on
+    // average: padding adds a byte to some) and the frames end at `audioEnd`.
+    void indexConstantFrames(int64_t audioEnd, double frameBytes);
     void adoptScannedIndex();
 
     mpg123_handle_struct* handle_ = nullptr;
