@@ -4,7 +4,6 @@
 #include "decoders/midi/peak_limiter.h"
 #include "decoders/midi/soundfont.h"
 
-
 #include <algorithm>
 #include <cmath>
 #include <cstring>
