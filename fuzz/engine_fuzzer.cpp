@@ -5,10 +5,6 @@
 #include <string>
 #include <unistd.h>
 
-extern "C" {
-#include <libavutil/log.h>
-}
-
 #include "engine_input.h"
 
 namespace {
@@ -25,12 +21,6 @@ struct Folder {
 };
 
 } // namespace
-
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    // FFmpeg's complaint about every damaged input would drown the fuzzer's own output.
-    av_log_set_level(AV_LOG_QUIET);
-    return 0;
-}
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static Folder folder;

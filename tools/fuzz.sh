@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the engine's fuzzer with clang and runs it for SECONDS (default 60), starting from a
 # seed of short generated tracks and MIDI files, the inputs kept from earlier findings and what
-# earlier runs here added to the corpus. A finding fails the run and leaves its input in
+# earlier runs here added to the corpus; each decoder (libmpg123, libsndfile, FFmpeg's module,
+# the MIDI parser) gets seeds of its own kind. A finding fails the run and leaves its input in
 # fuzz-artifacts/ under the build folder.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -18,6 +19,9 @@ seeds=$(mktemp -d)
 trap 'rm -rf "$seeds"' EXIT
 "$build/bin/make_fixtures" "$seeds" 0.25
 "$build/bin/make_midi_seeds" "$seeds"
+# Files as real collections hold them, for the MP3, WAV and WMA decoders' header checks: cut
+# downloads under headers that claim the whole, and legacy tags.
+"$build/bin/make_fixtures" --real-world "$seeds/real_world"
 
 corpus=$build/fuzz-corpus
 artifacts=$build/fuzz-artifacts

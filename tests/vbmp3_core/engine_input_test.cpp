@@ -83,7 +83,7 @@ TEST(EngineInput, HeadersThatClaimMoreThanTheFileHoldsLoseToWhatIsThere) {
         SCOPED_TRACE(name);
         const std::string path = (test_support::processFolder() / name).string();
         fixtures::writeCutDownload(path, kind, 3, 40);
-        std::unique_ptr<vbmp3::Source> source = vbmp3::openFfmpegSource(path);
+        std::unique_ptr<vbmp3::Source> source = vbmp3::openSource(path);
         ASSERT_TRUE(source);
         const double claimed =
             static_cast<double>(source->facts().totalFrames) / vbmp3::kOutputRate;

@@ -1,15 +1,13 @@
 #include "core/analysis.h"
 
-#include "decoders/source.h"
+#include "shared/output_format.h"
 
 #include <algorithm>
 #include <cmath>
 #include <numbers>
 #include <stdexcept>
 
-extern "C" {
-#include <libavutil/tx.h>
-}
+#include <kiss_fftr.h>
 
 namespace vbmp3 {
 
@@ -21,8 +19,8 @@ void waveOf(const float* frames, size_t channel, int32_t* out) {
 }
 
 SpectrumAnalyzer::SpectrumAnalyzer() {
-    float scale = 1.0f;
-    if (av_tx_init(&tx_, &run_, AV_TX_FLOAT_RDFT, 0, kFftLength, &scale, 0) < 0)
+    fft_ = kiss_fftr_alloc(kFftLength, 0, nullptr, nullptr);
+    if (!fft_)
         throw std::runtime_error("no FFT");
     for (size_t i = 0; i < kFftLength; ++i)
         window_[i] =
@@ -30,13 +28,13 @@ SpectrumAnalyzer::SpectrumAnalyzer() {
 }
 
 SpectrumAnalyzer::~SpectrumAnalyzer() {
-    av_tx_uninit(&tx_);
+    kiss_fftr_free(fft_);
 }
 
 void SpectrumAnalyzer::spectrumOf(const float* frames, size_t channel, int32_t* out) {
     for (size_t i = 0; i < kFftLength; ++i)
         input_[i] = frames[i * kOutputChannels + channel] * window_[i];
-    run_(tx_, output_, input_, sizeof(float));
+    kiss_fftr(fft_, input_, reinterpret_cast<kiss_fft_cpx*>(output_));
     // A full-scale sine centred on a bin: amplitude N/2 halved again by the Hann window's gain.
     constexpr double fullScale = kFftLength / 4.0;
     for (size_t k = 0; k < kSpectrumBins; ++k) {

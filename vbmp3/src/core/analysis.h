@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 
-struct AVTXContext;
+struct kiss_fftr_state;
 
 namespace vbmp3 {
 
@@ -30,12 +30,10 @@ public:
     void spectrumOf(const float* frames, size_t channel, int32_t* out);
 
 private:
-    AVTXContext* tx_ = nullptr;
-    void (*run_)(AVTXContext*, void*, void*, ptrdiff_t) = nullptr;
-    // The transform reads and writes with the widest vector loads the CPU has.
-    alignas(64) float window_[kFftLength];
-    alignas(64) float input_[kFftLength];
-    alignas(64) float output_[kFftLength + 2]; // kFftLength / 2 + 1 complex values
+    kiss_fftr_state* fft_ = nullptr;
+    float window_[kFftLength];
+    float input_[kFftLength];
+    float output_[kFftLength + 2]; // kFftLength / 2 + 1 complex values, real and imaginary
 };
 
 } // namespace vbmp3

@@ -61,7 +61,10 @@ void Engine::replace(std::unique_ptr<Source> source) {
 
 std::optional<StreamFacts> Engine::facts() const {
     std::lock_guard lock(mutex_);
-    return facts_;
+    std::optional<StreamFacts> facts = facts_;
+    if (facts)
+        facts->totalFrames = facts->framesNow(); // as a scan has corrected it since open
+    return facts;
 }
 
 void Engine::play() {
@@ -129,7 +132,7 @@ void Engine::seek(int32_t seconds) {
             return;
         }
         int64_t frame = int64_t{std::max(seconds, 0)} * kOutputRate;
-        if (frame >= facts_->totalFrames)
+        if (frame >= facts_->framesNow())
             endTrack();
         else
             restartDecodingAt(frame);
@@ -270,7 +273,7 @@ void Engine::endTrack() {
 }
 
 int32_t Engine::totalSeconds() const {
-    return facts_ ? secondsEntered(facts_->totalFrames) : 0;
+    return facts_ ? secondsEntered(facts_->framesNow()) : 0;
 }
 
 void Engine::decodeLoop() {

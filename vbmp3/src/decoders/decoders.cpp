@@ -9,10 +9,26 @@ namespace vbmp3 {
 namespace {
 
 // Enough of a file's start for every decoder's signature.
-constexpr size_t kHeadBytes = 4;
+constexpr size_t kHeadBytes = 12;
 
 bool isStandardMidiFile(std::string_view head) {
     return head.starts_with("MThd");
+}
+
+// An ID3v2 tag or an MPEG audio frame's sync word; mpg123_source.cpp looks closer.
+bool isMpegAudio(std::string_view head) {
+    return head.starts_with("ID3") ||
+           (head.size() >= 2 && static_cast<unsigned char>(head[0]) == 0xFF &&
+            (static_cast<unsigned char>(head[1]) & 0xE0) == 0xE0);
+}
+
+bool isRiffWave(std::string_view head) {
+    return head.starts_with("RIFF") && head.substr(8, 4) == "WAVE";
+}
+
+// The ASF header object's GUID.
+bool isAsf(std::string_view head) {
+    return head.starts_with("\x30\x26\xB2\x75\x8E\x66\xCF\x11");
 }
 
 // FFmpeg probes the content itself.
@@ -26,35 +42,42 @@ struct Decoder {
     bool (*readTags)(const std::string& path, Tags& out);
 };
 
-// FFmpeg takes whatever comes its way, so it ends the list.
+// The lightest decoder that takes a file plays it; one that refuses it (an MP3 inside a WAV, a
+// codec it lacks) passes it on down the list. FFmpeg takes whatever comes its way, so it ends
+// the list. The first decoder that accepts a file reads its tags.
 constexpr Decoder kDecoders[] = {
     {isStandardMidiFile, openMidiSource, readMidiTags},
-    {anyFile, openFfmpegSource, readFfmpegTags},
+    {isMpegAudio, openMpg123Source, readMpegTags},
+    {isRiffWave, openSndfileSource, readWaveTags},
+    {isAsf, openFfmpegSource, readAsfTags},
+    // Whatever else FFmpeg plays may carry an ID3 tag at either end, as MP3 files do.
+    {anyFile, openFfmpegSource, readMpegTags},
 };
 
-// The decoder the file's content calls for, or nullptr for a path that is no regular,
-// non-empty file: reading a FIFO or a device would block the caller.
-const Decoder* decoderFor(const std::string& path) {
-    const std::optional<std::string> head = readFileHead(path, kHeadBytes);
-    if (!head)
-        return nullptr;
-    for (const Decoder& decoder : kDecoders)
-        if (decoder.accepts(*head))
-            return &decoder;
-    return nullptr;
+// The file's first bytes, or nothing for a path that is no regular, non-empty file: reading a
+// FIFO or a device would block the caller.
+std::optional<std::string> headOf(const std::string& path) {
+    return readFileHead(path, kHeadBytes);
 }
 
 } // namespace
 
 std::unique_ptr<Source> openSource(const std::string& path) {
-    const Decoder* decoder = decoderFor(path);
-    return decoder ? decoder->openSource(path) : nullptr;
+    const std::optional<std::string> head = headOf(path);
+    for (const Decoder& decoder : kDecoders)
+        if (head && decoder.accepts(*head))
+            if (std::unique_ptr<Source> source = decoder.openSource(path))
+                return source;
+    return nullptr;
 }
 
 bool readTags(const std::string& path, Tags& out) {
     out = Tags{};
-    const Decoder* decoder = decoderFor(path);
-    return decoder && decoder->readTags(path, out);
+    const std::optional<std::string> head = headOf(path);
+    for (const Decoder& decoder : kDecoders)
+        if (head && decoder.accepts(*head))
+            return decoder.readTags(path, out);
+    return false;
 }
 
 } // namespace vbmp3

@@ -1,6 +1,10 @@
 // A decoder: one open music file rendered as the engine's output stream.
 #pragma once
 
+#include "shared/file_kind.h"
+#include "shared/output_format.h"
+
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -8,20 +12,16 @@
 
 namespace vbmp3 {
 
-// Every source renders interleaved stereo float at this rate, whatever the file holds.
-inline constexpr int kOutputRate = 48000;
-inline constexpr int kOutputChannels = 2;
-
-// Whole seconds that playback of `frames` output frames enters: the exact length rounded down,
-// plus one.
-inline int32_t secondsEntered(int64_t frames) {
-    return static_cast<int32_t>(frames / kOutputRate) + 1;
-}
+// A length that a decoder learns after open (by scanning the file in the background), shared
+// between the decoder and whoever holds the file's facts; -1 until then.
+struct LaterLength {
+    std::atomic<int64_t> frames{-1};
+};
 
 struct StreamFacts {
     std::string formatName; // UTF-8
     std::string codecName;  // UTF-8
-    int32_t fileKind = 0;   // VBMP3_KIND_*
+    int32_t fileKind = 0;   // FileKind
     int32_t sampleRate = 0; // of the source
     int32_t channels = 0;
     int32_t bitsPerSample = 0;
@@ -31,7 +31,14 @@ struct StreamFacts {
     bool hasTag = false;
     bool hasPicture = false;
     bool seekable = true;
-    int64_t totalFrames = 0; // exact length in output frames
+    int64_t totalFrames = 0; // length in output frames: exact, or the best known at open
+    std::shared_ptr<const LaterLength> laterLength; // set where a scan may correct totalFrames
+
+    // totalFrames, or what the scan found once it has ended.
+    int64_t framesNow() const {
+        const int64_t later = laterLength ? laterLength->frames.load() : -1;
+        return later >= 0 ? later : totalFrames;
+    }
 };
 
 class Source {
@@ -46,13 +53,14 @@ public:
     virtual bool seek(int64_t frame) = 0;
 };
 
-// Opens `path` with the decoder its content calls for (a Standard MIDI File goes to the MIDI
-// source, everything else to FFmpeg; see decoders.cpp). Returns nullptr unless the file really
-// decodes.
+// Opens `path` with the decoder its content calls for (see the table in decoders.cpp). Returns
+// nullptr unless the file really decodes.
 std::unique_ptr<Source> openSource(const std::string& path);
 
 // Each decoder's own opener; nullptr when it cannot take the file.
-std::unique_ptr<Source> openFfmpegSource(const std::string& path);
+std::unique_ptr<Source> openMpg123Source(const std::string& path);
+std::unique_ptr<Source> openSndfileSource(const std::string& path);
+std::unique_ptr<Source> openFfmpegSource(const std::string& path); // the module, loaded once
 std::unique_ptr<Source> openMidiSource(const std::string& path);
 
 } // namespace vbmp3

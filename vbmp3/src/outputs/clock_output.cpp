@@ -1,7 +1,7 @@
 // The output used when no sound device opens: it consumes frames at the real-time rate and
 // drops them, so state, elapsed time and the visual data behave as if a device played them.
-#include "decoders/source.h"
 #include "outputs/output.h"
+#include "shared/output_format.h"
 
 #include <chrono>
 #include <condition_variable>

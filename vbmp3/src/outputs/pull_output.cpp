@@ -1,6 +1,6 @@
 #include "outputs/pull_output.h"
 
-#include "decoders/source.h"
+#include "shared/output_format.h"
 
 #include <chrono>
 #include <thread>

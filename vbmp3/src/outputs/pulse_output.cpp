@@ -11,8 +11,8 @@
 // reconnects, once a second and at each wake; a server that appears later is taken up the same
 // way. The stream names no sink, so it follows the default sink. Nothing here waits for the
 // server: a stop that does not finish within half a second abandons the connection.
-#include "decoders/source.h"
 #include "outputs/output.h"
+#include "shared/output_format.h"
 
 #include <pulse/pulseaudio.h>
 

@@ -4,9 +4,9 @@
 //
 // SDL2 is the fallback for systems without a sound server, so it is loaded only when it is tried:
 // linked, it and the video and input libraries it needs would sit in every player's memory.
-#include "core/library_symbol.h"
-#include "decoders/source.h"
 #include "outputs/output.h"
+#include "shared/library_symbol.h"
+#include "shared/output_format.h"
 
 #include <SDL.h>
 #include <dlfcn.h>

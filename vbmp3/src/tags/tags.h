@@ -16,8 +16,10 @@ struct Tags {
 // it; false when the file cannot be read at all.
 bool readTags(const std::string& path, Tags& out);
 
-// Each decoder's reader.
-bool readFfmpegTags(const std::string& path, Tags& out);
+// Each kind of file's reader; false when the file cannot be read at all.
+bool readMpegTags(const std::string& path, Tags& out); // ID3v2, ID3v1
+bool readWaveTags(const std::string& path, Tags& out); // RIFF INFO, an ID3v2 chunk
+bool readAsfTags(const std::string& path, Tags& out);  // WMA
 bool readMidiTags(const std::string& path, Tags& out);
 
 } // namespace vbmp3

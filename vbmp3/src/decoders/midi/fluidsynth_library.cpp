@@ -1,6 +1,6 @@
 #include "decoders/midi/fluidsynth_library.h"
 
-#include "core/library_symbol.h"
+#include "shared/library_symbol.h"
 
 #include <optional>
 

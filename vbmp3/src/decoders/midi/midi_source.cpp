@@ -4,8 +4,6 @@
 #include "decoders/midi/peak_limiter.h"
 #include "decoders/midi/soundfont.h"
 
-#include <vbmp3.h>
-
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -41,7 +39,7 @@ public:
             eventFrames_.push_back(frameAt(file_.tempo, event.tick));
         facts_.formatName = "Standard MIDI File";
         facts_.codecName = "General MIDI (FluidSynth)";
-        facts_.fileKind = VBMP3_KIND_MIDI;
+        facts_.fileKind = kKindMidi;
         facts_.sampleRate = kOutputRate;
         facts_.channels = kOutputChannels;
         facts_.trackCount = file_.trackCount;

@@ -1,5 +1,5 @@
 #include "decoders/midi/midi_synth.h"
-#include "decoders/source.h"
+#include "shared/output_format.h"
 
 #include <atomic>
 

@@ -1,8 +1,6 @@
 // The FFmpeg decoder: whatever libavformat recognises by content and libavcodec decodes (MP3,
 // WAV of any PCM width, float and ADPCM, WMA and more), rendered through libswresample.
-#include "decoders/ffmpeg_source.h"
-
-#include <vbmp3.h>
+#include "decoders/ffmpeg/ffmpeg_source.h"
 
 #include <algorithm>
 #include <array>
@@ -25,6 +23,9 @@ constexpr int kMaxBadPackets = 64;
 constexpr int kPacketsForBitRate = 8;
 // How far before a seek's target decoding resumes (output frames).
 constexpr int64_t kSeekRunUpFrames = kOutputRate / 3;
+// A header claims more than the file holds when its length needs more bytes than this share of
+// the file: bit rates are averages, and the file's header and packet overhead count as held.
+constexpr double kCutMargin = 1.1;
 // Far above any recording's; a damaged header's rate in the millions would make the resampler's
 // filter bank gigabytes large.
 constexpr int kMaxSampleRate = 768000;
@@ -32,12 +33,12 @@ constexpr int kMaxSampleRate = 768000;
 int32_t kindOf(const char* formatName) {
     std::string name = formatName;
     if (name == "mp3")
-        return VBMP3_KIND_MPEG;
+        return kKindMpeg;
     if (name == "wav")
-        return VBMP3_KIND_WAVE;
+        return kKindWave;
     if (name == "asf")
-        return VBMP3_KIND_WMA;
-    return VBMP3_KIND_OTHER;
+        return kKindWma;
+    return kKindOther;
 }
 
 } // namespace
@@ -85,7 +86,7 @@ void FfmpegSource::boundByBytesHeld() {
     const AVCodecParameters* par = format()->streams[stream_]->codecpar;
     const int64_t held = avio_size(input_.io()) - dataStart_;
     const int64_t samplesPerBlock = blockSamples_ > 0 ? blockSamples_ : 1;
-    if (facts_.fileKind != VBMP3_KIND_WAVE || lengthMeasured_ || par->block_align <= 0 ||
+    if (facts_.fileKind != kKindWave || lengthMeasured_ || par->block_align <= 0 ||
         dataStart_ < 0 || held < 0 || (blockSamples_ == 0 && facts_.bitsPerSample == 0))
         return;
     const int64_t samples = held / par->block_align * samplesPerBlock;
@@ -104,7 +105,9 @@ void FfmpegSource::fillFacts(const AVCodec* codec) {
     facts_.bitsPerSample = pcm ? par->bits_per_coded_sample : 0;
     // WAV's own seek guesses the position of compressed blocks (ADPCM) from the byte rate, which
     // lands far off; blocks of fixed size and sample count can be found exactly instead.
-    if (facts_.fileKind == VBMP3_KIND_WAVE && !pcm && par->block_align > 0)
+    const bool adpcm = par->codec_id >= AV_CODEC_ID_FIRST_AUDIO + 0x1000 &&
+                       par->codec_id < AV_CODEC_ID_FIRST_AUDIO + 0x2000;
+    if (facts_.fileKind == kKindWave && adpcm && par->block_align > 0)
         blockSamples_ =
             av_get_audio_frame_duration2(const_cast<AVCodecParameters*>(par), par->block_align);
     facts_.seekable = (input_.io()->seekable & AVIO_SEEKABLE_NORMAL) != 0;
@@ -115,58 +118,75 @@ void FfmpegSource::fillFacts(const AVCodec* codec) {
             facts_.hasPicture || (format()->streams[i]->disposition & AV_DISPOSITION_ATTACHED_PIC);
 }
 
+FfmpegSource::PacketSum FfmpegSource::sumPackets() {
+    // Reading the packets once without decoding also fills the seek index.
+    PacketSum sum;
+    int firstSize = -1;
+    while (av_read_frame(format(), packet_) >= 0) {
+        if (packet_->stream_index == stream_) {
+            sum.duration += packet_->duration;
+            sum.bytes += packet_->size;
+            if (packet_->pts != AV_NOPTS_VALUE) {
+                sum.firstPts = sum.firstPts == AV_NOPTS_VALUE ? packet_->pts : sum.firstPts;
+                sum.lastEnd = std::max(sum.lastEnd, packet_->pts + packet_->duration);
+            }
+            if (firstSize < 0)
+                firstSize = packet_->size;
+            sum.varying = sum.varying || std::abs(packet_->size - firstSize) > 1;
+        }
+        av_packet_unref(packet_);
+    }
+    return sum;
+}
+
+bool FfmpegSource::claimsMoreThanHeld(int64_t claimedFrames) const {
+    // The header's length needs this many bytes at the stream's bit rate; the file, header
+    // included, holds fewer when the download was cut short.
+    const AVStream* st = format()->streams[stream_];
+    const int64_t bitRate =
+        st->codecpar->bit_rate > 0 ? st->codecpar->bit_rate : format()->bit_rate;
+    const int64_t held = avio_size(input_.io());
+    if (bitRate <= 0 || held <= 0)
+        return false;
+    const double needed = static_cast<double>(claimedFrames) / kOutputRate * bitRate / 8;
+    return needed > kCutMargin * static_cast<double>(held);
+}
+
 bool FfmpegSource::measureLength() {
     AVStream* st = format()->streams[stream_];
     const AVRational outputBase{1, kOutputRate};
     const bool estimated = format()->duration_estimation_method == AVFMT_DURATION_FROM_BITRATE;
-    // What the packets hold: a download cut short keeps its Xing header or ASF play duration,
-    // which then claims more than is there.
-    int64_t packetFrames = -1;
-    if (estimated || facts_.fileKind == VBMP3_KIND_MPEG || facts_.fileKind == VBMP3_KIND_WMA) {
-        // Reading the packets once without decoding fills the seek index, and where the container
-        // only guessed the length from the bit rate, their sum gives the exact one.
-        int64_t duration = 0, bytes = 0;
-        int64_t firstPts = AV_NOPTS_VALUE,
-                lastEnd = 0; // ASF's durations are rounded; its times not
-        bool varying = false;
-        int firstSize = -1;
-        while (av_read_frame(format(), packet_) >= 0) {
-            if (packet_->stream_index == stream_) {
-                duration += packet_->duration;
-                bytes += packet_->size;
-                if (packet_->pts != AV_NOPTS_VALUE) {
-                    firstPts = firstPts == AV_NOPTS_VALUE ? packet_->pts : firstPts;
-                    lastEnd = std::max(lastEnd, packet_->pts + packet_->duration);
-                }
-                if (firstSize < 0)
-                    firstSize = packet_->size;
-                varying = varying || std::abs(packet_->size - firstSize) > 1;
-            }
-            av_packet_unref(packet_);
-        }
-        if (av_seek_frame(format(), stream_, st->start_time == AV_NOPTS_VALUE ? 0 : st->start_time,
-                          AVSEEK_FLAG_BACKWARD) < 0)
-            return false;
-        if (estimated) {
-            facts_.totalFrames = av_rescale_q(duration, timeBase_, outputBase);
-            const double seconds = duration * av_q2d(timeBase_);
-            facts_.variableBitRate = varying;
-            facts_.bitRateKbps =
-                seconds > 0 ? static_cast<int32_t>(std::lround(bytes * 8 / seconds / 1000)) : 0;
-            lengthMeasured_ = true;
-            return true;
-        }
-        const int64_t held =
-            firstPts == AV_NOPTS_VALUE ? duration : std::max(duration, lastEnd - firstPts);
-        packetFrames = av_rescale_q(held, timeBase_, outputBase);
-    }
     if (st->duration != AV_NOPTS_VALUE)
         facts_.totalFrames = av_rescale_q(st->duration, timeBase_, outputBase);
     else if (format()->duration != AV_NOPTS_VALUE)
         facts_.totalFrames =
             av_rescale_q(format()->duration, AVRational{1, AV_TIME_BASE}, outputBase);
-    if (packetFrames > 0)
-        facts_.totalFrames = std::min(facts_.totalFrames, packetFrames);
+    // Where the container only guessed the length from the bit rate, the packets give the exact
+    // one. Where its header gives one, the packets only ever correct a header that claims more
+    // than the file holds (a cut download keeps its Xing header or ASF play duration): reading
+    // them would read the whole file, and some codecs' packet durations are short (WMA Pro).
+    if (estimated || claimsMoreThanHeld(facts_.totalFrames)) {
+        const PacketSum sum = sumPackets();
+        if (av_seek_frame(format(), stream_, st->start_time == AV_NOPTS_VALUE ? 0 : st->start_time,
+                          AVSEEK_FLAG_BACKWARD) < 0)
+            return false;
+        if (estimated) {
+            facts_.totalFrames = av_rescale_q(sum.duration, timeBase_, outputBase);
+            const double seconds = sum.duration * av_q2d(timeBase_);
+            facts_.variableBitRate = sum.varying;
+            facts_.bitRateKbps =
+                seconds > 0 ? static_cast<int32_t>(std::lround(sum.bytes * 8 / seconds / 1000)) : 0;
+            lengthMeasured_ = true;
+            return true;
+        }
+        // ASF's durations are rounded; its times not.
+        const int64_t held = sum.firstPts == AV_NOPTS_VALUE
+                                 ? sum.duration
+                                 : std::max(sum.duration, sum.lastEnd - sum.firstPts);
+        const int64_t packetFrames = av_rescale_q(held, timeBase_, outputBase);
+        if (packetFrames > 0)
+            facts_.totalFrames = std::min(facts_.totalFrames, packetFrames);
+    }
     const int64_t bitRateOfData = st->codecpar->bit_rate;
     // Uncompressed samples have an exact rate; the container's would count its tags as well.
     const bool exact = facts_.bitsPerSample > 0 && bitRateOfData > 0;
@@ -209,7 +229,7 @@ bool FfmpegSource::decodeFirstPackets() {
     }
     if (!decoded)
         decoded = drain() && !pending_.empty(); // a file of one packet
-    if (decoded && !lengthMeasured_ && facts_.fileKind == VBMP3_KIND_MPEG) {
+    if (decoded && !lengthMeasured_ && facts_.fileKind == kKindMpeg) {
         for (int i = 1; i < std::min(packets, kPacketsForBitRate); ++i)
             facts_.variableBitRate = facts_.variableBitRate || std::abs(sizes[i] - sizes[0]) > 1;
     }
@@ -392,13 +412,6 @@ void FfmpegSource::resetDecoding(int64_t target) {
     positionUnknown_ = true;
     restartSample_ = -1;
     gridDrop_ = 0;
-}
-
-std::unique_ptr<Source> openFfmpegSource(const std::string& path) {
-    auto source = std::make_unique<FfmpegSource>();
-    if (!source->open(path))
-        return nullptr;
-    return source;
 }
 
 } // namespace vbmp3

@@ -1,4 +1,4 @@
-#include "decoders/ffmpeg_input.h"
+#include "decoders/ffmpeg/ffmpeg_input.h"
 
 #include "decoders/file_head.h"
 

@@ -1,12 +1,13 @@
-// The FFmpeg decoder's state; only ffmpeg_source.cpp and its tests use it.
+// The FFmpeg decoder's state, inside the FFmpeg module.
 #pragma once
 
-#include "decoders/ffmpeg_input.h"
+#include "decoders/ffmpeg/ffmpeg_input.h"
 #include "decoders/source.h"
 
 #include <vector>
 
 extern "C" {
+#include <libavutil/avutil.h>
 #include <libavutil/rational.h>
 }
 
@@ -35,6 +36,13 @@ public:
 private:
     AVFormatContext* format() const { return input_.format(); }
     void fillFacts(const AVCodec* codec);
+    struct PacketSum {
+        int64_t duration = 0, bytes = 0;
+        int64_t firstPts = AV_NOPTS_VALUE, lastEnd = 0;
+        bool varying = false; // sizes differ: a variable bit rate
+    };
+    PacketSum sumPackets();
+    bool claimsMoreThanHeld(int64_t claimedFrames) const;
     bool measureLength();
     void boundByBytesHeld();
     bool decodeFirstPackets();

@@ -1,0 +1,36 @@
+// The FFmpeg decoder, loaded from its module beside the engine when first needed.
+#include "decoders/ffmpeg/module_entry.h"
+#include "decoders/source.h"
+#include "shared/library_symbol.h"
+
+#include <filesystem>
+
+namespace vbmp3 {
+namespace {
+
+// The module sits in the folder of the object that holds this code: the engine library, or a
+// program linked with the engine's core.
+FfmpegOpenFunction load() {
+    Dl_info self{};
+    if (dladdr(reinterpret_cast<void*>(&load), &self) == 0 || self.dli_fname == nullptr)
+        return nullptr;
+    const std::filesystem::path module =
+        std::filesystem::path(self.dli_fname).parent_path() / kFfmpegModuleFile;
+    // Never closed: its sources may live as long as the process.
+    void* handle = dlopen(module.c_str(), RTLD_NOW | RTLD_LOCAL);
+    FfmpegOpenFunction open = nullptr;
+    if (handle && !findSymbol(handle, open, kFfmpegOpenFunction)) {
+        dlclose(handle);
+        return nullptr;
+    }
+    return open;
+}
+
+} // namespace
+
+std::unique_ptr<Source> openFfmpegSource(const std::string& path) {
+    static const FfmpegOpenFunction open = load(); // once, thread-safe
+    return std::unique_ptr<Source>(open ? open(path.c_str()) : nullptr);
+}
+
+} // namespace vbmp3

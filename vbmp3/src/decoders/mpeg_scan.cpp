@@ -1,0 +1,68 @@
+#include "decoders/mpeg_scan.h"
+
+#include <fcntl.h>
+#include <mpg123.h>
+#include <unistd.h>
+#include <utility>
+
+namespace vbmp3 {
+namespace {
+
+// The scan reads through these, so that a stop ends it at its next read.
+struct ScanInput {
+    int fd;
+    const std::atomic<bool>* stop;
+};
+
+ssize_t readInput(void* handle, void* buffer, size_t count) {
+    const auto* input = static_cast<ScanInput*>(handle);
+    return input->stop->load() ? -1 : ::read(input->fd, buffer, count);
+}
+
+off_t seekInput(void* handle, off_t offset, int whence) {
+    return ::lseek(static_cast<ScanInput*>(handle)->fd, offset, whence);
+}
+
+} // namespace
+
+MpegScan::MpegScan(const std::string& path, long flags, int rate,
+                   std::shared_ptr<LaterLength> length)
+    : length_(std::move(length)) {
+    thread_ = std::thread([this, path, flags, rate] { run(path, flags, rate); });
+}
+
+MpegScan::~MpegScan() {
+    stop_ = true;
+    thread_.join();
+}
+
+std::optional<FrameIndex> MpegScan::takeIndex() {
+    std::lock_guard lock(mutex_);
+    return std::exchange(index_, std::nullopt);
+}
+
+void MpegScan::run(const std::string& path, long flags, int rate) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    mpg123_handle* handle = fd < 0 ? nullptr : mpg123_new(nullptr, nullptr);
+    ScanInput input{fd, &stop_};
+    off_t* offsets = nullptr;
+    off_t step = 0;
+    size_t fill = 0;
+    if (handle && mpg123_param(handle, MPG123_FLAGS, flags, 0) == MPG123_OK &&
+        mpg123_replace_reader_handle(handle, readInput, seekInput, nullptr) == MPG123_OK &&
+        mpg123_open_handle(handle, &input) == MPG123_OK && mpg123_scan(handle) == MPG123_OK &&
+        !stop_) {
+        const off_t samples = mpg123_length(handle);
+        if (samples > 0)
+            length_->frames = static_cast<int64_t>(samples) * kOutputRate / rate;
+        if (mpg123_index(handle, &offsets, &step, &fill) == MPG123_OK && fill > 0) {
+            std::lock_guard lock(mutex_);
+            index_ = FrameIndex{{offsets, offsets + fill}, step};
+        }
+    }
+    mpg123_delete(handle);
+    if (fd >= 0)
+        ::close(fd);
+}
+
+} // namespace vbmp3
