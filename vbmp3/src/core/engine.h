@@ -41,8 +41,9 @@ public:
     Engine(const Engine&) = delete;
     Engine& operator=(const Engine&) = delete;
 
-    // Makes `source` the current file (nullptr: none), stopped at its start.
-    void replace(std::unique_ptr<Source> source);
+    // Makes `source` the current file (nullptr: none), stopped at its start. `mediaName` is what
+    // plays, for the sound server's list of streams (UTF-8).
+    void replace(std::unique_ptr<Source> source, std::string mediaName = {});
     // The current file's facts; nullopt without one.
     std::optional<StreamFacts> facts() const;
 
@@ -52,6 +53,12 @@ public:
     void stop();
     void seek(int32_t seconds);
     void setVolume(int32_t left, int32_t right);
+    struct Volume {
+        int32_t left;
+        int32_t right;
+    };
+    // As last set, here or on the device (a sound server's panel); 0 to 100.
+    Volume volume() const;
 
     struct Status {
         PlayState state;
@@ -66,6 +73,8 @@ public:
 private:
     RenderResult render(float* out, size_t frames) override;
     Cues cues() const override;
+    void volumeSetOnDevice(int32_t left, int32_t right) override;
+    void keepVolume(int32_t left, int32_t right);
     // Frames rendered but not heard yet (caller holds the lock).
     int64_t unheard() const;
     // Ends the track once its last rendered frame has been heard (caller holds the lock).
@@ -89,6 +98,7 @@ private:
     // Guarded by mutex_.
     std::optional<std::unique_ptr<Source>> incoming_; // taken over by the decoder thread
     std::optional<StreamFacts> facts_;
+    std::shared_ptr<const std::string> mediaName_;
     PlayState state_ = PlayState::Stopped;
     bool endHeld_ = false;          // the elapsed time reads totalSeconds - 1
     bool atStart_ = true;           // the decoder's output begins at frame 0
@@ -102,6 +112,8 @@ private:
     size_t historyHead_ = 0;
     bool quit_ = false;
 
+    std::atomic<int32_t> volumeLeft_;
+    std::atomic<int32_t> volumeRight_;
     std::atomic<float> gainLeft_;
     std::atomic<float> gainRight_;
 

@@ -6,7 +6,7 @@
 // linked, it and the video and input libraries it needs would sit in every player's memory.
 #include "core/library_symbol.h"
 #include "decoders/source.h"
-#include "outputs/output.h"
+#include "outputs/output_drivers.h"
 
 #include <SDL.h>
 #include <dlfcn.h>
