@@ -1,7 +1,9 @@
 """A private PulseAudio (or PipeWire) with a null sink on a socket of its own, which a test can kill,
 freeze and start again on the same socket, as a desktop's sound server restarts, and whose sink
 it can take away and bring back, as a headset is pulled out and plugged in."""
+import ctypes
 import os
+import re
 import signal
 import subprocess
 import tempfile
@@ -19,6 +21,41 @@ def wait_for(predicate, timeout, what):
             return
         time.sleep(0.05)
     raise RuntimeError(f"timed out waiting for {what}")
+
+
+def kill_sink_input(server, index):
+    """pa_context_kill_sink_input, through libpulse's own main loop."""
+    pa = ctypes.CDLL("libpulse.so.0")
+    p, u32 = ctypes.c_void_p, ctypes.c_uint32
+    for name, result, args in (("pa_mainloop_new", p, []), ("pa_mainloop_get_api", p, [p]),
+                               ("pa_mainloop_iterate", ctypes.c_int, [p, ctypes.c_int, p]),
+                               ("pa_mainloop_free", None, [p]),
+                               ("pa_context_new", p, [p, ctypes.c_char_p]),
+                               ("pa_context_connect", ctypes.c_int,
+                                [p, ctypes.c_char_p, ctypes.c_int, p]),
+                               ("pa_context_get_state", ctypes.c_int, [p]),
+                               ("pa_context_kill_sink_input", p, [p, u32, p, p]),
+                               ("pa_operation_get_state", ctypes.c_int, [p]),
+                               ("pa_operation_unref", None, [p]),
+                               ("pa_context_disconnect", None, [p]),
+                               ("pa_context_unref", None, [p])):
+        getattr(pa, name).restype, getattr(pa, name).argtypes = result, args
+    ready, failed, running = 4, 5, 0
+    loop = pa.pa_mainloop_new()
+    context = pa.pa_context_new(pa.pa_mainloop_get_api(loop), b"fault")
+    try:
+        assert pa.pa_context_connect(context, server.encode(), 0, None) == 0
+        while pa.pa_context_get_state(context) not in (ready, failed):
+            pa.pa_mainloop_iterate(loop, 1, None)
+        assert pa.pa_context_get_state(context) == ready, "cannot reach the server"
+        operation = pa.pa_context_kill_sink_input(context, index, None, None)
+        while pa.pa_operation_get_state(operation) == running:
+            pa.pa_mainloop_iterate(loop, 1, None)
+        pa.pa_operation_unref(operation)
+    finally:
+        pa.pa_context_disconnect(context)
+        pa.pa_context_unref(context)
+        pa.pa_mainloop_free(loop)
 
 
 class Sinks:
@@ -49,6 +86,10 @@ class Sinks:
         """Indexes of the playback streams of clients."""
         return [int(line.split()[0]) for line in self.pactl("list", "short", "sink-inputs")
                 .splitlines() if "protocol-native" in line or "PipeWire" in line]
+
+    def kill_stream(self, index):
+        """Ends a client's stream as a volume panel does (pactl cannot)."""
+        kill_sink_input(self.env["PULSE_SERVER"], index)
 
 
 class PulseServer(Sinks):
@@ -148,6 +189,15 @@ class PipeWireServer(Sinks):
         if sink:
             self.load_sink()
         return self
+
+    def kill_stream(self, index):
+        """Destroys the stream's node, as PipeWire's own tools do. pactl's index is the node's
+        serial number, not its id."""
+        env = dict(os.environ, **self.env)
+        nodes = subprocess.run(["pw-cli", "ls", "Node"], env=env, check=True, capture_output=True,
+                               text=True).stdout
+        node = re.search(r"id (\d+),[^\n]*\n\s*object\.serial = \"%d\"" % index, nodes).group(1)
+        subprocess.run(["pw-cli", "destroy", node], env=env, check=True, capture_output=True)
 
     def kill(self):
         for p in self.procs[1:]:
