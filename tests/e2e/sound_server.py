@@ -165,12 +165,16 @@ class PipeWireServer(Sinks):
         self.procs = []
         self.proc = None
 
-    def start(self, prompt=True, sink=True):
-        try:
-            return self._start(sink)
-        except Exception:
-            self.stop()
-            raise
+    def start(self, prompt=True, sink=True, tries=3):
+        """A session manager that starts on a busy machine sometimes never offers the default
+        sink's setting (pactl: "Not supported"): then the whole server starts again."""
+        for attempt in range(tries):
+            try:
+                return self._start(sink)
+            except RuntimeError:
+                self.stop()
+                if attempt == tries - 1:
+                    raise
 
     def _start(self, sink):
         bus = subprocess.Popen(["dbus-daemon", "--session", "--nofork", "--print-address=1"],

@@ -164,7 +164,8 @@ def table(server_class, skip_reason=None, skip_rows=None):
 def pipewire_missing():
     programs = ("pipewire", "pipewire-pulse", "wireplumber", "pw-cli", "dbus-daemon")
     missing = [p for p in programs if not shutil.which(p)]
-    return f"PipeWire cannot run here: {', '.join(missing)} not installed" if missing else None
+    return (f"PipeWire cannot run here: {', '.join(missing)} not installed "
+            "(tools/install-deps.sh --ci installs it)") if missing else None
 
 
 PulseAudioFaults = table(PulseServer)

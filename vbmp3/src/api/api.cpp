@@ -67,7 +67,8 @@ int32_t vbmp3_open(const char* fileName, vbmp3_InputInfo* info) {
             return 0;
         }
         const vbmp3::StreamFacts facts = source->facts();
-        engine.replace(std::move(source), vbmp3::mediaName(fileName));
+        engine.replace(std::move(source),
+                       [path = std::string(fileName)] { return vbmp3::mediaName(path); });
         current.fileSizeKiB = fileSizeKiB(fileName);
         if (info) {
             vbmp3::putText(facts.formatName, info->formatName, sizeof info->formatName);

@@ -41,7 +41,7 @@ Engine::~Engine() {
     decoder_.join();
 }
 
-void Engine::replace(std::unique_ptr<Source> source, std::string mediaName) {
+void Engine::replace(std::unique_ptr<Source> source, std::function<std::string()> mediaName) {
     std::unique_ptr<Source> unused;
     {
         std::lock_guard lock(mutex_);
@@ -49,7 +49,7 @@ void Engine::replace(std::unique_ptr<Source> source, std::string mediaName) {
             facts_ = source->facts();
         else
             facts_.reset();
-        mediaName_ = source ? std::make_shared<const std::string>(std::move(mediaName)) : nullptr;
+        mediaName_ = source ? std::make_shared<const LazyText>(std::move(mediaName)) : nullptr;
         if (incoming_)
             unused = std::move(*incoming_); // never started; freed outside the lock
         incoming_ = std::move(source);

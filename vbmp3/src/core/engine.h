@@ -10,6 +10,7 @@
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -41,9 +42,9 @@ public:
     Engine(const Engine&) = delete;
     Engine& operator=(const Engine&) = delete;
 
-    // Makes `source` the current file (nullptr: none), stopped at its start. `mediaName` is what
-    // plays, for the sound server's list of streams (UTF-8).
-    void replace(std::unique_ptr<Source> source, std::string mediaName = {});
+    // Makes `source` the current file (nullptr: none), stopped at its start. `mediaName` works out
+    // what plays, for the sound server's list of streams (UTF-8), when an output first asks.
+    void replace(std::unique_ptr<Source> source, std::function<std::string()> mediaName = {});
     // The current file's facts; nullopt without one.
     std::optional<StreamFacts> facts() const;
 
@@ -98,7 +99,7 @@ private:
     // Guarded by mutex_.
     std::optional<std::unique_ptr<Source>> incoming_; // taken over by the decoder thread
     std::optional<StreamFacts> facts_;
-    std::shared_ptr<const std::string> mediaName_;
+    std::shared_ptr<const LazyText> mediaName_;
     PlayState state_ = PlayState::Stopped;
     bool endHeld_ = false;          // the elapsed time reads totalSeconds - 1
     bool atStart_ = true;           // the decoder's output begins at frame 0

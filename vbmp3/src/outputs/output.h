@@ -8,7 +8,9 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <string>
+#include <utility>
 
 namespace vbmp3 {
 
@@ -16,6 +18,22 @@ struct RenderResult {
     size_t played = 0;    // frames of the track written; the rest of the request is silence
     bool starved = false; // playing, but the decoder has not caught up yet
     uint64_t epoch = 0;   // see Cues::epoch
+};
+
+// A text worked out when first asked for, on whichever thread asks: a file's tags are read for
+// its name only where an output shows it, and never on the thread of the C function that opened it.
+class LazyText {
+public:
+    explicit LazyText(std::function<std::string()> make) : make_(std::move(make)) {}
+    const std::string& get() const {
+        std::call_once(once_, [this] { text_ = make_ ? make_() : std::string(); });
+        return text_;
+    }
+
+private:
+    std::function<std::string()> make_;
+    mutable std::once_flag once_;
+    mutable std::string text_;
 };
 
 // What an output that keeps frames of its own must follow.
@@ -28,7 +46,7 @@ struct Cues {
     float gainRight = 1.0f;
     // What is playing, for a sound server's list of streams (UTF-8); null while nothing is open.
     // A new pointer for each file.
-    std::shared_ptr<const std::string> mediaName;
+    std::shared_ptr<const LazyText> mediaName;
 };
 
 // What an output pulls its frames from. render() runs on the output's own thread.

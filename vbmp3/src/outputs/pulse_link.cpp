@@ -1,10 +1,8 @@
 #include "outputs/pulse_link.h"
 
 #include "decoders/source.h"
+#include "outputs/pulse_terms.h"
 
-#include <algorithm>
-#include <cerrno>
-#include <cmath>
 #include <cstdio>
 #include <sys/eventfd.h>
 #include <unistd.h>
@@ -32,7 +30,6 @@ constexpr int kDeafWatches = 6;
 constexpr int kStuckWatches = 14;
 // A server that answers has a stream playing within this; the clock does not cut it short.
 constexpr std::chrono::milliseconds kStreamExpectedWithin{500};
-constexpr const char* kUnnamed = "Playback"; // the stream's name while nothing is open
 
 void release(pa_operation* operation) {
     if (operation)
@@ -47,77 +44,7 @@ int64_t framesOf(pa_usec_t usec) {
     return static_cast<int64_t>(usec * kOutputRate / PA_USEC_PER_SEC);
 }
 
-pa_cvolume volumeOf(float left, float right) {
-    pa_cvolume volume;
-    volume.channels = kOutputChannels;
-    volume.values[0] = pa_sw_volume_from_linear(left);
-    volume.values[1] = pa_sw_volume_from_linear(right);
-    return volume;
-}
-
-// The server's volume scale is cubic like the engine's, so its percent is the engine's.
-int32_t percentOf(pa_volume_t volume) {
-    return static_cast<int32_t>(std::lround(100.0 * volume / PA_VOLUME_NORM));
-}
-
-// How the desktop's panels show the player: its icon, and for the stream what plays and why.
-struct Properties {
-    Properties() {
-        pa_proplist_sets(list, PA_PROP_APPLICATION_ICON_NAME, program_invocation_short_name);
-    }
-    ~Properties() { pa_proplist_free(list); }
-    Properties(const Properties&) = delete;
-    Properties& operator=(const Properties&) = delete;
-
-    Properties& forStream(const std::shared_ptr<const std::string>& mediaName) {
-        pa_proplist_sets(list, PA_PROP_MEDIA_ROLE, "music");
-        char* name = pa_utf8_filter(mediaName ? mediaName->c_str() : kUnnamed);
-        pa_proplist_sets(list, PA_PROP_MEDIA_NAME, name);
-        pa_xfree(name);
-        return *this;
-    }
-
-    pa_proplist* list = pa_proplist_new();
-};
-
 } // namespace
-
-void Gate::cut() {
-    std::lock_guard lock(mutex_);
-    renderer_ = nullptr;
-    watch_ = nullptr;
-}
-
-RenderResult Gate::render(float* out, size_t frames) {
-    std::lock_guard lock(mutex_);
-    if (renderer_)
-        return renderer_->render(out, frames);
-    std::fill(out, out + frames * kOutputChannels, 0.0f);
-    return {};
-}
-
-Cues Gate::cues() const {
-    std::lock_guard lock(mutex_);
-    return renderer_ ? renderer_->cues() : Cues{};
-}
-
-void Gate::volumeSetOnDevice(int32_t left, int32_t right) {
-    std::lock_guard lock(mutex_);
-    if (renderer_)
-        renderer_->volumeSetOnDevice(left, right);
-}
-
-void Gate::deviceLost(std::chrono::milliseconds after) {
-    std::lock_guard lock(mutex_);
-    if (watch_)
-        watch_->deviceLost(after);
-}
-
-void Gate::deviceBack() {
-    std::lock_guard lock(mutex_);
-    if (watch_)
-        watch_->deviceBack();
-}
 
 Link::Link(Renderer& renderer, DeviceWatch& watch)
     : gate_(renderer, watch), backlog_(kOutputRate) {}
@@ -196,7 +123,7 @@ void Link::openStream() {
     const Cues cues = gate_.cues();
     const pa_sample_spec format{PA_SAMPLE_FLOAT32NE, kOutputRate, kOutputChannels};
     stream_ = pa_stream_new_with_proplist(context_, nullptr, &format, nullptr,
-                                          Properties().forStream(cues.mediaName).list);
+                                          Properties().forStream(nullptr).list);
     if (!stream_) {
         streamLost();
         return;
@@ -208,7 +135,7 @@ void Link::openStream() {
     corked_ = !cues.playing;
     gainLeft_ = cues.gainLeft;
     gainRight_ = cues.gainRight;
-    mediaName_ = cues.mediaName;
+    mediaName_ = nullptr; // named once it plays
     const pa_cvolume volume = volumeOf(gainLeft_, gainRight_);
     const pa_buffer_attr attr{static_cast<uint32_t>(-1), bytesOf(kBufferMs), bytesOf(kPrebufMs),
                               bytesOf(kRequestMs), static_cast<uint32_t>(-1)};
@@ -226,8 +153,7 @@ void Link::streamReady() {
     backlog_.measured(epoch_, 0, !corked_);
     deafWatches_ = stuckWatches_ = 0;
     schedule(watchEvent_, kWatchUsec, &Link::onWatch);
-    follow(gate_.cues());
-    fill();
+    play();
 }
 
 // The stream ended (killed, its sink gone, none to play to) but the connection may live on.
@@ -288,7 +214,7 @@ bool Link::streamPlays() const {
     return stream_ && pa_stream_get_state(stream_) == PA_STREAM_READY;
 }
 
-// Brings the stream in line with the engine: a new epoch flushes, pause corks, volume, name.
+// Brings the stream in line with the engine: a new epoch flushes, pause corks, volume.
 void Link::follow(const Cues& cues) {
     if (cues.epoch != epoch_)
         flush(cues.epoch);
@@ -299,7 +225,15 @@ void Link::follow(const Cues& cues) {
     }
     if (cues.gainLeft != gainLeft_ || cues.gainRight != gainRight_)
         setVolume(cues);
-    if (cues.mediaName != mediaName_)
+}
+
+// Follows the engine and writes what the server wants; then names the stream, which may read the
+// file's tags, so not before the frames are on their way.
+void Link::play() {
+    const Cues cues = gate_.cues();
+    follow(cues);
+    fill();
+    if (streamPlays() && cues.mediaName != mediaName_)
         rename(cues);
 }
 
@@ -416,8 +350,7 @@ void Link::onWake(pa_mainloop_api*, pa_io_event*, int fd, pa_io_event_flags_t, v
     [[maybe_unused]] ssize_t got = ::read(fd, &count, sizeof count);
     auto* link = static_cast<Link*>(self);
     if (link->streamPlays()) {
-        link->follow(link->gate_.cues());
-        link->fill();
+        link->play();
     } else if (!link->stream_ && Clock::now() - link->lastAttempt_ >= kRetryAtWakeAfter) {
         link->retry(); // an open, a play, a seek: worth another try if the last was not just now
     }

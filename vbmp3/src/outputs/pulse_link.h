@@ -14,6 +14,7 @@
 #pragma once
 
 #include "outputs/backlog.h"
+#include "outputs/gate.h"
 #include "outputs/output.h"
 
 #include <pulse/pulseaudio.h>
@@ -24,26 +25,6 @@
 #include <string>
 
 namespace vbmp3 {
-
-// The engine's renderer and the watch, until cut off: the link's thread may outlive its output
-// while the server hangs, and must not reach the engine after the output has stopped.
-class Gate : public Renderer {
-public:
-    Gate(Renderer& renderer, DeviceWatch& watch) : renderer_(&renderer), watch_(&watch) {}
-    // After it returns, neither the renderer nor the watch is called again.
-    void cut();
-
-    RenderResult render(float* out, size_t frames) override;
-    Cues cues() const override;
-    void volumeSetOnDevice(int32_t left, int32_t right) override;
-    void deviceLost(std::chrono::milliseconds after);
-    void deviceBack();
-
-private:
-    mutable std::mutex mutex_;
-    Renderer* renderer_;
-    DeviceWatch* watch_;
-};
 
 class Link {
 public:
@@ -74,6 +55,7 @@ private:
     void dropStream();
     void dropConnection();
     bool streamPlays() const;
+    void play();
     void follow(const Cues& cues);
     void setVolume(const Cues& cues);
     void rename(const Cues& cues);
@@ -118,11 +100,11 @@ private:
     bool corked_ = true;
     float gainLeft_ = 1.0f; // as last followed
     float gainRight_ = 1.0f;
-    std::shared_ptr<const std::string> mediaName_; // as the server shows it
-    int volumeSetsPending_ = 0;                    // the server's echo of our own volume is no news
-    bool answered_ = false;                        // a timing update came since the last watch
-    int64_t takenUpTo_ = 0;                        // the stream's read index at the last watch
-    int deafWatches_ = 0;                          // watches in a row without a timing update
+    std::shared_ptr<const LazyText> mediaName_; // as the server shows it
+    int volumeSetsPending_ = 0;                 // the server's echo of our own volume is no news
+    bool answered_ = false;                     // a timing update came since the last watch
+    int64_t takenUpTo_ = 0;                     // the stream's read index at the last watch
+    int deafWatches_ = 0;                       // watches in a row without a timing update
     int stuckWatches_ = 0; // watches in a row that found frames waiting, none taken
 };
 
