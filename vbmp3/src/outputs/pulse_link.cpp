@@ -23,7 +23,7 @@ constexpr pa_usec_t kRetryUsec = 1000000;
 constexpr pa_usec_t kStarvedUsec = 10000; // the decoder is catching up after an open or seek
 constexpr auto kRetryAtWakeAfter = std::chrono::milliseconds(200);
 // How often a playing stream is watched, and for how many watches in a row the server may leave
-// it without an answer (a timing update comes every few tenths of a second) or its frames
+// it without an answer (it asks for frames every tenth of a second or so) or its frames
 // untaken, before the link takes the server for lost.
 constexpr pa_usec_t kWatchUsec = 250000;
 constexpr int kDeafWatches = 6;
@@ -410,8 +410,10 @@ void Link::onStreamState(pa_stream* stream, void* self) {
 
 void Link::onWrite(pa_stream* stream, size_t, void* self) {
     auto* link = static_cast<Link*>(self);
-    if (stream == link->stream_)
-        link->fill();
+    if (stream != link->stream_)
+        return;
+    link->answered_ = true;
+    link->fill();
 }
 
 // The server's figure, fresh from a timing update: what the stream and the sink still hold.

@@ -102,10 +102,10 @@ private:
     float gainRight_ = 1.0f;
     std::shared_ptr<const LazyText> mediaName_; // as the server shows it
     int volumeSetsPending_ = 0;                 // the server's echo of our own volume is no news
-    bool answered_ = false;                     // a timing update came since the last watch
-    int64_t takenUpTo_ = 0;                     // the stream's read index at the last watch
-    int deafWatches_ = 0;                       // watches in a row without a timing update
-    int stuckWatches_ = 0; // watches in a row that found frames waiting, none taken
+    bool answered_ = false; // a request or a timing update came since the last watch
+    int64_t takenUpTo_ = 0; // the stream's read index at the last watch
+    int deafWatches_ = 0;   // watches in a row without a timing update
+    int stuckWatches_ = 0;  // watches in a row that found frames waiting, none taken
 };
 
 } // namespace vbmp3
