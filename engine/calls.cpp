@@ -63,6 +63,9 @@ int32_t vbmp3_seek(int32_t seconds) {
 int32_t vbmp3_setVolume(int32_t volume1, int32_t volume2) {
     return ::vbmp3_setVolume(volume1, volume2);
 }
+int32_t vbmp3_getVolume(int32_t& volume1, int32_t& volume2) {
+    return ::vbmp3_getVolume(&volume1, &volume2);
+}
 int32_t vbmp3_getState(int32_t& seconds) {
     return ::vbmp3_getState(&seconds);
 }

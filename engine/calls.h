@@ -37,6 +37,7 @@ int32_t vbmp3_restart();
 int32_t vbmp3_stop();
 int32_t vbmp3_seek(int32_t seconds);
 int32_t vbmp3_setVolume(int32_t volume1, int32_t volume2);
+int32_t vbmp3_getVolume(int32_t& volume1, int32_t& volume2);
 int32_t vbmp3_getState(int32_t& seconds);
 int32_t vbmp3_getWave(Buffer& first, Buffer& second);
 int32_t vbmp3_getSpectrum(Buffer& first, Buffer& second);

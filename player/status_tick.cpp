@@ -4,11 +4,27 @@
 #include "player/status_panel.h"
 #include "player/status_text.h"
 
+#include <algorithm>
+
 namespace player {
 
 void Form1::pollPlayState() {
     state_.playState = static_cast<engine::PlayState>(engine::vbmp3_getState(state_.playSeconds));
     StatusBar1.setPanelText(StatePanel, stateText(state_.playState));
+}
+
+// A volume set outside the window (the sound server's panel) moves the slider as code does, so
+// its Change is not raised and nothing is set back; the user's own hold on it comes first.
+void Form1::followEngineVolume() {
+    int32_t first = 0;
+    int32_t second = 0;
+    if (!engine::succeeded(engine::vbmp3_getVolume(first, second)) || Slider1.isSliderDown()) {
+        return;
+    }
+    const int32_t volume = std::max(first, second);
+    if (volume != Slider1.Value()) {
+        Slider1.setValueFromCode(volume);
+    }
 }
 
 bool Form1::trackEnded(int32_t polledSeconds) const {
@@ -32,6 +48,7 @@ void Form1::Timer1_Timer() {
     }
     PlayBtn.setPicture(polledState == engine::Playing ? PauseImg.Picture() : PlayImg.Picture());
     StatusBar1.setPanelText(TimePanel, elapsedTimeText(polledSeconds));
+    followEngineVolume();
     if (polledState == engine::Playing) {
         GraphShow();
     }

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages that building, running and testing Tonalisk need; only the
-# missing ones, without questions. --ci adds what only CI uses (clang, for the fuzzer) and
-# generates the locales that the tag-reading tests run under.
+# missing ones, without questions. --ci adds what only CI uses (clang, for the fuzzer; PipeWire, for
+# the sound-server faults under it, which a desktop's own login could otherwise take up in place of
+# its sound server) and generates the locales that the tag-reading tests run under.
 set -euo pipefail
 
 packages=(
@@ -17,7 +18,7 @@ packages=(
   dbus-daemon playerctl weston
   python3 python3-numpy python3-xlib
 )
-[ "${1:-}" = "--ci" ] && packages+=(clang locales)
+[ "${1:-}" = "--ci" ] && packages+=(clang locales pipewire pipewire-pulse wireplumber)
 
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"

@@ -1,6 +1,9 @@
-"""A private PulseAudio with a null sink on a socket of its own, which a test can kill, freeze and
-start again on the same socket, as a desktop's sound server restarts."""
+"""A private PulseAudio (or PipeWire) with a null sink on a socket of its own, which a test can kill,
+freeze and start again on the same socket, as a desktop's sound server restarts, and whose sink
+it can take away and bring back, as a headset is pulled out and plugged in."""
+import ctypes
 import os
+import re
 import signal
 import subprocess
 import tempfile
@@ -20,7 +23,76 @@ def wait_for(predicate, timeout, what):
     raise RuntimeError(f"timed out waiting for {what}")
 
 
-class PulseServer:
+def kill_sink_input(server, index):
+    """pa_context_kill_sink_input, through libpulse's own main loop."""
+    pa = ctypes.CDLL("libpulse.so.0")
+    p, u32 = ctypes.c_void_p, ctypes.c_uint32
+    for name, result, args in (("pa_mainloop_new", p, []), ("pa_mainloop_get_api", p, [p]),
+                               ("pa_mainloop_iterate", ctypes.c_int, [p, ctypes.c_int, p]),
+                               ("pa_mainloop_free", None, [p]),
+                               ("pa_context_new", p, [p, ctypes.c_char_p]),
+                               ("pa_context_connect", ctypes.c_int,
+                                [p, ctypes.c_char_p, ctypes.c_int, p]),
+                               ("pa_context_get_state", ctypes.c_int, [p]),
+                               ("pa_context_kill_sink_input", p, [p, u32, p, p]),
+                               ("pa_operation_get_state", ctypes.c_int, [p]),
+                               ("pa_operation_unref", None, [p]),
+                               ("pa_context_disconnect", None, [p]),
+                               ("pa_context_unref", None, [p])):
+        getattr(pa, name).restype, getattr(pa, name).argtypes = result, args
+    ready, failed, running = 4, 5, 0
+    loop = pa.pa_mainloop_new()
+    context = pa.pa_context_new(pa.pa_mainloop_get_api(loop), b"fault")
+    try:
+        assert pa.pa_context_connect(context, server.encode(), 0, None) == 0
+        while pa.pa_context_get_state(context) not in (ready, failed):
+            pa.pa_mainloop_iterate(loop, 1, None)
+        assert pa.pa_context_get_state(context) == ready, "cannot reach the server"
+        operation = pa.pa_context_kill_sink_input(context, index, None, None)
+        while pa.pa_operation_get_state(operation) == running:
+            pa.pa_mainloop_iterate(loop, 1, None)
+        pa.pa_operation_unref(operation)
+    finally:
+        pa.pa_context_disconnect(context)
+        pa.pa_context_unref(context)
+        pa.pa_mainloop_free(loop)
+
+
+class Sinks:
+    """The server's one null sink, through pactl (for either server)."""
+
+    def pactl(self, *args):
+        return subprocess.run(["pactl", *args], env=dict(os.environ, **self.env), check=True,
+                              capture_output=True, text=True).stdout
+
+    def unload_sink(self):
+        for line in self.pactl("list", "short", "modules").splitlines():
+            if f"sink_name={SINK}" in line:
+                self.pactl("unload-module", line.split()[0])
+
+    def load_sink(self):
+        self.pactl("load-module", "module-null-sink", f"sink_name={SINK}", f"rate={RATE}",
+                   f"channels={CHANNELS}")
+        # The sink's node may appear a moment after the module is loaded.
+        wait_for(lambda: subprocess.run(["pactl", "set-default-sink", SINK],
+                                        env=dict(os.environ, **self.env),
+                                        capture_output=True).returncode == 0, 10, "the null sink")
+        self.prompt_sink()
+
+    def prompt_sink(self):
+        pass
+
+    def streams(self):
+        """Indexes of the playback streams of clients."""
+        return [int(line.split()[0]) for line in self.pactl("list", "short", "sink-inputs")
+                .splitlines() if "protocol-native" in line or "PipeWire" in line]
+
+    def kill_stream(self, index):
+        """Ends a client's stream as a volume panel does (pactl cannot)."""
+        kill_sink_input(self.env["PULSE_SERVER"], index)
+
+
+class PulseServer(Sinks):
     def __init__(self, folder):
         self.runtime = os.path.join(folder, "pulse")
         os.makedirs(self.runtime, exist_ok=True)
@@ -30,25 +102,30 @@ class PulseServer:
                     "HOME": self.runtime, "PULSE_RUNTIME_PATH": self.runtime}
         self.proc = None
 
-    def start(self, prompt=True):
+    def start(self, prompt=True, sink=True):
         """prompt: a silent loopback into the sink keeps the null sink's latency short, as a
         sound card's is; left alone it renders up to two seconds ahead, and its monitor hears a
-        stream that joins late only that much later."""
+        stream that joins late only that much later. sink: False starts a server without any."""
         env = dict(os.environ, **self.env)
         env.pop("PULSE_SERVER")
+        self.prompt = prompt
         self.proc = subprocess.Popen(
             ["pulseaudio", "-n", "--daemonize=no", "--exit-idle-time=-1", "--disable-shm=yes",
              "--use-pid-file=no", "--system=no",
-             "-L", f"module-null-sink sink_name={SINK} rate={RATE} channels={CHANNELS}"]
-            + (["-L", f"module-null-source source_name=quiet rate={RATE} channels={CHANNELS}",
-                "-L", f"module-loopback source=quiet sink={SINK} latency_msec=20"] if prompt else [])
-            + ["-L", f"module-native-protocol-unix auth-anonymous=1 socket={self.socket}"],
+             "-L", f"module-null-source source_name=quiet rate={RATE} channels={CHANNELS}",
+             "-L", f"module-native-protocol-unix auth-anonymous=1 socket={self.socket}"],
             env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         client = dict(os.environ, **self.env)
         wait_for(lambda: subprocess.run(["pactl", "info"], env=client,
                                         capture_output=True).returncode == 0, 10, "pulseaudio")
-        subprocess.run(["pactl", "set-default-sink", SINK], env=client, check=True)
+        if sink:
+            self.load_sink()
         return self
+
+    def prompt_sink(self):
+        if self.prompt:
+            self.pactl("load-module", "module-loopback", "source=quiet", f"sink={SINK}",
+                       "latency_msec=20")
 
     def pids(self):
         return [self.proc.pid]
@@ -75,9 +152,9 @@ class PulseServer:
                 self.proc.wait()
 
 
-class PipeWireServer:
+class PipeWireServer(Sinks):
     """PipeWire with its PulseAudio front end and session manager, on a private D-Bus session and
-    runtime folder, with the same null sink as PulseServer (for the benchmarks)."""
+    runtime folder, with the same null sink as PulseServer."""
 
     def __init__(self, folder):
         # A fresh folder each time: WirePlumber keeps state there that a new server would inherit.
@@ -88,14 +165,18 @@ class PipeWireServer:
         self.procs = []
         self.proc = None
 
-    def start(self, prompt=True):
-        try:
-            return self._start()
-        except Exception:
-            self.stop()
-            raise
+    def start(self, prompt=True, sink=True, tries=3):
+        """A session manager that starts on a busy machine sometimes never offers the default
+        sink's setting (pactl: "Not supported"): then the whole server starts again."""
+        for attempt in range(tries):
+            try:
+                return self._start(sink)
+            except RuntimeError:
+                self.stop()
+                if attempt == tries - 1:
+                    raise
 
-    def _start(self):
+    def _start(self, sink):
         bus = subprocess.Popen(["dbus-daemon", "--session", "--nofork", "--print-address=1"],
                                stdout=subprocess.PIPE, text=True)
         self.env["DBUS_SESSION_BUS_ADDRESS"] = bus.stdout.readline().strip()
@@ -109,13 +190,34 @@ class PipeWireServer:
         client = dict(os.environ, **self.env)
         wait_for(lambda: subprocess.run(["pactl", "info"], env=client,
                                         capture_output=True).returncode == 0, 10, "pipewire-pulse")
-        subprocess.run(["pactl", "load-module", "module-null-sink", f"sink_name={SINK}",
-                        f"rate={RATE}", f"channels={CHANNELS}"], env=client, check=True,
-                       capture_output=True)
-        # The sink's node appears a moment after the module is loaded.
-        wait_for(lambda: subprocess.run(["pactl", "set-default-sink", SINK], env=client,
-                                        capture_output=True).returncode == 0, 10, "the null sink")
+        if sink:
+            self.load_sink()
         return self
+
+    def kill_stream(self, index):
+        """Destroys the stream's node, as PipeWire's own tools do. pactl's index is the node's
+        serial number, not its id."""
+        env = dict(os.environ, **self.env)
+        nodes = subprocess.run(["pw-cli", "ls", "Node"], env=env, check=True, capture_output=True,
+                               text=True).stdout
+        node = re.search(r"id (\d+),[^\n]*\n\s*object\.serial = \"%d\"" % index, nodes).group(1)
+        subprocess.run(["pw-cli", "destroy", node], env=env, check=True, capture_output=True)
+
+    def kill(self):
+        for p in self.procs[1:]:
+            p.kill()
+            p.wait()
+        self.procs[0].terminate()
+        self.procs[0].wait()
+        # Its socket stays behind, as after a crash; a new server takes it over.
+
+    def freeze(self):
+        for pid in self.pids():
+            os.kill(pid, signal.SIGSTOP)
+
+    def thaw(self):
+        for pid in self.pids():
+            os.kill(pid, signal.SIGCONT)
 
     def pids(self):
         """The processes that make up the server (the bus left out)."""
@@ -124,6 +226,7 @@ class PipeWireServer:
     def stop(self):
         for p in reversed(self.procs):
             if p.poll() is None:
+                os.kill(p.pid, signal.SIGCONT)
                 p.terminate()
                 try:
                     p.wait(3)

@@ -169,6 +169,39 @@ TEST_F(Form1InputTest, VolumeFollowsTheSliderOnlyWhenItIsLetGo) {
         Calls{"vbmp3_setVolume(" + std::to_string(volume) + "," + std::to_string(volume) + ")"});
 }
 
+// A volume set in the sound server's panel moves the slider at the next tick, without a Change
+// that would set it back; while the user holds the slider, the hand wins.
+TEST_F(Form1InputTest, VolumeSetOutsideMovesTheSliderUnlessItIsHeld) {
+    player::Form1& f = open({"a.mp3"});
+    fake::engine().volume1 = 30;
+    fake::engine().volume2 = 20; // the louder side is the slider's
+    f.Timer1_Timer();
+    EXPECT_EQ(f.Slider1.Value(), 30);
+    EXPECT_TRUE(fake::engine().callsNamed("vbmp3_setVolume").empty());
+
+    input::Pointer pointer(f);
+    QStyleOptionSlider option;
+    option.initFrom(&f.Slider1);
+    option.orientation = Qt::Horizontal;
+    option.maximum = 100;
+    option.sliderPosition = option.sliderValue = 30;
+    const QPoint knob =
+        f.Slider1.style()
+            ->subControlRect(QStyle::CC_Slider, &option, QStyle::SC_SliderHandle, &f.Slider1)
+            .center();
+    pointer.press(f.Slider1, knob);
+    pointer.moveTo(f.Slider1, knob + QPoint(30, 0));
+    const int held = f.Slider1.Value();
+    ASSERT_GT(held, 30);
+    f.Timer1_Timer();
+    EXPECT_EQ(f.Slider1.Value(), held);
+    pointer.release(f.Slider1, knob + QPoint(30, 0));
+    f.Timer1_Timer();
+    EXPECT_EQ(f.Slider1.Value(), held);
+    EXPECT_EQ(fake::engine().callsNamed("vbmp3_setVolume"),
+              Calls{"vbmp3_setVolume(" + std::to_string(held) + "," + std::to_string(held) + ")"});
+}
+
 TEST_F(Form1InputTest, DragAcrossTheListPlaysTheEntryWhereTheButtonGoesUp) {
     player::Form1& f = open({"a.mp3", "b.mp3", "c.mp3"});
     input::Pointer pointer(f);

@@ -37,7 +37,7 @@ std::vector<std::string> Engine::callsNamed(const std::string& prefix) const {
 std::vector<std::string> Engine::callsWithoutPolls() const {
     std::vector<std::string> out;
     for (const auto& c : calls)
-        if (c.rfind("vbmp3_getState", 0) != 0)
+        if (c.rfind("vbmp3_getState", 0) != 0 && c.rfind("vbmp3_getVolume", 0) != 0)
             out.push_back(c);
     return out;
 }
@@ -104,6 +104,14 @@ int32_t vbmp3_seek(int32_t seconds) {
 }
 int32_t vbmp3_setVolume(int32_t volume1, int32_t volume2) {
     fake::log("vbmp3_setVolume", fake::pair(volume1, volume2));
+    instance().volume1 = volume1;
+    instance().volume2 = volume2;
+    return 1;
+}
+int32_t vbmp3_getVolume(int32_t* volume1, int32_t* volume2) {
+    fake::log("vbmp3_getVolume");
+    *volume1 = instance().volume1;
+    *volume2 = instance().volume2;
     return 1;
 }
 int32_t vbmp3_getState(int32_t* seconds) {

@@ -29,15 +29,17 @@ struct Engine {
     vbmp3_MpegInfo mpegInfo{}; // copied out by getMpegInfo when mpegResult is non-zero
     int32_t mpegResult = 1;
 
-    int32_t state = 0;   // returned by getState
-    int32_t seconds = 0; // written by getState when writeSeconds
+    int32_t volume1 = 50, volume2 = 50; // set by setVolume, written by getVolume
+    int32_t state = 0;                  // returned by getState
+    int32_t seconds = 0;                // written by getState when writeSeconds
     bool writeSeconds = true;
 
     std::array<int32_t, VBMP3_BUFFER_LENGTH> wave1{}, wave2{}, spectrum1{}, spectrum2{};
 
     // The calls whose names start with `prefix`, in order (e.g. all "vbmp3_open").
     std::vector<std::string> callsNamed(const std::string& prefix) const;
-    // The calls without the status polls (vbmp3_getState), which a timer makes every tick.
+    // The calls without the status polls (vbmp3_getState, vbmp3_getVolume), which a timer makes
+    // every tick.
     std::vector<std::string> callsWithoutPolls() const;
 };
 

@@ -127,6 +127,11 @@ VBMP3_API int32_t vbmp3_seek(int32_t seconds);
  * argument is the left channel's, the second the right's. At start the engine plays as after
  * vbmp3_setVolume(50, 50). */
 VBMP3_API int32_t vbmp3_setVolume(int32_t volume1, int32_t volume2);
+/* Writes the output volume, 0 to 100 on vbmp3_setVolume's curve, left into *volume1 and right into
+ * *volume2: what vbmp3_setVolume set last, or what the user has set since in the sound server's
+ * own volume control (a desktop panel), which the engine takes as its volume. Returns 0 and writes
+ * nothing if either pointer is NULL. Returns at once; any thread, as the other functions. */
+VBMP3_API int32_t vbmp3_getVolume(int32_t* volume1, int32_t* volume2);
 
 /* Returns the state (VBMP3_*) and writes the elapsed whole seconds that the output has played into
  * *seconds (left unwritten if seconds is NULL). */

@@ -1,6 +1,7 @@
 // The exported C functions: one engine per process, behind one lock so that vbmp3_free cannot
 // pull the engine away from a call in progress on another thread.
 #include "api/boundary_text.h"
+#include "api/media_name.h"
 #include "core/engine.h"
 #include "decoders/midi/soundfont.h"
 #include "outputs/output_drivers.h"
@@ -66,7 +67,8 @@ int32_t vbmp3_open(const char* fileName, vbmp3_InputInfo* info) {
             return 0;
         }
         const vbmp3::StreamFacts facts = source->facts();
-        engine.replace(std::move(source));
+        engine.replace(std::move(source),
+                       [path = std::string(fileName)] { return vbmp3::mediaName(path); });
         current.fileSizeKiB = fileSizeKiB(fileName);
         if (info) {
             vbmp3::putText(facts.formatName, info->formatName, sizeof info->formatName);
@@ -146,6 +148,17 @@ int32_t vbmp3_seek(int32_t seconds) {
 
 int32_t vbmp3_setVolume(int32_t volume1, int32_t volume2) {
     return withEngine([&](vbmp3::Engine& engine) { return engine.setVolume(volume1, volume2), 1; });
+}
+
+int32_t vbmp3_getVolume(int32_t* volume1, int32_t* volume2) {
+    return withEngine([&](vbmp3::Engine& engine) {
+        if (!volume1 || !volume2)
+            return 0;
+        const vbmp3::Engine::Volume volume = engine.volume();
+        *volume1 = volume.left;
+        *volume2 = volume.right;
+        return 1;
+    });
 }
 
 int32_t vbmp3_getState(int32_t* seconds) {

@@ -14,12 +14,14 @@ constexpr size_t kChunkFrames = 2048;
 // Rendered frames kept for the visual data: the output's backlog (about half a second at most)
 // and one transform's worth before it.
 constexpr size_t kHistoryFrames = 32768;
+constexpr int32_t kStartVolume = 50;
 
 } // namespace
 
 Engine::Engine(const OutputStarter& startOutput)
     : ring_(kRingFrames, kOutputChannels), history_(kHistoryFrames * kOutputChannels),
-      gainLeft_(volumeGain(50)), gainRight_(volumeGain(50)) {
+      volumeLeft_(kStartVolume), volumeRight_(kStartVolume), gainLeft_(volumeGain(kStartVolume)),
+      gainRight_(volumeGain(kStartVolume)) {
     decoder_ = std::thread([this] { decodeLoop(); });
     std::shared_ptr<Output> output = startOutput(*this);
     {
@@ -39,7 +41,7 @@ Engine::~Engine() {
     decoder_.join();
 }
 
-void Engine::replace(std::unique_ptr<Source> source) {
+void Engine::replace(std::unique_ptr<Source> source, std::function<std::string()> mediaName) {
     std::unique_ptr<Source> unused;
     {
         std::lock_guard lock(mutex_);
@@ -47,6 +49,7 @@ void Engine::replace(std::unique_ptr<Source> source) {
             facts_ = source->facts();
         else
             facts_.reset();
+        mediaName_ = source ? std::make_shared<const LazyText>(std::move(mediaName)) : nullptr;
         if (incoming_)
             unused = std::move(*incoming_); // never started; freed outside the lock
         incoming_ = std::move(source);
@@ -142,9 +145,23 @@ void Engine::seek(int32_t seconds) {
 }
 
 void Engine::setVolume(int32_t left, int32_t right) {
+    keepVolume(left, right);
+    output_->wake();
+}
+
+void Engine::volumeSetOnDevice(int32_t left, int32_t right) {
+    keepVolume(left, right); // the device has it already
+}
+
+void Engine::keepVolume(int32_t left, int32_t right) {
+    volumeLeft_ = std::clamp(left, 0, 100);
+    volumeRight_ = std::clamp(right, 0, 100);
     gainLeft_ = volumeGain(left);
     gainRight_ = volumeGain(right);
-    output_->wake();
+}
+
+Engine::Volume Engine::volume() const {
+    return {volumeLeft_, volumeRight_};
 }
 
 Engine::Status Engine::status() {
@@ -239,7 +256,7 @@ RenderResult Engine::render(float* out, size_t frames) {
 
 Cues Engine::cues() const {
     std::lock_guard lock(mutex_);
-    return {generation_, state_ == PlayState::Playing, gainLeft_, gainRight_};
+    return {generation_, state_ == PlayState::Playing, gainLeft_, gainRight_, mediaName_};
 }
 
 int64_t Engine::unheard() const {

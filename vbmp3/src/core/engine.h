@@ -10,6 +10,7 @@
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -41,8 +42,9 @@ public:
     Engine(const Engine&) = delete;
     Engine& operator=(const Engine&) = delete;
 
-    // Makes `source` the current file (nullptr: none), stopped at its start.
-    void replace(std::unique_ptr<Source> source);
+    // Makes `source` the current file (nullptr: none), stopped at its start. `mediaName` works out
+    // what plays, for the sound server's list of streams (UTF-8), when an output first asks.
+    void replace(std::unique_ptr<Source> source, std::function<std::string()> mediaName = {});
     // The current file's facts; nullopt without one.
     std::optional<StreamFacts> facts() const;
 
@@ -52,6 +54,12 @@ public:
     void stop();
     void seek(int32_t seconds);
     void setVolume(int32_t left, int32_t right);
+    struct Volume {
+        int32_t left;
+        int32_t right;
+    };
+    // As last set, here or on the device (a sound server's panel); 0 to 100.
+    Volume volume() const;
 
     struct Status {
         PlayState state;
@@ -66,6 +74,8 @@ public:
 private:
     RenderResult render(float* out, size_t frames) override;
     Cues cues() const override;
+    void volumeSetOnDevice(int32_t left, int32_t right) override;
+    void keepVolume(int32_t left, int32_t right);
     // Frames rendered but not heard yet (caller holds the lock).
     int64_t unheard() const;
     // Ends the track once its last rendered frame has been heard (caller holds the lock).
@@ -89,6 +99,7 @@ private:
     // Guarded by mutex_.
     std::optional<std::unique_ptr<Source>> incoming_; // taken over by the decoder thread
     std::optional<StreamFacts> facts_;
+    std::shared_ptr<const LazyText> mediaName_;
     PlayState state_ = PlayState::Stopped;
     bool endHeld_ = false;          // the elapsed time reads totalSeconds - 1
     bool atStart_ = true;           // the decoder's output begins at frame 0
@@ -102,6 +113,8 @@ private:
     size_t historyHead_ = 0;
     bool quit_ = false;
 
+    std::atomic<int32_t> volumeLeft_;
+    std::atomic<int32_t> volumeRight_;
     std::atomic<float> gainLeft_;
     std::atomic<float> gainRight_;
 

@@ -1,9 +1,13 @@
-// The output used when no sound device opens: it consumes frames at the real-time rate and
-// drops them, so state, elapsed time and the visual data behave as if a device played them.
-#include "outputs/output.h"
+// The output used when no sound device plays: it consumes frames at the real-time rate and drops
+// them, so state, elapsed time and the visual data behave as if a device played them.
+//
+// It renders what is due in pieces of a fixed size. After a stall (the process stopped, the
+// machine suspended) it does not render the whole stall: what is owed beyond a short span is
+// skipped, as a device that stalled would not play it either.
+#include "outputs/output_drivers.h"
 #include "shared/output_format.h"
 
-#include <chrono>
+#include <algorithm>
 #include <condition_variable>
 #include <mutex>
 #include <thread>
@@ -12,8 +16,21 @@
 namespace vbmp3 {
 namespace {
 
+using Clock = std::chrono::steady_clock;
+
+constexpr auto kTick = std::chrono::milliseconds(10);
+constexpr int64_t kPieceFrames = kOutputRate / 20; // 50 ms
+constexpr int64_t kMostOwedFrames = kOutputRate;   // a second behind is caught up, more skipped
+
+int64_t framesIn(Clock::duration span) {
+    return std::chrono::duration_cast<std::chrono::microseconds>(span).count() * kOutputRate /
+           1000000;
+}
+
 class ClockOutput : public Output {
 public:
+    explicit ClockOutput(std::chrono::milliseconds after) : after_(after) {}
+
     bool start(Renderer& renderer) override {
         quit_ = false;
         thread_ = std::thread([this, &renderer] { run(renderer); });
@@ -34,26 +51,26 @@ public:
 
 private:
     void run(Renderer& renderer) {
-        using clock = std::chrono::steady_clock;
-        constexpr auto tick = std::chrono::milliseconds(10);
-        std::vector<float> scratch;
-        const auto begin = clock::now();
-        int64_t rendered = 0;
+        std::vector<float> piece(kPieceFrames * kOutputChannels);
         std::unique_lock lock(mutex_);
-        while (!wake_.wait_for(lock, tick, [this] { return quit_; })) {
-            auto elapsed =
-                std::chrono::duration_cast<std::chrono::microseconds>(clock::now() - begin);
-            int64_t due = elapsed.count() * kOutputRate / 1000000 - rendered;
-            if (due <= 0)
-                continue;
-            scratch.resize(static_cast<size_t>(due) * kOutputChannels);
-            lock.unlock();
-            renderer.render(scratch.data(), static_cast<size_t>(due));
-            lock.lock();
-            rendered += due;
+        if (wake_.wait_for(lock, after_, [this] { return quit_; }))
+            return;
+        const auto begin = Clock::now();
+        int64_t rendered = 0;
+        while (!wake_.wait_for(lock, kTick, [this] { return quit_; })) {
+            const int64_t due = framesIn(Clock::now() - begin);
+            rendered = std::max(rendered, due - kMostOwedFrames);
+            while (rendered < due && !quit_) {
+                const int64_t frames = std::min(due - rendered, kPieceFrames);
+                lock.unlock();
+                renderer.render(piece.data(), static_cast<size_t>(frames));
+                lock.lock();
+                rendered += frames;
+            }
         }
     }
 
+    const std::chrono::milliseconds after_;
     std::mutex mutex_;
     std::condition_variable wake_;
     bool quit_ = false;
@@ -62,8 +79,8 @@ private:
 
 } // namespace
 
-std::unique_ptr<Output> makeClockOutput() {
-    return std::make_unique<ClockOutput>();
+std::unique_ptr<Output> makeClockOutput(std::chrono::milliseconds after) {
+    return std::make_unique<ClockOutput>(after);
 }
 
 } // namespace vbmp3

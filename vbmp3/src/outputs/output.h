@@ -3,10 +3,14 @@
 // headers.
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <mutex>
+#include <string>
+#include <utility>
 
 namespace vbmp3 {
 
@@ -14,6 +18,22 @@ struct RenderResult {
     size_t played = 0;    // frames of the track written; the rest of the request is silence
     bool starved = false; // playing, but the decoder has not caught up yet
     uint64_t epoch = 0;   // see Cues::epoch
+};
+
+// A text worked out when first asked for, on whichever thread asks: a file's tags are read for
+// its name only where an output shows it, and never on the thread of the C function that opened it.
+class LazyText {
+public:
+    explicit LazyText(std::function<std::string()> make) : make_(std::move(make)) {}
+    const std::string& get() const {
+        std::call_once(once_, [this] { text_ = make_ ? make_() : std::string(); });
+        return text_;
+    }
+
+private:
+    std::function<std::string()> make_;
+    mutable std::once_flag once_;
+    mutable std::string text_;
 };
 
 // What an output that keeps frames of its own must follow.
@@ -24,6 +44,9 @@ struct Cues {
     bool playing = false; // false: hold what is buffered (pause) or nothing is due
     float gainLeft = 1.0f;
     float gainRight = 1.0f;
+    // What is playing, for a sound server's list of streams (UTF-8); null while nothing is open.
+    // A new pointer for each file.
+    std::shared_ptr<const LazyText> mediaName;
 };
 
 // What an output pulls its frames from. render() runs on the output's own thread.
@@ -35,6 +58,22 @@ public:
     virtual RenderResult render(float* out, size_t frames) = 0;
     // The current cues; cheap, callable from any thread.
     virtual Cues cues() const = 0;
+    // The device's own volume control (a sound server's panel) set this volume, 0 to 100 per
+    // channel on the renderer's curve; the cues follow it. Callable from any thread.
+    virtual void volumeSetOnDevice(int32_t /*left*/, int32_t /*right*/) {}
+};
+
+// What an output whose device comes and goes tells whoever started it. Called on the output's own
+// thread, never after the output's stop() has returned.
+class DeviceWatch {
+public:
+    virtual ~DeviceWatch() = default;
+    // Frames no longer leave through the device (not there yet, or gone): someone else must
+    // consume them in real time, beginning `after` from now (while what the device held runs
+    // out, or while it is expected to come). A later call may bring the beginning forward.
+    virtual void deviceLost(std::chrono::milliseconds after) = 0;
+    // The device plays again; when this returns, nobody else renders.
+    virtual void deviceBack() = 0;
 };
 
 class Output {
@@ -55,10 +94,5 @@ public:
 
 // Starts an output pulling from the renderer; the engine is given one when it is made.
 using OutputStarter = std::function<std::shared_ptr<Output>(Renderer&)>;
-
-// The drivers, tried in order (see startFirstDriver); each returns an output not yet started.
-std::unique_ptr<Output> makePulseOutput();
-std::unique_ptr<Output> makeSdlOutput();
-std::unique_ptr<Output> makeClockOutput();
 
 } // namespace vbmp3

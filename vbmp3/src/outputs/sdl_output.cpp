@@ -4,7 +4,7 @@
 //
 // SDL2 is the fallback for systems without a sound server, so it is loaded only when it is tried:
 // linked, it and the video and input libraries it needs would sit in every player's memory.
-#include "outputs/output.h"
+#include "outputs/output_drivers.h"
 #include "shared/library_symbol.h"
 #include "shared/output_format.h"
 

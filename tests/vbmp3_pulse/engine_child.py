@@ -1,0 +1,37 @@
+"""The engine's C functions in a process of their own, which a test drives line by line over its
+standard input and which may die of what the engine does: each command answers one line.
+    play PATH   init, open and play          state     "STATE SECONDS"
+    volume      "LEFT RIGHT"                 free      vbmp3_free
+    unload      dlclose the library          threads   how many threads the process runs"""
+import _ctypes
+import ctypes
+import os
+import sys
+
+lib = ctypes.CDLL(sys.argv[1])
+
+
+def answer(*values):
+    print(*values, flush=True)
+
+
+for line in sys.stdin:
+    command, _, argument = line.strip().partition(" ")
+    if command == "play":
+        lib.vbmp3_init()
+        answer(lib.vbmp3_open(argument.encode(), ctypes.create_string_buffer(272)),
+               lib.vbmp3_play())
+    elif command == "state":
+        seconds = ctypes.c_int32(-1)
+        answer(lib.vbmp3_getState(ctypes.byref(seconds)), seconds.value)
+    elif command == "volume":
+        left, right = ctypes.c_int32(-1), ctypes.c_int32(-1)
+        lib.vbmp3_getVolume(ctypes.byref(left), ctypes.byref(right))
+        answer(left.value, right.value)
+    elif command == "free":
+        answer(lib.vbmp3_free())
+    elif command == "unload":
+        _ctypes.dlclose(lib._handle)
+        answer("unloaded")
+    elif command == "threads":
+        answer(len(os.listdir("/proc/self/task")))

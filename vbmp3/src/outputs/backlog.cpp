@@ -1,0 +1,43 @@
+#include "outputs/backlog.h"
+
+#include <algorithm>
+#include <utility>
+
+namespace vbmp3 {
+
+Backlog::Backlog(int rate, Now now) : rate_(rate), clock_(std::move(now)), at_(clock_()) {}
+
+void Backlog::measured(uint64_t epoch, int64_t frames, bool running) {
+    std::lock_guard lock(mutex_);
+    epoch_ = epoch;
+    frames_ = std::max<int64_t>(frames, 0);
+    at_ = clock_();
+    running_ = running;
+}
+
+void Backlog::wrote(int64_t frames) {
+    std::lock_guard lock(mutex_);
+    frames_ = now() + frames;
+    at_ = clock_();
+}
+
+void Backlog::setRunning(bool running) {
+    std::lock_guard lock(mutex_);
+    frames_ = now();
+    at_ = clock_();
+    running_ = running;
+}
+
+int64_t Backlog::unheard(uint64_t epoch) const {
+    std::lock_guard lock(mutex_);
+    return epoch == epoch_ ? now() : 0;
+}
+
+int64_t Backlog::now() const {
+    if (!running_)
+        return frames_;
+    const auto elapsed = std::chrono::duration_cast<std::chrono::microseconds>(clock_() - at_);
+    return std::max<int64_t>(frames_ - elapsed.count() * rate_ / 1000000, 0);
+}
+
+} // namespace vbmp3

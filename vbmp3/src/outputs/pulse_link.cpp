@@ -1,0 +1,457 @@
+#include "outputs/pulse_link.h"
+
+#include "outputs/pulse_terms.h"
+#include "shared/output_format.h"
+
+#include <cstdio>
+#include <sys/eventfd.h>
+#include <unistd.h>
+#include <utility>
+
+namespace vbmp3 {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr size_t kFrameBytes = sizeof(float) * kOutputChannels;
+constexpr uint32_t kBufferMs = 500; // kept in the server
+// The smallest piece the server asks for. PulseAudio sizes the sink's own latency from what is
+// left of the buffer beyond it; at half the buffer it stops asking altogether.
+constexpr uint32_t kRequestMs = 100;
+constexpr uint32_t kPrebufMs = 20; // played as soon as this much is there
+constexpr pa_usec_t kRetryUsec = 1000000;
+constexpr pa_usec_t kStarvedUsec = 10000; // the decoder is catching up after an open or seek
+constexpr auto kRetryAtWakeAfter = std::chrono::milliseconds(200);
+// How often a playing stream is watched, and for how many watches in a row the server may leave
+// it without an answer (it asks for frames every tenth of a second or so) or its frames
+// untaken, before the link takes the server for lost.
+constexpr pa_usec_t kWatchUsec = 250000;
+constexpr int kDeafWatches = 6;
+constexpr int kStuckWatches = 14;
+// A server that answers has a stream playing within this; the clock does not cut it short.
+constexpr std::chrono::milliseconds kStreamExpectedWithin{500};
+
+void release(pa_operation* operation) {
+    if (operation)
+        pa_operation_unref(operation);
+}
+
+uint32_t bytesOf(uint32_t ms) {
+    return static_cast<uint32_t>(kOutputRate / 1000 * ms * kFrameBytes);
+}
+
+int64_t framesOf(pa_usec_t usec) {
+    return static_cast<int64_t>(usec * kOutputRate / PA_USEC_PER_SEC);
+}
+
+} // namespace
+
+Link::Link(Renderer& renderer, DeviceWatch& watch)
+    : gate_(renderer, watch), backlog_(kOutputRate) {}
+
+Link::~Link() {
+    if (wakeFd_ >= 0)
+        ::close(wakeFd_);
+}
+
+bool Link::open() {
+    wakeFd_ = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
+    loop_ = pa_threaded_mainloop_new();
+    if (wakeFd_ < 0 || !loop_ || pa_threaded_mainloop_start(loop_) < 0) {
+        if (loop_)
+            pa_threaded_mainloop_free(loop_);
+        loop_ = nullptr;
+        return false;
+    }
+    pa_threaded_mainloop_lock(loop_);
+    api_ = pa_threaded_mainloop_get_api(loop_);
+    wakeEvent_ = api_->io_new(api_, wakeFd_, PA_IO_EVENT_INPUT, &Link::onWake, this);
+    covered_ = true; // until a stream plays
+    gate_.deviceLost(kStreamExpectedWithin);
+    pa_threaded_mainloop_unlock(loop_);
+    wake(); // connects on the loop's thread: the caller never waits for the server
+    return true;
+}
+
+void Link::close() {
+    pa_threaded_mainloop_lock(loop_);
+    for (pa_time_event* event : {retryEvent_, starvedEvent_, watchEvent_}) {
+        if (event)
+            api_->time_free(event);
+    }
+    api_->io_free(wakeEvent_);
+    dropConnection();
+    pa_threaded_mainloop_unlock(loop_);
+    pa_threaded_mainloop_stop(loop_);
+    pa_threaded_mainloop_free(loop_);
+}
+
+void Link::wake() {
+    const uint64_t one = 1;
+    [[maybe_unused]] ssize_t written = ::write(wakeFd_, &one, sizeof one);
+}
+
+void Link::connect() {
+    context_ = pa_context_new_with_proplist(api_, nullptr, Properties().list);
+    if (!context_) {
+        lose();
+        return;
+    }
+    pa_context_set_state_callback(context_, &Link::onContextState, this);
+    if (pa_context_connect(context_, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0)
+        lose();
+}
+
+// Another try at whatever is missing: the connection, or the stream on it.
+void Link::retry() {
+    lastAttempt_ = Clock::now();
+    if (!context_)
+        connect();
+    else if (!stream_ && pa_context_get_state(context_) == PA_CONTEXT_READY)
+        openStream();
+}
+
+// Sinks that appear (a stream waits for one) and changes to our stream (its volume in a panel).
+void Link::subscribe() {
+    pa_context_set_subscribe_callback(context_, &Link::onEvent, this);
+    const auto mask = static_cast<pa_subscription_mask_t>(PA_SUBSCRIPTION_MASK_SINK |
+                                                          PA_SUBSCRIPTION_MASK_SINK_INPUT);
+    release(pa_context_subscribe(context_, mask, nullptr, nullptr));
+}
+
+void Link::openStream() {
+    const Cues cues = gate_.cues();
+    const pa_sample_spec format{PA_SAMPLE_FLOAT32NE, kOutputRate, kOutputChannels};
+    stream_ = pa_stream_new_with_proplist(context_, nullptr, &format, nullptr,
+                                          Properties().forStream(nullptr).list);
+    if (!stream_) {
+        streamLost();
+        return;
+    }
+    pa_stream_set_state_callback(stream_, &Link::onStreamState, this);
+    pa_stream_set_write_callback(stream_, &Link::onWrite, this);
+    pa_stream_set_latency_update_callback(stream_, &Link::onLatency, this);
+    epoch_ = cues.epoch; // a new stream holds nothing
+    corked_ = !cues.playing;
+    gainLeft_ = cues.gainLeft;
+    gainRight_ = cues.gainRight;
+    mediaName_ = nullptr; // named once it plays
+    const pa_cvolume volume = volumeOf(gainLeft_, gainRight_);
+    const pa_buffer_attr attr{static_cast<uint32_t>(-1), bytesOf(kBufferMs), bytesOf(kPrebufMs),
+                              bytesOf(kRequestMs), static_cast<uint32_t>(-1)};
+    const auto flags = static_cast<pa_stream_flags_t>(
+        PA_STREAM_AUTO_TIMING_UPDATE | (corked_ ? PA_STREAM_START_CORKED : PA_STREAM_NOFLAGS));
+    if (pa_stream_connect_playback(stream_, nullptr, &attr, flags, &volume, nullptr) < 0)
+        streamLost();
+}
+
+void Link::streamReady() {
+    if (std::exchange(covered_, false))
+        gate_.deviceBack();
+    if (std::exchange(lost_, false))
+        std::fprintf(stderr, "vbmp3: sound server back\n");
+    backlog_.measured(epoch_, 0, !corked_);
+    deafWatches_ = stuckWatches_ = 0;
+    schedule(watchEvent_, kWatchUsec, &Link::onWatch);
+    play();
+}
+
+// The stream ended (killed, its sink gone, none to play to) but the connection may live on.
+void Link::streamLost() {
+    dropStream();
+    if (!context_ || pa_context_get_state(context_) != PA_CONTEXT_READY) {
+        lose();
+        return;
+    }
+    cover("the sound server ended the stream; playing silently until it takes one again");
+    schedule(retryEvent_, kRetryUsec, &Link::onRetry);
+}
+
+// The server is gone, hangs, or never answered.
+void Link::lose(const char* why) {
+    dropConnection();
+    cover(why);
+    schedule(retryEvent_, kRetryUsec, &Link::onRetry);
+}
+
+// What the server held runs down as if it played, and the clock takes over when it has run out.
+void Link::cover(const char* why) {
+    if (corked_)
+        backlog_.measured(epoch_, 0, false);
+    const auto held = std::chrono::milliseconds(backlog_.unheard(epoch_) * 1000 / kOutputRate);
+    covered_ = true;
+    gate_.deviceLost(held);
+    if (!std::exchange(lost_, true))
+        std::fprintf(stderr, "vbmp3: %s\n", why);
+}
+
+// Takes the stream out before libpulse is called, so that a callback that libpulse makes meanwhile
+// finds it is no longer current; a failed stream's callbacks cannot be cleared.
+void Link::dropStream() {
+    pa_stream* stream = std::exchange(stream_, nullptr);
+    if (!stream)
+        return;
+    pa_stream_set_state_callback(stream, nullptr, nullptr);
+    pa_stream_set_write_callback(stream, nullptr, nullptr);
+    pa_stream_set_latency_update_callback(stream, nullptr, nullptr);
+    pa_stream_disconnect(stream);
+    pa_stream_unref(stream);
+}
+
+void Link::dropConnection() {
+    dropStream();
+    pa_context* context = std::exchange(context_, nullptr);
+    volumeSetsPending_ = 0; // a connection's operations end with it, unanswered
+    if (!context)
+        return;
+    pa_context_set_state_callback(context, nullptr, nullptr);
+    pa_context_set_subscribe_callback(context, nullptr, nullptr);
+    pa_context_disconnect(context);
+    pa_context_unref(context);
+}
+
+bool Link::streamPlays() const {
+    return stream_ && pa_stream_get_state(stream_) == PA_STREAM_READY;
+}
+
+// Brings the stream in line with the engine: a new epoch flushes, pause corks, volume.
+void Link::follow(const Cues& cues) {
+    if (cues.epoch != epoch_)
+        flush(cues.epoch);
+    if (cues.playing == corked_) {
+        corked_ = !cues.playing;
+        backlog_.setRunning(!corked_);
+        release(pa_stream_cork(stream_, corked_, nullptr, nullptr));
+    }
+    if (cues.gainLeft != gainLeft_ || cues.gainRight != gainRight_)
+        setVolume(cues);
+}
+
+// Follows the engine and writes what the server wants; then names the stream, which may read the
+// file's tags, so not before the frames are on their way.
+void Link::play() {
+    const Cues cues = gate_.cues();
+    follow(cues);
+    fill();
+    if (streamPlays() && cues.mediaName != mediaName_)
+        rename(cues);
+}
+
+void Link::setVolume(const Cues& cues) {
+    gainLeft_ = cues.gainLeft;
+    gainRight_ = cues.gainRight;
+    const pa_cvolume volume = volumeOf(gainLeft_, gainRight_);
+    pa_operation* operation = pa_context_set_sink_input_volume(
+        context_, pa_stream_get_index(stream_), &volume, &Link::onVolumeSet, this);
+    if (operation)
+        ++volumeSetsPending_;
+    release(operation);
+}
+
+void Link::rename(const Cues& cues) {
+    mediaName_ = cues.mediaName;
+    release(pa_stream_proplist_update(stream_, PA_UPDATE_REPLACE,
+                                      Properties().forStream(mediaName_).list, nullptr, nullptr));
+}
+
+void Link::flush(uint64_t epoch) {
+    release(pa_stream_flush(stream_, nullptr, nullptr));
+    epoch_ = epoch;
+    backlog_.measured(epoch, 0, !corked_);
+}
+
+// Writes as much as the server asked for and the decoder has.
+void Link::fill() {
+    if (!streamPlays())
+        return;
+    int64_t written = 0;
+    bool starved = false;
+    for (size_t wanted = pa_stream_writable_size(stream_);
+         wanted >= kFrameBytes && wanted != static_cast<size_t>(-1);
+         wanted = pa_stream_writable_size(stream_)) {
+        void* data = nullptr;
+        size_t bytes = wanted - wanted % kFrameBytes;
+        if (pa_stream_begin_write(stream_, &data, &bytes) < 0 || bytes < kFrameBytes)
+            break;
+        const size_t frames = bytes / kFrameBytes;
+        const RenderResult result = gate_.render(static_cast<float*>(data), frames);
+        if (result.epoch != epoch_) {
+            flush(result.epoch);
+            written = 0;
+        }
+        if (result.played == 0) {
+            pa_stream_cancel_write(stream_);
+        } else {
+            pa_stream_write(stream_, data, result.played * kFrameBytes, nullptr, 0,
+                            PA_SEEK_RELATIVE);
+            written += static_cast<int64_t>(result.played);
+        }
+        starved = result.starved;
+        if (result.played < frames)
+            break;
+    }
+    if (written > 0)
+        backlog_.wrote(written);
+    if (starved)
+        schedule(starvedEvent_, kStarvedUsec, &Link::onStarved);
+}
+
+// Stalled: the server answers no timing request (it hangs), or its timing shows frames waiting in
+// the stream that the sink does not take (the stream leads nowhere). A sink that renders ahead
+// takes a new stream's first frames only after what it rendered already, up to two seconds on.
+void Link::watchStream() {
+    if (!streamPlays())
+        return;
+    schedule(watchEvent_, kWatchUsec, &Link::onWatch);
+    const pa_timing_info* timing = pa_stream_get_timing_info(stream_);
+    const bool taken = timing && timing->read_index != takenUpTo_;
+    const bool waiting = !timing || timing->write_index > timing->read_index;
+    if (timing)
+        takenUpTo_ = timing->read_index;
+    const bool answered = std::exchange(answered_, false);
+    deafWatches_ = answered || corked_ ? 0 : deafWatches_ + 1;
+    stuckWatches_ = taken || !waiting || corked_ ? 0 : stuckWatches_ + 1;
+    if (deafWatches_ >= kDeafWatches || stuckWatches_ >= kStuckWatches)
+        lose("the sound server takes no sound; playing silently until it does");
+}
+
+void Link::askVolume() {
+    if (stream_)
+        release(pa_context_get_sink_input_info(context_, pa_stream_get_index(stream_),
+                                               &Link::onStreamInfo, this));
+}
+
+// A volume set on the server, unless it is the one we set.
+void Link::takeVolume(const pa_cvolume& volume) {
+    const pa_cvolume ours = volumeOf(gainLeft_, gainRight_);
+    const pa_volume_t left = volume.values[0];
+    const pa_volume_t right = volume.channels > 1 ? volume.values[1] : left;
+    if (left == ours.values[0] && right == ours.values[1])
+        return;
+    gate_.volumeSetOnDevice(percentOf(left), percentOf(right));
+    // The engine's volume now stands for the server's: nothing to set back, even where the
+    // engine's range ends below the server's.
+    const Cues cues = gate_.cues();
+    gainLeft_ = cues.gainLeft;
+    gainRight_ = cues.gainRight;
+}
+
+void Link::schedule(pa_time_event*& event, pa_usec_t after, pa_time_event_cb_t callback) {
+    timeval when{};
+    pa_timeval_add(pa_gettimeofday(&when), after);
+    if (event)
+        api_->time_restart(event, &when);
+    else
+        event = api_->time_new(api_, &when, callback, this);
+}
+
+void Link::onWake(pa_mainloop_api*, pa_io_event*, int fd, pa_io_event_flags_t, void* self) {
+    uint64_t count = 0;
+    [[maybe_unused]] ssize_t got = ::read(fd, &count, sizeof count);
+    auto* link = static_cast<Link*>(self);
+    if (link->streamPlays()) {
+        link->play();
+    } else if (!link->stream_ && Clock::now() - link->lastAttempt_ >= kRetryAtWakeAfter) {
+        link->retry(); // an open, a play, a seek: worth another try if the last was not just now
+    }
+}
+
+void Link::onContextState(pa_context* context, void* self) {
+    auto* link = static_cast<Link*>(self);
+    if (context != link->context_)
+        return;
+    switch (pa_context_get_state(context)) {
+    case PA_CONTEXT_READY:
+        link->subscribe();
+        link->openStream();
+        break;
+    case PA_CONTEXT_FAILED:
+    case PA_CONTEXT_TERMINATED:
+        link->lose();
+        break;
+    default:
+        break;
+    }
+}
+
+void Link::onEvent(pa_context* context, pa_subscription_event_type_t type, uint32_t index,
+                   void* self) {
+    auto* link = static_cast<Link*>(self);
+    if (context != link->context_)
+        return;
+    const auto facility = type & PA_SUBSCRIPTION_EVENT_FACILITY_MASK;
+    const auto kind = type & PA_SUBSCRIPTION_EVENT_TYPE_MASK;
+    if (facility == PA_SUBSCRIPTION_EVENT_SINK && kind == PA_SUBSCRIPTION_EVENT_NEW &&
+        !link->stream_) {
+        link->openStream();
+    } else if (facility == PA_SUBSCRIPTION_EVENT_SINK_INPUT &&
+               kind == PA_SUBSCRIPTION_EVENT_CHANGE && link->volumeSetsPending_ == 0 &&
+               link->stream_ && index == pa_stream_get_index(link->stream_)) {
+        link->askVolume();
+    }
+}
+
+void Link::onStreamState(pa_stream* stream, void* self) {
+    auto* link = static_cast<Link*>(self);
+    if (stream != link->stream_)
+        return;
+    switch (pa_stream_get_state(stream)) {
+    case PA_STREAM_READY:
+        link->streamReady();
+        break;
+    case PA_STREAM_FAILED:
+    case PA_STREAM_TERMINATED:
+        link->streamLost();
+        break;
+    default:
+        break;
+    }
+}
+
+void Link::onWrite(pa_stream* stream, size_t, void* self) {
+    auto* link = static_cast<Link*>(self);
+    if (stream != link->stream_)
+        return;
+    link->answered_ = true;
+    link->fill();
+}
+
+// The server's figure, fresh from a timing update: what the stream and the sink still hold.
+void Link::onLatency(pa_stream* stream, void* self) {
+    auto* link = static_cast<Link*>(self);
+    pa_usec_t usec = 0;
+    int negative = 0;
+    if (stream != link->stream_)
+        return;
+    link->answered_ = true;
+    if (pa_stream_get_latency(stream, &usec, &negative) == 0)
+        link->backlog_.measured(link->epoch_, negative ? 0 : framesOf(usec), !link->corked_);
+}
+
+void Link::onVolumeSet(pa_context* context, int, void* self) {
+    auto* link = static_cast<Link*>(self);
+    if (context == link->context_ && --link->volumeSetsPending_ == 0)
+        link->askVolume(); // a panel may have set one meanwhile
+}
+
+void Link::onStreamInfo(pa_context* context, const pa_sink_input_info* info, int end, void* self) {
+    auto* link = static_cast<Link*>(self);
+    if (context != link->context_ || end || !info || link->volumeSetsPending_ > 0 ||
+        !link->stream_ || info->index != pa_stream_get_index(link->stream_))
+        return;
+    link->takeVolume(info->volume);
+}
+
+void Link::onStarved(pa_mainloop_api*, pa_time_event*, const timeval*, void* self) {
+    static_cast<Link*>(self)->fill();
+}
+
+void Link::onRetry(pa_mainloop_api*, pa_time_event*, const timeval*, void* self) {
+    static_cast<Link*>(self)->retry();
+}
+
+void Link::onWatch(pa_mainloop_api*, pa_time_event*, const timeval*, void* self) {
+    static_cast<Link*>(self)->watchStream();
+}
+
+} // namespace vbmp3
