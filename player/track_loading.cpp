@@ -35,6 +35,7 @@ void Form1::setSeekRange() {
 }
 
 void Form1::startTrack() {
+    ++tracksStarted_;
     openTrack();
     readTrackInfo();
     setSeekRange();
