@@ -4,6 +4,7 @@
 
 #include "mpris/media_player_service.h"
 #include "player/form1.h"
+#include "player/playback.h"
 #include "player/program_folder.h"
 
 int main(int argc, char* argv[]) {
@@ -12,7 +13,8 @@ int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
     player::Form1 form(player::programFolder(QString::fromLocal8Bit(argv[0])),
                        player::Surroundings{});
-    const mpris::MediaPlayerService mediaPlayer(form, QDBusConnection::sessionBus());
+    player::Playback playback(form);
+    const mpris::MediaPlayerService mediaPlayer(playback, QDBusConnection::sessionBus());
     form.show();
     return application.exec();
 }

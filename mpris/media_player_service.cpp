@@ -2,7 +2,7 @@
 
 #include "mpris/player_adaptor.h"
 #include "mpris/root_adaptor.h"
-#include "player/form1.h"
+#include "player/playback.h"
 
 #include <QCoreApplication>
 #include <QDBusMessage>
@@ -15,15 +15,13 @@ const QString kObjectPath = QStringLiteral("/org/mpris/MediaPlayer2");
 const QString kServiceName = QStringLiteral("org.mpris.MediaPlayer2.tonalisk");
 } // namespace
 
-MediaPlayerService::MediaPlayerService(player::Form1& form, QDBusConnection connection)
+MediaPlayerService::MediaPlayerService(player::Playback& playback, QDBusConnection connection)
     : connection_(std::move(connection)) {
-    new RootAdaptor(this, form);
-    player_ = new PlayerAdaptor(this, form);
-    if (!publish()) {
-        return;
+    new RootAdaptor(this, playback);
+    player_ = new PlayerAdaptor(this, playback);
+    if (publish()) {
+        connect(&playback, &player::Playback::ticked, this, &MediaPlayerService::afterTick);
     }
-    // Connected after the window's own handler, so it runs once the tick has polled the engine.
-    connect(&form.Timer1, &platform::Timer::Tick, this, &MediaPlayerService::afterTick);
 }
 
 MediaPlayerService::~MediaPlayerService() {

@@ -5,20 +5,20 @@
 #include <QString>
 
 namespace player {
-class Form1;
+class Playback;
 }
 
 namespace mpris {
 
 class PlayerAdaptor;
 
-// The window on the session bus as an MPRIS2 media player, for media keys, the desktop's "now
+// The player on the session bus as an MPRIS2 media player, for media keys, the desktop's "now
 // playing" and playerctl. Without a bus, or with its name refused, it stays off the bus and the
 // player runs as it would without it.
 class MediaPlayerService : public QObject {
     Q_OBJECT
 public:
-    MediaPlayerService(player::Form1& form, QDBusConnection connection);
+    MediaPlayerService(player::Playback& playback, QDBusConnection connection);
     ~MediaPlayerService() override;
 
     // The bus name taken, empty when the player is not on the bus.

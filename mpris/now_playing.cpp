@@ -1,6 +1,5 @@
 #include "mpris/now_playing.h"
 
-#include "engine/calls.h"
 #include "platform/codepage.h"
 
 #include <QFileInfo>
@@ -20,15 +19,16 @@ QDBusObjectPath trackId(uint64_t n) {
     return QDBusObjectPath(QStringLiteral("/org/tonalisk/Track/") + QString::number(n));
 }
 
-QString playbackStatus(int32_t playState) {
-    switch (playState) {
-    case engine::Stopped:
+QString playbackStatus(player::PlayStatus status) {
+    switch (status) {
+    case player::PlayStatus::Stopped:
         return QStringLiteral("Stopped");
-    case engine::Playing:
+    case player::PlayStatus::Playing:
         return QStringLiteral("Playing");
-    default:
-        return QStringLiteral("Paused");
+    case player::PlayStatus::Paused:
+        break;
     }
+    return QStringLiteral("Paused");
 }
 
 QString slotText(const QString& slot) {

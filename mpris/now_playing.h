@@ -7,7 +7,7 @@
 #include <QVariantMap>
 #include <cstdint>
 
-#include "player/player_state.h"
+#include "player/playback.h"
 
 namespace mpris {
 
@@ -18,8 +18,8 @@ QDBusObjectPath noTrackId();
 // The id of the n-th track that the window has started since it opened.
 QDBusObjectPath trackId(uint64_t n);
 
-// "Playing", "Paused" or "Stopped"; any state but 0 and 1 reads paused, as the status bar shows it.
-QString playbackStatus(int32_t playState);
+// "Playing", "Paused" or "Stopped".
+QString playbackStatus(player::PlayStatus status);
 
 // A tag slot's text without the NUL fill and blanks that pad it.
 QString slotText(const QString& slot);

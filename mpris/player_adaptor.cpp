@@ -1,9 +1,7 @@
 #include "mpris/player_adaptor.h"
 
-#include "engine/calls.h"
+#include "mpris/after_reply.h"
 #include "mpris/now_playing.h"
-#include "platform/modal_box.h"
-#include "player/form1.h"
 
 namespace mpris {
 
@@ -11,139 +9,154 @@ namespace {
 const QString kMetadata = QStringLiteral("Metadata");
 const QString kPlaybackStatus = QStringLiteral("PlaybackStatus");
 const QString kVolume = QStringLiteral("Volume");
+const QString kCanGoNext = QStringLiteral("CanGoNext");
+const QString kCanPlay = QStringLiteral("CanPlay");
 
-// While the window's modal box is up its controls take no input, and neither does the bus.
-bool windowTakesInput() {
-    return !platform::modalBoxShown();
+// Records a property's new value as published and as changed, if it differs from the last one.
+template <typename T>
+void publish(T& published, const T& now, QVariantMap& changed, const QString& name,
+             const QVariant& value) {
+    if (published != now) {
+        published = now;
+        changed[name] = value;
+    }
 }
 } // namespace
 
-PlayerAdaptor::PlayerAdaptor(QObject* parent, player::Form1& form)
-    : QDBusAbstractAdaptor(parent), form_(form) {
-    const player::PlayerState& state = form_.state();
+PlayerAdaptor::PlayerAdaptor(QObject* parent, player::Playback& playback)
+    : QDBusAbstractAdaptor(parent), playback_(playback) {
     published_.status = playbackStatus();
-    published_.volume = form_.Slider1.Value();
-    published_.file = state.currentFile;
-    published_.totalMilliseconds = state.mpegInfo.totalMilliseconds;
-    published_.seconds = state.playSeconds;
-    published_.trackId = nextTrackId();
-    published_.metadata = mpris::metadata(state, published_.trackId);
+    published_.volume = playback_.volume();
+    published_.canGoNext = canGoNext();
+    published_.canPlay = canPlay();
+    published_.seconds = playback_.state().playSeconds;
+    published_.trackId = trackIdNow();
+    published_.metadata = mpris::metadata(playback_.state(), published_.trackId);
 }
 
 QString PlayerAdaptor::playbackStatus() const {
-    return mpris::playbackStatus(form_.state().playState);
+    return mpris::playbackStatus(playback_.status());
 }
 
 qlonglong PlayerAdaptor::position() const {
-    return qlonglong{form_.state().playSeconds} * kMicrosecondsPerSecond;
+    return qlonglong{playback_.state().playSeconds} * kMicrosecondsPerSecond;
 }
 
 double PlayerAdaptor::volume() const {
-    return form_.Slider1.Value() / 100.0;
+    return playback_.volume() / 100.0;
 }
 
 void PlayerAdaptor::setVolume(double volume) {
     const int position = sliderPosition(volume);
-    // The slider raises its change only when it moves; so does the bus.
-    if (windowTakesInput() && position != form_.Slider1.Value()) {
-        form_.Slider1.setValueFromCode(position);
-        form_.Slider1_Change();
-    }
+    afterReply(this, [this, position] { playback_.setVolume(position); });
+}
+
+bool PlayerAdaptor::canGoNext() const {
+    return playback_.listed() > 0;
+}
+
+bool PlayerAdaptor::canPlay() const {
+    return hasTrack(playback_.state());
 }
 
 void PlayerAdaptor::PlayPause() {
-    if (windowTakesInput()) {
-        form_.PlayBtn_Click();
-    }
+    afterReply(this, [this] {
+        if (canPlay()) {
+            playback_.playPause();
+        }
+    });
 }
 
 void PlayerAdaptor::Play() {
-    const int32_t state = form_.state().playState;
-    if (windowTakesInput() && (state == engine::Stopped || state == engine::Paused)) {
-        form_.PlayBtn_Click();
-    }
+    afterReply(this, [this] {
+        if (canPlay()) {
+            playback_.play();
+        }
+    });
 }
 
 void PlayerAdaptor::Pause() {
-    if (windowTakesInput() && form_.state().playState == engine::Playing) {
-        form_.PlayBtn_Click();
-    }
+    afterReply(this, [this] { playback_.pause(); });
 }
 
 void PlayerAdaptor::Stop() {
-    if (windowTakesInput()) {
-        form_.StopBtn_Click();
-    }
+    afterReply(this, [this] { playback_.stop(); });
 }
 
 void PlayerAdaptor::Next() {
-    if (windowTakesInput()) {
-        form_.Image1_Click();
+    afterReply(this, [this] { next(); });
+}
+
+void PlayerAdaptor::next() {
+    // The standard: without a next track, Next does nothing.
+    if (canGoNext()) {
+        playback_.next();
     }
 }
 
 void PlayerAdaptor::Seek(qlonglong Offset) {
-    if (!windowTakesInput() || !hasTrack(form_.state())) {
+    afterReply(this, [this, Offset] { seek(Offset); });
+}
+
+void PlayerAdaptor::seek(qlonglong offset) {
+    if (!hasTrack(playback_.state())) {
         return;
     }
-    const int64_t target = seekTarget(form_.state().playSeconds, Offset);
+    const int64_t target = seekTarget(playback_.state().playSeconds, offset);
     // The standard: a seek past the end goes on to the next track.
     if (lengthMicroseconds() > 0 && target > lengthMicroseconds()) {
-        Next();
+        next();
         return;
     }
     seekToSecond(wholeSeconds(target));
 }
 
 void PlayerAdaptor::SetPosition(const QDBusObjectPath& TrackId, qlonglong Position) {
-    // The standard: a stale track id, or a position outside the track, is ignored.
-    if (!windowTakesInput() || TrackId != published_.trackId || published_.trackId == noTrackId() ||
-        Position < 0 || (lengthMicroseconds() > 0 && Position > lengthMicroseconds())) {
-        return;
-    }
-    seekToSecond(wholeSeconds(Position));
+    afterReply(this, [this, TrackId, Position] {
+        // The standard: a stale track id, or a position outside the track, is ignored.
+        if (TrackId != trackIdNow() || TrackId == noTrackId() || Position < 0 ||
+            (lengthMicroseconds() > 0 && Position > lengthMicroseconds())) {
+            return;
+        }
+        seekToSecond(wholeSeconds(Position));
+    });
 }
 
 void PlayerAdaptor::seekToSecond(int32_t second) {
-    // The thumb where a user's drag would leave it, then the drag's own handler.
-    form_.scSeek.setValueFromCode(second);
-    form_.scSeek_Scroll();
-    published_.seconds = form_.state().playSeconds;
+    if (!playback_.takesInput()) {
+        return;
+    }
+    playback_.seekTo(second);
+    published_.seconds = playback_.state().playSeconds;
     emit Seeked(position());
 }
 
 qlonglong PlayerAdaptor::lengthMicroseconds() const {
-    return qlonglong{form_.state().mpegInfo.totalMilliseconds} * (kMicrosecondsPerSecond / 1000);
+    return qlonglong{playback_.state().mpegInfo.totalMilliseconds} *
+           (kMicrosecondsPerSecond / 1000);
 }
 
-QDBusObjectPath PlayerAdaptor::nextTrackId() {
-    return hasTrack(form_.state()) ? trackId(++published_.tracks) : noTrackId();
+QDBusObjectPath PlayerAdaptor::trackIdNow() const {
+    return hasTrack(playback_.state()) ? trackId(playback_.trackNumber()) : noTrackId();
 }
 
 QVariantMap PlayerAdaptor::takeTickChanges() {
-    const player::PlayerState& state = form_.state();
+    const player::PlayerState& state = playback_.state();
     QVariantMap changed;
-    const bool newTrack = state.currentFile != published_.file ||
-                          state.mpegInfo.totalMilliseconds != published_.totalMilliseconds;
+    const bool newTrack = trackIdNow() != published_.trackId;
     if (newTrack) {
-        published_.file = state.currentFile;
-        published_.totalMilliseconds = state.mpegInfo.totalMilliseconds;
-        published_.trackId = nextTrackId();
+        published_.trackId = trackIdNow();
         published_.metadata = mpris::metadata(state, published_.trackId);
         changed[kMetadata] = published_.metadata;
     }
     const bool newState = playbackStatus() != published_.status;
-    if (newState) {
-        published_.status = playbackStatus();
-        changed[kPlaybackStatus] = published_.status;
-    }
-    if (form_.Slider1.Value() != published_.volume) {
-        published_.volume = form_.Slider1.Value();
-        changed[kVolume] = volume();
-    }
-    const bool jumped =
-        !newTrack && !newState &&
-        positionJumped(published_.seconds, state.playSeconds, state.playState == engine::Playing);
+    publish(published_.status, playbackStatus(), changed, kPlaybackStatus, playbackStatus());
+    publish(published_.volume, playback_.volume(), changed, kVolume, volume());
+    publish(published_.canGoNext, canGoNext(), changed, kCanGoNext, canGoNext());
+    publish(published_.canPlay, canPlay(), changed, kCanPlay, canPlay());
+    const bool jumped = !newTrack && !newState &&
+                        positionJumped(published_.seconds, state.playSeconds,
+                                       playback_.status() == player::PlayStatus::Playing);
     published_.seconds = state.playSeconds;
     if (jumped) {
         emit Seeked(position());

@@ -6,14 +6,13 @@
 #include <cstdint>
 
 namespace player {
-class Form1;
+class Playback;
 }
 
 namespace mpris {
 
-// org.mpris.MediaPlayer2.Player: the window's transport as media keys, shell panels and playerctl
-// use it. Commands go through the window's own handlers, with the controls set first where a
-// user's move would set them, so the window and the bus never disagree.
+// org.mpris.MediaPlayer2.Player: the player's transport as media keys, shell panels and playerctl
+// use it. Every call is answered at once; what it asks of the player runs right after the answer.
 class PlayerAdaptor : public QDBusAbstractAdaptor {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "org.mpris.MediaPlayer2.Player")
@@ -24,17 +23,17 @@ class PlayerAdaptor : public QDBusAbstractAdaptor {
     Q_PROPERTY(double Rate READ one WRITE setRate)
     Q_PROPERTY(double MinimumRate READ one CONSTANT)
     Q_PROPERTY(double MaximumRate READ one CONSTANT)
-    Q_PROPERTY(bool CanGoNext READ yes CONSTANT)
+    Q_PROPERTY(bool CanGoNext READ canGoNext)
     Q_PROPERTY(bool CanGoPrevious READ no CONSTANT)
-    Q_PROPERTY(bool CanPlay READ yes CONSTANT)
+    Q_PROPERTY(bool CanPlay READ canPlay)
     Q_PROPERTY(bool CanPause READ yes CONSTANT)
     Q_PROPERTY(bool CanSeek READ yes CONSTANT)
     Q_PROPERTY(bool CanControl READ yes CONSTANT)
 public:
-    PlayerAdaptor(QObject* parent, player::Form1& form);
+    PlayerAdaptor(QObject* parent, player::Playback& playback);
 
     QString playbackStatus() const;
-    // As of the last status tick, which also numbers the tracks.
+    // As of the last status tick, which also tells of a new track.
     QVariantMap metadata() const { return published_.metadata; }
     qlonglong position() const;
     double volume() const;
@@ -42,12 +41,15 @@ public:
     double one() const { return 1.0; }
     // The player plays at its one rate only; the standard has other rates ignored.
     void setRate(double) {}
+    // A random pick needs an entry in the list; playing needs a file named to play.
+    bool canGoNext() const;
+    bool canPlay() const;
     bool yes() const { return true; }
     bool no() const { return false; }
 
-    // Called after each status tick: brings the published track, state and volume up to the
-    // window's, returns the properties that changed (for PropertiesChanged), and raises Seeked if
-    // the position jumped in the window (a drag of the seek bar, a restart of the same file).
+    // Called after each status tick: brings the published track, state, volume and abilities up to
+    // the player's, returns the properties that changed (for PropertiesChanged), and raises Seeked
+    // if the position jumped in the window (a drag of the seek bar, a restart of the same file).
     QVariantMap takeTickChanges();
 
 public slots:
@@ -65,23 +67,25 @@ signals:
     void Seeked(qlonglong Position);
 
 private:
+    void next();
+    void seek(qlonglong offset);
     void seekToSecond(int32_t second);
     qlonglong lengthMicroseconds() const;
-    QDBusObjectPath nextTrackId();
+    // The id of the track open now; the published one may be a tick behind it.
+    QDBusObjectPath trackIdNow() const;
 
     // What the bus was last told.
     struct Published {
         QString status;
         int volume = 0;
-        QString file;
-        int32_t totalMilliseconds = 0;
+        bool canGoNext = false;
+        bool canPlay = false;
         int32_t seconds = 0;
-        uint64_t tracks = 0;
         QDBusObjectPath trackId;
         QVariantMap metadata;
     };
 
-    player::Form1& form_;
+    player::Playback& playback_;
     Published published_;
 };
 

@@ -4,12 +4,13 @@
 #include <QStringList>
 
 namespace player {
-class Form1;
+class Playback;
 }
 
 namespace mpris {
 
-// org.mpris.MediaPlayer2: who the player is, and raising or closing its window.
+// org.mpris.MediaPlayer2: who the player is, and raising or closing its window; answered at once,
+// done right after the answer.
 class RootAdaptor : public QDBusAbstractAdaptor {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "org.mpris.MediaPlayer2")
@@ -21,7 +22,7 @@ class RootAdaptor : public QDBusAbstractAdaptor {
     Q_PROPERTY(QStringList SupportedUriSchemes READ none CONSTANT)
     Q_PROPERTY(QStringList SupportedMimeTypes READ none CONSTANT)
 public:
-    RootAdaptor(QObject* parent, player::Form1& form);
+    RootAdaptor(QObject* parent, player::Playback& playback);
 
     QString identity() const { return QStringLiteral("Tonalisk"); }
     QString desktopEntry() const { return QStringLiteral("tonalisk"); }
@@ -35,7 +36,7 @@ public slots:
     void Quit();
 
 private:
-    player::Form1& form_;
+    player::Playback& playback_;
 };
 
 } // namespace mpris

@@ -19,6 +19,8 @@ public:
 
     const PlayerState& state() const { return state_; }
     PlayerState& state() { return state_; }
+    // How many starts of a track the window has made, failed ones too; each start is a new track.
+    uint64_t tracksStarted() const { return tracksStarted_; }
 
     // Event handlers, public so that tests can raise them as the controls would.
     void File1_Click();
@@ -33,6 +35,10 @@ public:
     void Timer1_Timer();
     void Timer2_Timer();
     void picWave_Click();
+
+signals:
+    // At the end of each status tick, when the window shows what the tick polled.
+    void statusTicked();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -65,6 +71,7 @@ private:
     // Starts in a row that the engine could not open. Each counts as a track that ended, until
     // there have been as many as the list has entries; then the player waits for the user.
     int failedStartsInRow_ = 0;
+    uint64_t tracksStarted_ = 0;
 };
 
 } // namespace player

@@ -1,6 +1,6 @@
 #include "player/status_text.h"
 
-#include "engine/calls.h"
+#include "player/play_status.h"
 
 namespace player {
 
@@ -18,14 +18,15 @@ QString elapsedTimeText(int32_t seconds) {
 }
 
 QString stateText(int32_t playState) {
-    switch (playState) {
-    case engine::Stopped:
+    switch (playStatus(playState)) {
+    case PlayStatus::Stopped:
         return QStringLiteral("現在の状況：停止中");
-    case engine::Playing:
+    case PlayStatus::Playing:
         return QStringLiteral("現在の状況：再生中");
-    default:
-        return QStringLiteral("現在の状況：一時停止中");
+    case PlayStatus::Paused:
+        break;
     }
+    return QStringLiteral("現在の状況：一時停止中");
 }
 
 } // namespace player

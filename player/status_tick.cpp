@@ -52,6 +52,7 @@ void Form1::Timer1_Timer() {
     if (polledState == engine::Playing) {
         GraphShow();
     }
+    emit statusTicked();
 }
 
 } // namespace player

@@ -36,6 +36,7 @@ void Form1::setSeekRange() {
 }
 
 void Form1::startTrack() {
+    ++tracksStarted_;
     openTrack();
     readTrackInfo();
     setSeekRange();

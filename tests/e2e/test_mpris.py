@@ -125,6 +125,47 @@ class PlayerctlSession(unittest.TestCase):
         self.assertEqual(self.playerctl("-l"), "")
 
 
+class BusDuringOpenError(unittest.TestCase):
+    """A track that no longer opens brings up the window's "Open Error" box; the bus still answers
+    every call at once, and Quit ends the player."""
+
+    def test_calls_answer_while_the_box_is_up_and_quit_ends_the_player(self):
+        with tempfile.TemporaryDirectory(prefix="tonalisk-e2e-") as tmp:
+            app = os.path.join(tmp, "player")
+            install_player(app, [Track("alpha.wav", "wav", 1600, 20)])
+            with Desktop(tmp) as desktop:
+                desktop.start_session_bus()
+                proc = desktop.start([os.path.join(app, "tonalisk")], app)
+
+                def bus(*call, timeout_ms=2000):
+                    started = time.monotonic()
+                    done = subprocess.run(
+                        ["dbus-send", "--session", "--print-reply", f"--reply-timeout={timeout_ms}",
+                         f"--dest={SERVICE}", "/org/mpris/MediaPlayer2", *call],
+                        env=desktop.env, capture_output=True, text=True, timeout=30)
+                    took = time.monotonic() - started
+                    log(f"$ dbus-send {call[0]}: rc {done.returncode} in {took:.2f} s")
+                    return done.returncode
+
+                player = "org.mpris.MediaPlayer2.Player"
+                self.assertTrue(wait_until(lambda: bus(f"{player}.Stop") == 0, 10))
+                with open(os.path.join(app, "alpha.wav"), "wb") as broken:
+                    broken.write(b"not a sound file at all" * 8)
+                self.assertEqual(bus(f"{player}.Next"), 0, "Next waited for the box")
+                self.assertTrue(wait_until(lambda: subprocess.run(
+                    ["xdotool", "search", "--onlyvisible", "--name", "^Tonalisk$"],
+                    env=desktop.env, capture_output=True, text=True).stdout.split().__len__() >= 2,
+                    5), "no Open Error box beside the window")
+                for call in ([f"{player}.PlayPause"], [f"{player}.Next"],
+                             ["org.freedesktop.DBus.Properties.Get", "string:" + player,
+                              "string:PlaybackStatus"]):
+                    self.assertEqual(bus(*call), 0, call[0])
+                self.assertIsNone(proc.poll())
+                self.assertEqual(bus("org.mpris.MediaPlayer2.Quit"), 0)
+                self.assertEqual(proc.wait(10), 0)
+                proc.stdout.close()
+
+
 class WaylandHeadless(unittest.TestCase):
     """Under a Wayland compositor without a screen, on Qt's Wayland platform, the player plays."""
 

@@ -6,12 +6,16 @@
 #include <QDBusPendingCall>
 #include <QDBusVariant>
 #include <QDeadlineTimer>
+#include <QDialog>
 #include <QProcess>
 #include <QTest>
+#include <QTimer>
 #include <cstring>
+#include <functional>
 
 #include "form1_fixture.h"
 #include "mpris/media_player_service.h"
+#include "player/playback.h"
 #include "qt_main.h"
 
 TONALISK_QT_TEST_MAIN
@@ -90,6 +94,7 @@ protected:
     }
     void TearDown() override {
         service.reset();
+        playback.reset();
         Form1Test::TearDown();
     }
 
@@ -100,8 +105,11 @@ protected:
 
     // Loads the window and puts it on the bus, with a client listening to its signals.
     player::Form1& start(const QStringList& files = {"a.mp3", "b.mp3"}) {
+        service.reset();
+        playback.reset();
         player::Form1& f = load(files);
-        service = std::make_unique<mpris::MediaPlayerService>(f, connection("player"));
+        playback = std::make_unique<player::Playback>(f);
+        service = std::make_unique<mpris::MediaPlayerService>(*playback, connection("player"));
         client().connect(kService, kPath, "org.freedesktop.DBus.Properties", "PropertiesChanged",
                          &heard, SLOT(propertiesChanged(QString, QVariantMap, QStringList)));
         client().connect(kService, kPath, kPlayer, "Seeked", &heard, SLOT(seeked(qlonglong)));
@@ -110,19 +118,28 @@ protected:
         return f;
     }
 
-    // A method call through the bus; the window handles it while the reply is awaited.
-    static QDBusMessage call(const QString& interface, const QString& method,
-                             const QVariantList& args = {}) {
+    static QDBusPendingCall send(const QString& interface, const QString& method,
+                                 const QVariantList& args = {}) {
         QDBusMessage message = QDBusMessage::createMethodCall(kService, kPath, interface, method);
         message.setArguments(args);
-        QDBusPendingCall pending = client().asyncCall(message);
+        return client().asyncCall(message);
+    }
+    static bool answered(const QDBusPendingCall& pending) {
         const QDeadlineTimer deadline(10000);
         while (!pending.isFinished() && !deadline.hasExpired()) {
             QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
         }
-        EXPECT_TRUE(pending.isFinished()) << method.toStdString();
+        return pending.isFinished();
+    }
+    // A method call through the bus; the window handles it while the reply is awaited.
+    static QDBusMessage call(const QString& interface, const QString& method,
+                             const QVariantList& args = {}) {
+        QDBusPendingCall pending = send(interface, method, args);
+        EXPECT_TRUE(answered(pending)) << method.toStdString();
         EXPECT_FALSE(pending.isError()) << pending.error().message().toStdString();
-        // Signals sent before the reply come before it: let them reach the log too.
+        // What the call queued for after its reply, and signals sent before the reply: let them
+        // reach the window and the log too (the reply may be seen before the loop ran them).
+        QCoreApplication::sendPostedEvents();
         QCoreApplication::processEvents();
         return pending.reply();
     }
@@ -136,6 +153,9 @@ protected:
              {kPlayer, property, QVariant::fromValue(QDBusVariant(value))});
     }
     static QVariantMap metadata() { return asMap(get(kPlayer, "Metadata")); }
+    static QDBusObjectPath trackIdNow() {
+        return metadata().value("mpris:trackid").value<QDBusObjectPath>();
+    }
 
     // One tick of Timer1 as the timer raises it, with the engine answering state and seconds.
     void tickOnce(int32_t state, int32_t seconds) {
@@ -146,6 +166,7 @@ protected:
     }
 
     static PrivateBus* bus;
+    std::unique_ptr<player::Playback> playback;
     std::unique_ptr<mpris::MediaPlayerService> service;
     SignalLog heard;
 };
@@ -172,8 +193,8 @@ TEST_F(MediaPlayerBusTest, NamesItselfAndWhatItCanDo) {
 }
 
 TEST_F(MediaPlayerBusTest, ASecondPlayerTakesAnInstanceName) {
-    player::Form1& f = start();
-    const mpris::MediaPlayerService second(f, connection("second"));
+    start();
+    const mpris::MediaPlayerService second(*playback, connection("second"));
     EXPECT_EQ(second.serviceName(),
               kService + ".instance" + QString::number(QCoreApplication::applicationPid()));
     QDBusConnection::disconnectFromBus(QStringLiteral("second"));
@@ -181,8 +202,9 @@ TEST_F(MediaPlayerBusTest, ASecondPlayerTakesAnInstanceName) {
 
 TEST_F(MediaPlayerBusTest, WithoutABusThePlayerRunsOffIt) {
     player::Form1& f = load({"a.mp3"});
+    player::Playback face(f);
     const QString nowhere = "unix:path=" + folder.filePath("no-bus");
-    const mpris::MediaPlayerService offBus(f, QDBusConnection::connectToBus(nowhere, "nowhere"));
+    const mpris::MediaPlayerService offBus(face, QDBusConnection::connectToBus(nowhere, "nowhere"));
     EXPECT_TRUE(offBus.serviceName().isEmpty());
     emit f.Timer1.Tick();
     EXPECT_EQ(f.StatusBar1.PanelText(2), "0:00");
@@ -367,13 +389,133 @@ TEST_F(MediaPlayerBusTest, NoCommandReachesTheWindowWhileItsBoxIsUp) {
         call(kPlayer, "Next");
         call(kPlayer, "Seek", {qlonglong{5'000'000}});
         set("Volume", 0.2);
-        call(kRoot, "Quit");
         duringBox.assign(calls().begin() + static_cast<std::ptrdiff_t>(before), calls().end());
     };
     call(kPlayer, "Next"); // the drawn file does not open: the window's "Open Error" box
     EXPECT_EQ(duringBox, Calls{});
     EXPECT_TRUE(f.isVisible());
     EXPECT_EQ(f.Slider1.Value(), 50);
+}
+
+TEST_F(MediaPlayerBusTest, SetPositionRefusesTheTrackBeforeANewOneEvenBeforeATick) {
+    const std::vector<std::pair<const char*, std::function<void(player::Form1&)>>> newTrack{
+        {"Next on the bus", [](player::Form1&) { call(kPlayer, "Next"); }},
+        {"the random button",
+         [](player::Form1& f) { QTest::mouseClick(&f.Image1, Qt::LeftButton); }},
+    };
+    for (const auto& [how, startNewTrack] : newTrack) {
+        player::Form1& f = start();
+        tickOnce(1, 10);
+        const QDBusObjectPath before = trackIdNow();
+        startNewTrack(f);
+        calls().clear();
+        call(kPlayer, "SetPosition", {QVariant::fromValue(before), qlonglong{20'000'000}});
+        EXPECT_EQ(commands(), Calls{}) << how;
+        tickOnce(1, 0);
+        ASSERT_NE(trackIdNow(), before) << how;
+        call(kPlayer, "SetPosition", {QVariant::fromValue(trackIdNow()), qlonglong{20'000'000}});
+        EXPECT_EQ(commands(), Calls{"vbmp3_seek(20)"}) << how;
+    }
+}
+
+// The window's "Open Error" box is modal and waits for the user. A bus call never does: each call
+// made while the box is up is answered at once and reaches no engine call, and Quit takes the box
+// down and ends the player as the close box does.
+TEST_F(MediaPlayerBusTest, WhileTheWindowsBoxIsUpEveryCallAnswersAtOnce) {
+    const QVariant quiet = QVariant::fromValue(QDBusVariant(0.2));
+    struct Row {
+        QString trigger; // the call that brings the box up
+        QVariantList triggerArgs;
+        QString interface;
+        QString method; // called while the box is up
+        QVariantList args;
+    };
+    const QVariantList pastTheEnd{qlonglong{600'000'000}};
+    const std::vector<Row> rows{
+        {"Next", {}, kPlayer, "PlayPause", {}},
+        {"Next", {}, kPlayer, "Stop", {}},
+        {"Next", {}, kPlayer, "Next", {}},
+        {"Next", {}, kPlayer, "Seek", {qlonglong{5'000'000}}},
+        {"Next", {}, "org.freedesktop.DBus.Properties", "Set", {kPlayer, "Volume", quiet}},
+        {"Next", {}, "org.freedesktop.DBus.Properties", "Get", {kPlayer, "Metadata"}},
+        {"Seek", pastTheEnd, kPlayer, "Play", {}},
+        {"Seek", pastTheEnd, kRoot, "Quit", {}},
+        {"Next", {}, kRoot, "Quit", {}},
+    };
+    for (const Row& row : rows) {
+        const std::string name = (row.trigger + " then " + row.method).toStdString();
+        fake::engine().openResult = 1;
+        player::Form1& f = start();
+        f.show();
+        tickOnce(1, 10);
+        fake::engine().openResult = 0;
+        onBox = [] { platform::presentMsgBox(QStringLiteral("Open Error"), QString()); }; // real
+        const bool quits = row.method == "Quit";
+        QDBusPendingCall pendingTrigger = QDBusPendingCall::fromError(QDBusError());
+        bool ran = false;
+        bool triggerAnswered = false;
+        Calls duringBox;
+        QTimer watch; // runs the row once inside the box's own loop, and takes a stuck box down
+        QDeadlineTimer stuck(15000);
+        watch.callOnTimeout([&] {
+            auto* box = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+            if (!box || ran) {
+                if (box && stuck.hasExpired()) {
+                    box->reject();
+                }
+                return;
+            }
+            ran = true;
+            triggerAnswered = answered(pendingTrigger);
+            calls().clear();
+            call(row.interface, row.method, row.args);
+            duringBox = commands();
+            stuck.setRemainingTime(5000);
+            if (!quits) {
+                QTest::keyClick(box, Qt::Key_Return); // the user's OK
+            }
+        });
+        watch.start(20);
+        pendingTrigger = send(kPlayer, row.trigger, row.triggerArgs);
+        EXPECT_TRUE(answered(pendingTrigger)) << name;
+        const QDeadlineTimer deadline(20000);
+        while (QApplication::activeModalWidget() && !deadline.hasExpired()) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        }
+        EXPECT_TRUE(ran) << name << ": no box";
+        EXPECT_FALSE(stuck.hasExpired()) << name << ": the box stayed up";
+        EXPECT_TRUE(triggerAnswered) << name << ": the call that brought the box up waited for it";
+        EXPECT_EQ(duringBox, Calls{}) << name;
+        if (quits) {
+            EXPECT_TRUE(QTest::qWaitFor([&] { return !f.isVisible(); }, 5000)) << name;
+            EXPECT_EQ(fake::engine().callsNamed("vbmp3_free").size(), 1u) << name;
+        } else {
+            EXPECT_TRUE(f.isVisible()) << name;
+            EXPECT_EQ(f.Slider1.Value(), 50) << name;
+        }
+    }
+}
+
+TEST_F(MediaPlayerBusTest, WithNothingToPlayItCanNeitherPlayNorGoNext) {
+    start({});
+    EXPECT_FALSE(get(kPlayer, "CanGoNext").toBool());
+    EXPECT_FALSE(get(kPlayer, "CanPlay").toBool());
+    calls().clear();
+    call(kPlayer, "Next");
+    call(kPlayer, "Play");
+    EXPECT_EQ(commands(), Calls{});
+    EXPECT_TRUE(boxes.empty());
+
+    // A folder without music chosen while a track plays: that track can still play, no next can.
+    player::Form1& f = start();
+    tickOnce(1, 3);
+    heard.changes.clear();
+    test_support::QtTempFolder empty;
+    f.File1.setPath(empty.path()); // as the folder window's OK sets it
+    tickOnce(1, 4);
+    ASSERT_EQ(heard.changes.size(), 1u);
+    EXPECT_EQ(heard.changes[0], (QVariantMap{{"CanGoNext", false}}));
+    EXPECT_TRUE(get(kPlayer, "CanPlay").toBool());
 }
 
 TEST_F(MediaPlayerBusTest, RaiseShowsTheWindowAndQuitClosesItAsItsCloseBox) {
