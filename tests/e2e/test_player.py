@@ -320,6 +320,28 @@ class LegacyName(unittest.TestCase):
         self.assertIs(heard, track, "the only file, named in CP932, did not play")
 
 
+class LegacyFolder(unittest.TestCase):
+    """A player installed in a folder named in Latin-1 lists and plays that folder, not the one
+    beside it whose name is what the Latin-1 byte becomes when read as UTF-8."""
+
+    def test_a_folder_named_in_latin1_plays_its_own_files(self):
+        own, decoy = Track("own.wav", "wav", 600, 10), Track("decoy.wav", "wav", 3000, 10)
+        with tempfile.TemporaryDirectory(prefix="tonalisk-e2e-") as tmp:
+            install_player(os.path.join(tmp, "player"), [own])
+            app = os.path.join(tmp.encode(), b"caf\xe9")
+            os.rename(os.path.join(tmp, "player"), app)
+            install_player(os.path.join(tmp, "caf\ufffd"), [decoy])
+            with Desktop(tmp) as desktop:
+                rec = desktop.record(os.path.join(tmp, "capture.raw"))
+                proc = desktop.start([os.path.join(app, b"tonalisk")], app)
+                self.assertIsNotNone(Screen(desktop.env).window("Tonalisk"))
+                time.sleep(2.0)
+                heard, _, level = audio.sounding(rec.samples(), [own, decoy], 0.5, rec.seconds())
+                proc.terminate()
+        log(f"  heard {heard.name if heard else 'nothing'} at level {level:.4f}")
+        self.assertIs(heard, own, "the player did not play the folder it was started from")
+
+
 class NoSoundServer(unittest.TestCase):
     """Without any sound server the player still runs: the time advances and it exits cleanly."""
 
