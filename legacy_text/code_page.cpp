@@ -1,12 +1,12 @@
 #include "legacy_text/code_page.h"
 
+#include "legacy_text/iconv_converter.h"
 #include "legacy_text/locale_code_page.h"
 #include "legacy_text/reading.h"
 #include "legacy_text/utf8.h"
 
 #include <algorithm>
 #include <cctype>
-#include <iconv.h>
 #include <memory>
 #include <optional>
 #include <type_traits>
@@ -128,23 +128,7 @@ size_t nonAsciiBytes(std::string_view bytes) {
 }
 
 std::optional<std::string> convert(const std::string& text, const char* from, const char* to) {
-    iconv_t cd = iconv_open(to, from);
-    if (cd == reinterpret_cast<iconv_t>(-1))
-        return std::nullopt;
-    std::string in = text;
-    std::string out(4 * in.size() + 8, '\0');
-    char* inPtr = in.data();
-    char* outPtr = out.data();
-    size_t inLeft = in.size();
-    size_t outLeft = out.size();
-    size_t done = iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft);
-    if (done != static_cast<size_t>(-1))
-        done = iconv(cd, nullptr, nullptr, &outPtr, &outLeft);
-    iconv_close(cd);
-    if (done == static_cast<size_t>(-1))
-        return std::nullopt;
-    out.resize(out.size() - outLeft);
-    return out;
+    return IconvConverter(to, from).whole(text);
 }
 
 std::string decodeAlone(const std::string& bytes) {

@@ -10,14 +10,6 @@
 namespace legacy_text {
 namespace {
 
-char32_t codePointAt(const std::string& utf8, size_t at, size_t length) {
-    static constexpr unsigned char kLeadMask[] = {0, 0x7F, 0x1F, 0x0F, 0x07};
-    char32_t code = static_cast<unsigned char>(utf8[at]) & kLeadMask[length];
-    for (size_t i = 1; i < length; ++i)
-        code = code << 6 | (static_cast<unsigned char>(utf8[at + i]) & 0x3F);
-    return code;
-}
-
 // Calls each(c) for every character of well-formed UTF-8; false at the first malformed one.
 bool forEachCharacter(const std::string& utf8, const std::function<bool(char32_t)>& each) {
     for (size_t at = 0; at < utf8.size();) {

@@ -1,4 +1,5 @@
 #include "legacy_text/code_page.h"
+#include "legacy_text/eight_bit.h"
 #include "legacy_text/locale_code_page.h"
 #include "legacy_text/utf8.h"
 
@@ -184,6 +185,36 @@ TEST(DecodeTogether, EachFileReadsRightUnderEachLocale) {
         for (const char* locale : c.locales)
             EXPECT_EQ(decodedUnder(locale, c.fields, c.codePage), c.fields)
                 << c.fields.front() << " in " << c.codePage << " under " << locale;
+}
+
+} // namespace
+
+namespace {
+
+TEST(EightBit, OneWriterForEverySlotWholeCharactersOnly) {
+    struct Case {
+        const char* utf8;
+        const char* codeset;
+        std::string slot;
+    };
+    const Case cases[] = {
+        {"曲曲曲", "UTF-8", std::string("曲曲\0", 7)},
+        {"あいう", "CP932", std::string("\x82\xA0\x82\xA2\0", 5)},
+        {"Кино €", "CP1251", std::string("\xCA\xE8\xED\xEE \x88\0\0", 8)},
+        {"a曲b", "ISO-8859-1", std::string("a?b\0", 4)}, // what the page cannot hold
+        {"ab\xE6\x9B"
+         "c",
+         "UTF-8", std::string("abc\0", 4)}, // no UTF-8: left out
+        {"a\U0001D11E", "UTF-8", std::string("a\0\0\0", 4)}};
+    for (const Case& c : cases) {
+        std::string slot(c.slot.size() + 1, '#');
+        legacy_text::toSlot(c.utf8, c.codeset, slot.data(), c.slot.size());
+        EXPECT_EQ(slot, c.slot + '#') << c.utf8 << " in " << c.codeset;
+        EXPECT_EQ(legacy_text::fromSlot(c.slot, c.codeset).size(), c.slot.size());
+    }
+    const std::string name = "caf\xE9 \xE6\x9B\xB2";
+    EXPECT_EQ(legacy_text::toEightBit(legacy_text::fromEightBit(name, "UTF-8"), "UTF-8"), name);
+    EXPECT_EQ(legacy_text::fromEightBit("\x82\xA0\xFF", "CP932"), u"あ\uFFFD");
 }
 
 } // namespace
