@@ -358,7 +358,8 @@ class TrackEnd(unittest.TestCase):
             self.assertGreater(end - start, track.seconds - 0.1, f"{track.name} was cut")
             gap = nxt[1] - end
             log(f"  gap after {track.name}: {gap:.3f} s")
-            self.assertLessEqual(gap, 0.3)
+            # A wait for a later tick shows as a second; a starved machine adds a few hundred ms.
+            self.assertLessEqual(gap, 0.6)
 
 
 class LegacyName(unittest.TestCase):
