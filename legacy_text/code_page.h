@@ -5,6 +5,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace legacy_text {
@@ -12,9 +13,17 @@ namespace legacy_text {
 // The iconv name of the code page that `bytes` (every text of one file, together) are in:
 //  - uchardet's finding where the text is long enough for it (16 non-ASCII bytes or more),
 //  - else the Windows code page of the user's language,
-//  - never one in which the bytes are invalid or read as control or private-use characters;
-//    when neither reads them cleanly, CP1252, and at the last ISO-8859-1, which reads any byte.
+//  - never one in which the bytes are invalid, read as control or private-use characters, or
+//    put letters of two scripts into one word;
+//    when neither reads them cleanly, CP1252; for long text then the code pages most legacy
+//    text is in; at the last ISO-8859-1, which reads any byte.
+//  - Between CP1251 and KOI8-R, the one whose reading has its vowels where Russian has them.
 std::string decideCodePage(const std::string& bytes);
+
+// Bytes of text outside ASCII, the evidence uchardet has: bytes above 0x7F, each with the byte
+// after it where that can be the second byte of a double-byte character (Big5 and Shift_JIS put
+// many of those under 0x80).
+size_t nonAsciiBytes(std::string_view bytes);
 
 // Each text into UTF-8. Texts that are UTF-8 already (ASCII included) stay as they are; the
 // others are converted from one code page, decided over all of them together, because a short

@@ -30,6 +30,14 @@ size_t utf8SequenceAt(std::string_view text, size_t at) {
     return length;
 }
 
+char32_t codePointAt(std::string_view utf8, size_t at, size_t length) {
+    static constexpr unsigned char kLeadMask[] = {0, 0x7F, 0x1F, 0x0F, 0x07};
+    char32_t code = static_cast<unsigned char>(utf8[at]) & kLeadMask[length];
+    for (size_t i = 1; i < length; ++i)
+        code = code << 6 | (static_cast<unsigned char>(utf8[at + i]) & 0x3F);
+    return code;
+}
+
 bool isUtf8(std::string_view text) {
     for (size_t at = 0; at < text.size();) {
         const size_t length = utf8SequenceAt(text, at);

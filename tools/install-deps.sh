@@ -2,7 +2,7 @@
 # Installs the Debian 12 packages that building, running and testing Tonalisk need; only the
 # missing ones, without questions. --ci adds what only CI uses (clang, for the fuzzer; PipeWire, for
 # the sound-server faults under it, which a desktop's own login could otherwise take up in place of
-# its sound server) and generates the locales that the tag-reading tests run under.
+# its sound server).
 set -euo pipefail
 
 packages=(
@@ -13,24 +13,16 @@ packages=(
   libfluidsynth-dev timgm6mb-soundfont
   libsdl2-dev libpulse-dev libuchardet-dev
   libgtest-dev libgmock-dev libbenchmark-dev
+  locales
   fonts-ipafont-gothic
   xvfb openbox xdotool x11-apps x11-utils imagemagick pulseaudio pulseaudio-utils desktop-file-utils
   dbus-daemon playerctl weston
   python3 python3-numpy python3-xlib
 )
-[ "${1:-}" = "--ci" ] && packages+=(clang locales pipewire pipewire-pulse wireplumber)
+[ "${1:-}" = "--ci" ] && packages+=(clang pipewire pipewire-pulse wireplumber)
 
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"
-
-# Tag text in legacy code pages is read as a Japanese, a Russian and an English user reads it;
-# the tests skip a locale that is not there.
-generate_test_locales() {
-  for locale in ja_JP ru_RU en_US; do
-    locale -a 2>/dev/null | grep -qix "$locale.utf-\?8" ||
-      $sudo localedef -i "$locale" -f UTF-8 "$locale.UTF-8"
-  done
-}
 
 missing=()
 for p in "${packages[@]}"; do
@@ -41,5 +33,4 @@ if [ ${#missing[@]} -gt 0 ]; then
   $sudo apt-get update -qq
   $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi
-[ "${1:-}" = "--ci" ] && generate_test_locales
 exit 0

@@ -92,3 +92,27 @@ def segments(samples, tracks, start, end):
             runs.append([track, t, t + WINDOW, second])
     # A lone window where one playing gives way to the next mixes both pitches: no run of its own.
     return [r[:3] for r in runs if r[2] - r[1] > WINDOW + 1e-9]
+
+
+def last_start(samples, tracks, start, end):
+    """(track, second, time) where the last unbroken playing between start and end began, by the
+    capture's own clock: a seek or a new track breaks a playing, and the second it began at is
+    what the seek asked for, however late the request arrived. (None, None, None) if nothing
+    played."""
+    runs = []
+    for t, rms, hz in windows(samples, start, end):
+        track, second = identify(tracks, hz) if rms > SILENT_RMS else (None, None)
+        if track is None:
+            continue
+        last = runs[-1] if runs else None
+        if last and last[0] is track and second - last[-1][1] in (0, 1):
+            last.append((t, second))
+        else:
+            runs.append([track, (t, second)])
+    # A window where one playing gives way to the next mixes both pitches: too short to count.
+    runs = [r for r in runs if len(r) > 4]
+    if not runs:
+        return None, None, None
+    track, heard = runs[-1][0], runs[-1][1:]
+    seconds = [second for _, second in heard[:6]]
+    return track, max(set(seconds), key=seconds.count), heard[0][0]

@@ -8,10 +8,9 @@ import tempfile
 import time
 import unittest
 
-import audio
 from audio import Track
 from desktop import Desktop
-from test_player import install_player, log
+from test_player import install_player, log, wait_heard, wait_silent, wait_sound
 
 SERVICE = "org.mpris.MediaPlayer2.tonalisk"
 
@@ -25,8 +24,8 @@ def wait_until(predicate, timeout=3.0):
     return False
 
 
-class PlayerctlSession(unittest.TestCase):
-    """One player in a folder of two tracks, commanded step by step through the bus."""
+class BusPlayer(unittest.TestCase):
+    """One player in a folder of two tracks on a private session bus."""
 
     TRACKS = [Track("alpha.wav", "wav", 1600, 20), Track("bravo.wav", "wav", 3300, 20)]
 
@@ -52,76 +51,75 @@ class PlayerctlSession(unittest.TestCase):
         return out
 
     def status_becomes(self, status):
-        self.assertTrue(wait_until(lambda: self.playerctl("status") == status), status)
+        self.assertTrue(wait_until(lambda: self.playerctl("status") == status, 10.0), status)
 
-    def heard(self, start, end):
-        track, second, level = audio.sounding(self.rec.samples(), self.TRACKS, start, end)
-        log(f"  heard {start:6.2f}-{end:6.2f} s: {track.name if track else 'nothing'}"
-            f" second {second} level {level:.4f}")
-        return track, second, level
-
-    def command(self, *args, settle=0.9):
-        """Runs a playerctl command; returns the recording time it was given at."""
-        self.playerctl(*args)
+    def command(self, *args):
+        """Runs a playerctl command; returns the recording time from just before it."""
         t = self.rec.now()
-        time.sleep(settle)
+        self.playerctl(*args)
         return t
+
+    def playing(self):
+        """The track the bus says is playing, by its file name."""
+        return self.playerctl("metadata", "xesam:title") + ".wav"
+
+
+class PlayerctlSession(BusPlayer):
+    """The player commanded through the bus; each step stands alone."""
 
     def test_1_status_title_and_length_are_those_of_the_track_heard(self):
         self.status_becomes("Playing")
-        time.sleep(0.8)
-        t = self.rec.now()
-        self.playerctl("metadata")
         title = self.playerctl("metadata", "xesam:title")
         self.assertIn(title, ("alpha", "bravo"))
         self.assertEqual(self.playerctl("metadata", "mpris:length"), "20000000")
         self.assertTrue(self.playerctl("metadata", "xesam:url").endswith(f"/player/{title}.wav"))
-        track, _, _ = self.heard(t - 0.6, t)
-        self.assertEqual(track.name, f"{title}.wav")
+        wait_heard(self, self.TRACKS, f"{title}.wav", None, 0.0)
 
     def test_2_pause_silences_and_play_brings_the_sound_back(self):
         t = self.command("pause")
         self.status_becomes("Paused")
-        _, _, level = self.heard(t + 0.4, t + 0.9)
-        self.assertLess(level, audio.SILENT_RMS)
+        wait_silent(self, t)
         t = self.command("play")
         self.status_becomes("Playing")
-        track, _, level = self.heard(t + 0.4, t + 0.9)
-        self.assertGreater(level, audio.SILENT_RMS)
-        self.assertEqual(track.name, self.playerctl("metadata", "xesam:title") + ".wav")
+        wait_heard(self, self.TRACKS, self.playing(), None, t)
 
     def test_3_set_position_is_heard_at_its_second(self):
+        asked = time.monotonic()
         t = self.command("position", "12")
-        _, second, _ = self.heard(t + 0.3, t + 0.8)
-        self.assertEqual(second, 12)
-        self.assertEqual(int(float(self.playerctl("position"))), 12)
+        wait_heard(self, self.TRACKS, self.playing(), 12, t)
+        position = float(self.playerctl("position"))
+        self.assertTrue(12 <= position <= 13 + time.monotonic() - asked, position)
 
     def test_4_next_changes_the_tone_to_the_start_of_a_track(self):
         t = self.command("next")
-        track, second, _ = self.heard(t + 0.3, t + 0.8)
-        self.assertEqual(second, 0, "a track from its start, not the one at its 13th second")
-        self.assertTrue(wait_until(
-            lambda: self.playerctl("metadata", "xesam:title") + ".wav" == track.name))
+        # A track from its start, not the one going on at its second so and so.
+        self.assertTrue(wait_until(lambda: self.playerctl("status") == "Playing"))
+        name = self.playing()
+        wait_heard(self, self.TRACKS, name, 0, t)
 
     def test_5_volume_zero_silences(self):
+        self.status_becomes("Playing")
         self.assertEqual(self.playerctl("volume"), "0.500000")
         t = self.command("volume", "0")
-        _, _, level = self.heard(t + 0.4, t + 0.9)
-        self.assertLess(level, audio.SILENT_RMS)
+        wait_silent(self, t)
         t = self.command("volume", "0.8")
-        _, _, level = self.heard(t + 0.4, t + 0.9)
-        self.assertGreater(level, audio.SILENT_RMS)
+        wait_heard(self, self.TRACKS, self.playing(), None, t)
         self.assertEqual(self.playerctl("volume"), "0.800000")
+        self.command("volume", "0.5")
 
-    def test_6_stop_then_quit_ends_the_player(self):
+
+class StopAndQuit(BusPlayer):
+    """Stop, then Quit, on a player of its own: Quit ends it."""
+
+    def test_stop_then_quit_ends_the_player(self):
+        self.status_becomes("Playing")
         t = self.command("stop")
         self.status_becomes("Stopped")
-        _, _, level = self.heard(t + 0.4, t + 0.9)
-        self.assertLess(level, audio.SILENT_RMS)
+        wait_silent(self, t)
         subprocess.run(["dbus-send", "--session", "--print-reply", f"--dest={SERVICE}",
                         "/org/mpris/MediaPlayer2", "org.mpris.MediaPlayer2.Quit"],
                        env=self.desktop.env, check=True, capture_output=True, timeout=10)
-        self.assertEqual(self.proc.wait(5), 0)
+        self.assertEqual(self.proc.wait(10), 0)
         self.assertEqual(self.playerctl("-l"), "")
 
 
@@ -189,8 +187,7 @@ class WaylandHeadless(unittest.TestCase):
                 rec = desktop.record(os.path.join(tmp, "capture.raw"))
                 launched = rec.now()
                 proc = desktop.start([os.path.join(app, "tonalisk")], app)
-                time.sleep(2.0)
-                first = audio.first_sound(rec.samples(), launched)
+                first = wait_sound(rec, launched)
                 alive = proc.poll() is None
                 proc.terminate()
                 output = proc.communicate(timeout=5)[0].decode(errors="replace")

@@ -57,6 +57,55 @@ def spectrum_share(pixels):
     return float(((p[..., 0] > 200) & (p[..., 2] < 80)).mean())
 
 
+def wait_heard(case, tracks, name, second, after, within=6.0):
+    """Waits until the last unbroken playing since `after` (a recording time, taken before the
+    action) is the track `name` from about `second` (from any second if None); fails the test
+    case after `within` seconds. Returns when that playing began, by the capture's own clock, so
+    a loaded machine's slow actions and late ticks shift nothing."""
+    deadline = time.monotonic() + within
+    while True:
+        time.sleep(0.3)
+        track, began, at = audio.last_start(case.rec.samples(), tracks, after, case.rec.seconds())
+        found = (track is not None and track.name == name
+                 and (second is None or abs(began - second) <= 1))
+        if found or time.monotonic() > deadline:
+            log(f"  since {after:6.2f} s: {track.name if track else 'nothing'} from second "
+                f"{began} at {at}")
+            if not found:
+                log("  heard: " + ", ".join(
+                    f"{t.name} {start:.2f}-{end:.2f} s" for t, start, end in audio.segments(
+                        case.rec.samples(), tracks, 0, case.rec.seconds())))
+            case.assertTrue(found, f"{name} from second {second} was not heard")
+            return at
+
+
+def wait_sound(rec, after, within=8.0):
+    """The recording time of the first sound after `after`, waiting up to `within` seconds for
+    it (a loaded machine starts slowly); None if nothing sounds."""
+    deadline = time.monotonic() + within
+    while (first := audio.first_sound(rec.samples(), after)) is None:
+        if time.monotonic() > deadline:
+            return None
+        time.sleep(0.2)
+    return first
+
+
+def wait_silent(case, after, within=6.0, span=0.5):
+    """Waits for `span` seconds of silence in the recording after `after`; returns where it
+    began, or fails the test case after `within` seconds."""
+    deadline = time.monotonic() + within
+    while True:
+        time.sleep(0.2)
+        samples, end = case.rec.samples(), case.rec.seconds()
+        start = after
+        while start + span <= end:
+            sound = audio.first_sound(samples, start, start + span)
+            if sound is None:
+                return start
+            start = sound + audio.WINDOW
+        case.assertLess(time.monotonic(), deadline, f"no silence of {span} s after {after:.2f} s")
+
+
 def launch(session, tracks, prepare=lambda app: None):
     """Installs the player with the tracks in a fresh folder (`prepare` may add to it) and starts
     it on a private desktop; the session (a test class) keeps what a test needs to reach it."""
@@ -83,8 +132,8 @@ def shut_down(session):
     session.desktop.__exit__(None, None, None)
 
 
-class PlayerSession(unittest.TestCase):
-    """One player in a folder of four tracks, one of each kind, checked step by step."""
+class Player(unittest.TestCase):
+    """One player in a folder of four tracks, one of each kind, and a folder beside them."""
 
     # Pitch ranges that do not overlap (40 Hz or a semitone a second): a pitch names one moment.
     TRACKS = [Track("alpha.wav", "wav", 1600, 40), Track("bravo.mp3", "mp3", 3300, 40),
@@ -124,13 +173,24 @@ class PlayerSession(unittest.TestCase):
     def title(self):
         return self.screen.title(self.win)
 
-    # the steps, in order
+    def play_entry(self, index, name):
+        """Plays the list's entry by a click on it; waits until it is heard from its start."""
+        t = self.rec.now()
+        self.click((40, LIST[1] + int((index + 0.5) * (self.row_height() or 17))))
+        wait_heard(self, self.TRACKS, name, 0, t)
+        self.assertEqual(self.title(), name.rsplit(".", 1)[0])
+
+
+class PlayerSession(Player):
+    """The player checked step by step; each step stands alone, starting what it needs and
+    leaving the player as it found it."""
+
     def test_1_start_up_plays_a_track_of_the_folder(self):
-        self.wait(2.0)
-        first = audio.first_sound(self.rec.samples(), self.launched)
+        # Heard at all within a few seconds; how soon is a benchmark's business.
+        first = wait_sound(self.rec, self.launched)
         self.assertIsNotNone(first, "no sound after start-up")
         log(f"start-up to first sound: {first - self.launched:.3f} s")
-        self.assertLess(first - self.launched, 1.0)
+        self.wait(max(0.0, first + 1.0 - self.rec.now()))
         track, _, _ = self.heard(first + 0.2, first + 1.0)
         self.assertIsNotNone(track)
 
@@ -154,84 +214,84 @@ class PlayerSession(unittest.TestCase):
 
     def test_3_click_on_an_entry_plays_it(self):
         self.click((40, LIST[1] + 5))
-        t = self.rec.now()
-        self.wait(1.2)
-        log(f"title after clicking the first entry: {self.title()!r}")
-        self.assertEqual(self.title(), "alpha")
-        track, second, _ = self.heard(t + 0.3, t + 1.0)
-        self.assertEqual(track.name, "alpha.wav")
-        self.assertEqual(second, 0)
+        self.wait(0.5)
         height = self.row_height()
         log(f"list row height {height} px")
         self.assertGreater(height, 5)
-        self.click((40, LIST[1] + int(2.5 * height)))
-        t = self.rec.now()
-        self.wait(1.2)
-        log(f"title after clicking the third entry: {self.title()!r}")
-        self.assertEqual(self.title(), "charlie")
-        track, _, _ = self.heard(t + 0.3, t + 1.0)
-        self.assertEqual(track.name, "charlie.wma")
+        self.play_entry(0, "alpha.wav")
+        self.play_entry(2, "charlie.wma")
 
     def test_4_stop_silences_and_play_starts_again(self):
-        self.wait(1.5)
-        self.click(STOP_BTN)
-        t = self.rec.now()
-        self.wait(1.5)
-        _, _, level = self.heard(t + 0.5, t + 1.4)
-        self.assertLess(level, audio.SILENT_RMS)
-        self.click(PLAY_BTN)
-        t = self.rec.now()
+        self.play_entry(2, "charlie.wma")
         self.wait(1.0)
-        track, second, _ = self.heard(t + 0.3, t + 0.9)
-        self.assertEqual((track.name, second), ("charlie.wma", 0))
+        t = self.rec.now()
+        self.click(STOP_BTN)
+        silent = wait_silent(self, t)
+        self.wait(1.0)
+        _, _, level = self.heard(silent, silent + 1.0)
+        self.assertLess(level, audio.SILENT_RMS, "sound came back after the stop")
+        t = self.rec.now()
+        self.click(PLAY_BTN)
+        wait_heard(self, self.TRACKS, "charlie.wma", 0, t)
 
     def test_5_pause_and_play_resume_where_it_halted(self):
+        self.play_entry(2, "charlie.wma")
         self.wait(2.5)
-        self.click(PLAY_BTN)
         t = self.rec.now()
-        self.wait(2.0)
-        _, before, _ = self.heard(t - 0.6, t - 0.1)
-        _, _, level = self.heard(t + 0.5, t + 1.9)
-        self.assertLess(level, audio.SILENT_RMS)
         self.click(PLAY_BTN)
+        silent = wait_silent(self, t)
+        # Where it halted, by the capture: a loaded machine may pause a while after the click.
+        _, before, _ = self.heard(silent - 0.6, silent - 0.1)
+        self.wait(1.0)
+        _, _, level = self.heard(silent, silent + 1.0)
+        self.assertLess(level, audio.SILENT_RMS, "sound came back during the pause")
         t = self.rec.now()
-        self.wait(0.8)
-        track, after, _ = self.heard(t + 0.3, t + 0.7)
-        self.assertEqual(track.name, "charlie.wma")
-        self.assertIn(after - before, (0, 1))
+        self.click(PLAY_BTN)
+        # From where it halted: the second heard before the pause, or the one after it.
+        wait_heard(self, self.TRACKS, "charlie.wma", before, t)
 
     def test_6_volume_slider_at_zero_silences(self):
+        self.play_entry(0, "alpha.wav")
         self.click(SLIDER_KNOB)
+        t = self.rec.now()
         self.screen.key("Home")
+        wait_silent(self, t)
         t = self.rec.now()
-        self.wait(1.0)
-        _, _, level = self.heard(t + 0.4, t + 0.9)
-        self.assertLess(level, audio.SILENT_RMS)
         self.screen.key("End")
-        t = self.rec.now()
-        self.wait(1.0)
-        _, _, level = self.heard(t + 0.4, t + 0.9)
-        self.assertGreater(level, audio.SILENT_RMS)
+        wait_heard(self, self.TRACKS, "alpha.wav", None, t)
+
+    def wait_for_surface(self, check, within=5.0):
+        """Waits until check(surface pixels) holds; returns its last result."""
+        deadline = time.monotonic() + within
+        while True:
+            self.wait(0.3)
+            result = check(region(self.screen.shot(), self.origin, PIC_WAVE))
+            if result[0] or time.monotonic() > deadline:
+                return result
 
     def test_7_surface_cycles_through_the_modes(self):
         for _ in range(4):  # 3 -> 4 -> 5 -> 6 -> 1
             self.click((PIC_WAVE[0] + 40, PIC_WAVE[1] + 10))
-        self.wait(0.8)
+        ok, white, dark = self.wait_for_surface(lambda s: (
+            colour_share(s, (255, 255, 255), 10) > 0.5 and colour_share(s, (0, 0, 0), 80) > 0.01,
+            colour_share(s, (255, 255, 255), 10), colour_share(s, (0, 0, 0), 80)))
         self.screen.save(os.path.join(self.tmp, "mode1.png"))
-        surface = region(self.screen.shot(), self.origin, PIC_WAVE)
-        white, dark = colour_share(surface, (255, 255, 255), 10), colour_share(surface, (0, 0, 0), 80)
         log(f"mode 1: white {white:.2f}, trace and centre line {dark:.3f}")
-        self.assertGreater(white, 0.5)
-        self.assertGreater(dark, 0.01)
+        self.assertTrue(ok)
         self.click((PIC_WAVE[0] + 40, PIC_WAVE[1] + 10))  # -> 2
-        self.wait(0.8)
-        surface = region(self.screen.shot(), self.origin, PIC_WAVE)
-        black, bars = colour_share(surface, (0, 0, 0), 10), spectrum_share(surface)
+        ok, black, bars = self.wait_for_surface(lambda s: (
+            colour_share(s, (0, 0, 0), 10) > 0.3 and spectrum_share(s) > 0.01,
+            colour_share(s, (0, 0, 0), 10), spectrum_share(s)))
         log(f"mode 2: black {black:.2f}, spectrum pixels {bars:.3f}")
-        self.assertGreater(black, 0.3)
-        self.assertGreater(bars, 0.01)
+        self.assertTrue(ok)
+        self.click((PIC_WAVE[0] + 40, PIC_WAVE[1] + 10))  # back to 3, the start-up mode
 
-    def test_8_folder_window_changes_the_list_not_the_track(self):
+
+class FolderWindow(Player):
+    """The folder window, on a player of its own, as it leaves the list at another folder."""
+
+    def test_folder_window_changes_the_list_not_the_track(self):
+        self.play_entry(2, "charlie.wma")
         self.click((40, LIST[1] + 300), button=3)
         form2 = self.screen.window("FolderSelect")
         log(f"windows after the right click: {self.screen.titles()}")
@@ -249,18 +309,32 @@ class PlayerSession(unittest.TestCase):
         track, _, _ = self.heard(t + 0.3, t + 1.4)
         self.assertEqual(track.name, "charlie.wma")
 
-    def test_9_closing_ends_the_process_and_the_sound(self):
-        self.screen.close(self.win)
+
+class Closing(unittest.TestCase):
+    """Closing the window ends the process and the sound."""
+
+    TRACKS = [Track("alpha.wav", "wav", 1600, 40)]
+
+    @classmethod
+    def setUpClass(cls):
+        launch(cls, cls.TRACKS)
+        find_main_window(cls)
+
+    @classmethod
+    def tearDownClass(cls):
+        shut_down(cls)
+
+    def test_closing_ends_the_process_and_the_sound(self):
+        wait_heard(self, self.TRACKS, "alpha.wav", None, self.launched)
         t = self.rec.now()
+        self.screen.close(self.win)
         start = time.monotonic()
-        code = self.proc.wait(5)
+        code = self.proc.wait(10)
         took = time.monotonic() - start
         log(f"exit status {code} after {took:.2f} s")
         self.assertEqual(code, 0)
-        self.assertLess(took, 2.0)
-        self.wait(1.0)
-        _, _, level = self.heard(t + 0.5, t + 1.0)
-        self.assertLess(level, audio.SILENT_RMS)
+        self.assertLess(took, 5.0)
+        wait_silent(self, t)
 
 
 class TrackEnd(unittest.TestCase):
@@ -284,7 +358,8 @@ class TrackEnd(unittest.TestCase):
             self.assertGreater(end - start, track.seconds - 0.1, f"{track.name} was cut")
             gap = nxt[1] - end
             log(f"  gap after {track.name}: {gap:.3f} s")
-            self.assertLessEqual(gap, 0.3)
+            # A wait for a later tick shows as a second; a starved machine adds a few hundred ms.
+            self.assertLessEqual(gap, 0.6)
 
 
 class LegacyName(unittest.TestCase):
@@ -313,11 +388,36 @@ class LegacyName(unittest.TestCase):
                 proc = desktop.start([os.path.join(app, "tonalisk")], app)
                 screen = Screen(desktop.env)
                 self.assertIsNotNone(screen.window("Tonalisk"))
-                time.sleep(2.5)
-                heard, _, level = audio.sounding(rec.samples(), [track], 0.5, rec.seconds())
+                first = wait_sound(rec, 0.0) or 0.0
+                time.sleep(max(0.0, first + 1.5 - rec.now()))
+                heard, _, level = audio.sounding(rec.samples(), [track], first, rec.seconds())
                 proc.terminate()
         log(f"  heard {heard.name if heard else 'nothing'} at level {level:.4f}")
         self.assertIs(heard, track, "the only file, named in CP932, did not play")
+
+
+class LegacyFolder(unittest.TestCase):
+    """A player installed in a folder named in Latin-1 lists and plays that folder, not the one
+    beside it whose name is what the Latin-1 byte becomes when read as UTF-8."""
+
+    def test_a_folder_named_in_latin1_plays_its_own_files(self):
+        own, decoy = Track("own.wav", "wav", 600, 10), Track("decoy.wav", "wav", 3000, 10)
+        with tempfile.TemporaryDirectory(prefix="tonalisk-e2e-") as tmp:
+            install_player(os.path.join(tmp, "player"), [own])
+            app = os.path.join(tmp.encode(), b"caf\xe9")
+            os.rename(os.path.join(tmp, "player"), app)
+            install_player(os.path.join(tmp, "caf\ufffd"), [decoy])
+            with Desktop(tmp) as desktop:
+                rec = desktop.record(os.path.join(tmp, "capture.raw"))
+                proc = desktop.start([os.path.join(app, b"tonalisk")], app)
+                self.assertIsNotNone(Screen(desktop.env).window("Tonalisk"))
+                first = wait_sound(rec, 0.0) or 0.0
+                time.sleep(max(0.0, first + 1.5 - rec.now()))
+                heard, _, level = audio.sounding(rec.samples(), [own, decoy], first,
+                                                 rec.seconds())
+                proc.terminate()
+        log(f"  heard {heard.name if heard else 'nothing'} at level {level:.4f}")
+        self.assertIs(heard, own, "the player did not play the folder it was started from")
 
 
 class NoSoundServer(unittest.TestCase):

@@ -12,7 +12,7 @@ import audio
 from audio import Track
 from desktop import Desktop
 from screen import Screen
-from test_player import install_player, log
+from test_player import install_player, log, wait_sound
 
 sys.dont_write_bytecode = True
 
@@ -42,11 +42,12 @@ class SoundServerFaults(unittest.TestCase):
         time.sleep(1.0)
         self.desktop.pulse.start()
         rec = self.desktop.record(os.path.join(self.tmp_dir.name, "after.raw"))
-        time.sleep(2.3)
-        first = audio.first_sound(rec.samples(), 0)
+        # By the capture's clock, which a loaded machine's recorder may fill late.
+        first = wait_sound(rec, 0.0)
         log(f"sound after the server came back: {first}")
         self.assertIsNotNone(first)
         self.assertLess(first, 2.0)
+        time.sleep(max(0.0, first + 0.5 - rec.seconds()))
         track, _, _ = audio.sounding(rec.samples(), self.TRACKS, first + 0.1, first + 0.3)
         self.assertEqual(track, self.TRACKS[0])
 
@@ -56,7 +57,8 @@ class SoundServerFaults(unittest.TestCase):
         closed = time.monotonic()
         self.screen.close(self.win)
         try:
-            self.assertEqual(self.proc.wait(2.0), 0)
+            # A hang never ends; a loaded machine may take a few seconds to close.
+            self.assertEqual(self.proc.wait(5.0), 0)
         except subprocess.TimeoutExpired:
             self.fail("the window does not close while the server hangs")
         log(f"closed with the server frozen after {time.monotonic() - closed:.2f} s")

@@ -1,4 +1,5 @@
 #include "legacy_text/code_page.h"
+#include "legacy_text/eight_bit.h"
 #include "legacy_text/locale_code_page.h"
 #include "legacy_text/utf8.h"
 
@@ -107,6 +108,20 @@ TEST(DecideCodePage, EnoughTextIsDetectedWhateverTheLocale) {
                 << text << " under " << locale;
 }
 
+TEST(DecideCodePage, DoubleByteCharactersCountTwoBytesOfEvidence) {
+    const std::pair<const char*, size_t> cases[] = {{"\x82\xA0"
+                                                     "A",
+                                                     2},
+                                                    {"\x82\xA0\x82\xA2", 4},
+                                                    {"\x82"
+                                                     "A",
+                                                     2},
+                                                    {"\xE9", 1},
+                                                    {"abc", 0}};
+    for (const auto& [bytes, count] : cases)
+        EXPECT_EQ(legacy_text::nonAsciiBytes(bytes), count) << bytes;
+}
+
 TEST(DecodeTogether, OneDecisionForAllLegacyFieldsUtf8FieldsUntouched) {
     UserLocale user("en_US.UTF-8");
     // The artist alone (8 bytes) reads as CP1252; with the title the file holds enough CP932.
@@ -120,6 +135,86 @@ TEST(DecodeTogether, OneDecisionForAllLegacyFieldsUtf8FieldsUntouched) {
     EXPECT_EQ(utf8, "Björk");
     EXPECT_EQ(ascii, "1999");
     EXPECT_EQ(legacy_text::decodeAlone(inCodePage("été.wav", "ISO-8859-1")), "été.wav");
+}
+
+// One file's legacy fields, decoded together as the tag readers do.
+std::vector<std::string> decodedUnder(const char* locale, const std::vector<std::string>& utf8,
+                                      const char* codePage) {
+    UserLocale user(locale);
+    std::vector<std::string> fields;
+    for (const std::string& text : utf8)
+        fields.push_back(inCodePage(text, codePage));
+    std::vector<std::string*> pointers;
+    for (std::string& field : fields)
+        pointers.push_back(&field);
+    legacy_text::decodeTogether(pointers);
+    return fields;
+}
+
+TEST(DecodeTogether, EachFileReadsRightUnderEachLocale) {
+    struct Case {
+        std::vector<std::string> fields;
+        const char* codePage;
+        std::vector<const char*> locales;
+    };
+    const Case cases[] = {
+        // Western titles in ID3v2 frames marked ISO-8859-1: a kanji inside a Latin word is no
+        // Japanese writing.
+        {{"Les Misérables", "Orchestre Symphonique de Québec"},
+         "ISO-8859-1",
+         {"ja_JP.UTF-8", "en_US.UTF-8"}},
+        {{"Les Misérables"}, "ISO-8859-1", {"ja_JP.UTF-8"}},
+        {{"RÉSUMÉ"}, "ISO-8859-1", {"ja_JP.UTF-8"}},
+        // ... while Latin words around kana stay Japanese.
+        {{"GLAYのBEST", "ラルクアンシエル"}, "CP932", {"ja_JP.UTF-8"}},
+        // All-caps CP1251, which uchardet takes for KOI8-R, and all-caps KOI8-R, the other way.
+        {{"ГРУППА КРОВИ", "КИНО", "ЗВЕЗДА ПО ИМЕНИ СОЛНЦЕ"},
+         "CP1251",
+         {"ru_RU.UTF-8", "en_US.UTF-8", "ja_JP.UTF-8"}},
+        {{"Группа крови", "Кино", "Звезда по имени Солнце"},
+         "KOI8-R",
+         {"ru_RU.UTF-8", "en_US.UTF-8"}},
+        // Long Shift_JIS with Windows' extensions (circled numbers, Roman numerals, NEC-selected
+        // kanji) and half-width katakana: never ISO-8859-1 and its C1 controls.
+        {{"交響曲第９番 ニ短調 作品125 「合唱付き」 第４楽章", "ベルリン・フィルハーモニー管弦楽団",
+          "①序曲 ②行進曲 Ⅲ 髙橋 﨑 ㈱ｻﾝﾌﾟﾙ ﾚｺｰﾄﾞ"},
+         "CP932",
+         {"en_US.UTF-8", "ja_JP.UTF-8", "C"}},
+    };
+    for (const Case& c : cases)
+        for (const char* locale : c.locales)
+            EXPECT_EQ(decodedUnder(locale, c.fields, c.codePage), c.fields)
+                << c.fields.front() << " in " << c.codePage << " under " << locale;
+}
+
+} // namespace
+
+namespace {
+
+TEST(EightBit, OneWriterForEverySlotWholeCharactersOnly) {
+    struct Case {
+        const char* utf8;
+        const char* codeset;
+        std::string slot;
+    };
+    const Case cases[] = {
+        {"曲曲曲", "UTF-8", std::string("曲曲\0", 7)},
+        {"あいう", "CP932", std::string("\x82\xA0\x82\xA2\0", 5)},
+        {"Кино €", "CP1251", std::string("\xCA\xE8\xED\xEE \x88\0\0", 8)},
+        {"a曲b", "ISO-8859-1", std::string("a?b\0", 4)}, // what the page cannot hold
+        {"ab\xE6\x9B"
+         "c",
+         "UTF-8", std::string("abc\0", 4)}, // no UTF-8: left out
+        {"a\U0001D11E", "UTF-8", std::string("a\0\0\0", 4)}};
+    for (const Case& c : cases) {
+        std::string slot(c.slot.size() + 1, '#');
+        legacy_text::toSlot(c.utf8, c.codeset, slot.data(), c.slot.size());
+        EXPECT_EQ(slot, c.slot + '#') << c.utf8 << " in " << c.codeset;
+        EXPECT_EQ(legacy_text::fromSlot(c.slot, c.codeset).size(), c.slot.size());
+    }
+    const std::string name = "caf\xE9 \xE6\x9B\xB2";
+    EXPECT_EQ(legacy_text::toEightBit(legacy_text::fromEightBit(name, "UTF-8"), "UTF-8"), name);
+    EXPECT_EQ(legacy_text::fromEightBit("\x82\xA0\xFF", "CP932"), u"あ\uFFFD");
 }
 
 } // namespace

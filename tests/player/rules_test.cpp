@@ -1,9 +1,12 @@
+#include "platform/codepage.h"
+#include "player/program_folder.h"
 #include "player/random_index.h"
 #include "player/seek_range.h"
 #include "player/status_text.h"
 #include "player/ticker_item.h"
 #include "player/track_caption.h"
 
+#include <filesystem>
 #include <gtest/gtest.h>
 
 using namespace player;
@@ -88,4 +91,17 @@ TEST(TickerItem, CyclesThroughTheFieldsWithWholeFixedLengthTexts) {
         EXPECT_EQ(bitRate.caption, QStringLiteral("Bitrate：128KB/s"));
         EXPECT_EQ(bitRate.nextStep, TickerStep::Artist);
     }
+}
+
+TEST(ProgramFolder, TheFolderOfThePathAsGivenByteForByte) {
+    const std::string here = std::filesystem::current_path().string();
+    const std::pair<const char*, std::string> cases[] = {
+        {"/music/caf\xe9/tonalisk", "/music/caf\xe9"},
+        {"/music/./caf\xe9//tonalisk", "/music/caf\xe9"},
+        {"caf\xe9/tonalisk", here + "/caf\xe9"},
+        {"./tonalisk", here},
+        {"/music/\x89\xb9\x8a\x79/tonalisk", "/music/\x89\xb9\x8a\x79"}}; // CP932
+    for (const auto& [startedAs, folder] : cases)
+        EXPECT_EQ(platform::toEightBit(programFolder(QByteArray(startedAs))).toStdString(), folder)
+            << startedAs;
 }

@@ -32,18 +32,19 @@ QRect pixels(platform::TwipsRect place) {
 
 TEST_F(Layout, ControlsSitWhereDesigned) {
     ui::Form1Controls& c = controls;
+    // The design's own numbers: left, top, width and height in twips.
     const Placed placed[] = {
-        {"picWave", &c.picWave, ui::designed::picWave},
-        {"Slider1", &c.Slider1, ui::designed::Slider1},
-        {"StatusBar1", &c.StatusBar1, ui::designed::StatusBar1},
-        {"scSeek", &c.scSeek, ui::designed::scSeek},
-        {"File1", &c.File1, ui::designed::File1},
-        {"PauseImg", &c.PauseImg, ui::designed::PauseImg},
-        {"PlayImg", &c.PlayImg, ui::designed::PlayImg},
-        {"Image1", &c.Image1, ui::designed::Image1},
-        {"StopBtn", &c.StopBtn, ui::designed::StopBtn},
-        {"PlayBtn", &c.PlayBtn, ui::designed::PlayBtn},
-        {"Label1", &c.Label1, ui::designed::Label1},
+        {"picWave", &c.picWave, {2760, 120, 1395, 555}},
+        {"Slider1", &c.Slider1, {2640, 720, 1695, 255}},
+        {"StatusBar1", &c.StatusBar1, {0, 10275, 4335, 300}},
+        {"scSeek", &c.scSeek, {0, 720, 2535, 135}},
+        {"File1", &c.File1, {0, 1440, 4335, 8550}},
+        {"PauseImg", &c.PauseImg, {4800, 720, 465, 570}},
+        {"PlayImg", &c.PlayImg, {4800, 120, 495, 570}},
+        {"Image1", &c.Image1, {1920, 45, 615, 570}},
+        {"StopBtn", &c.StopBtn, {960, 50, 540, 555}},
+        {"PlayBtn", &c.PlayBtn, {120, 50, 495, 570}},
+        {"Label1", &c.Label1, {0, 1080, 4335, 405}},
     };
     for (const Placed& p : placed) {
         EXPECT_EQ(p.control->geometry(), pixels(p.place)) << p.name;
