@@ -73,10 +73,11 @@ class Desktop:
         self.env.update(self.pulse.env, SDL_AUDIODRIVER="pulseaudio")
 
     def start_session_bus(self):
-        """A private session bus, listening in the temporary folder, for what starts after it."""
+        """A private session bus, listening in the temporary folder, for what starts after it.
+        What it starts (the accessibility bus) keeps its files in the desktop's runtime folder."""
         bus = subprocess.Popen(["dbus-daemon", "--session", "--nofork", "--print-address",
                                 f"--address=unix:dir={self.folder}"], stdout=subprocess.PIPE,
-                               stderr=subprocess.DEVNULL, text=True)
+                               stderr=subprocess.DEVNULL, text=True, env=self.env)
         self.procs.append(bus)
         with bus.stdout:
             self.env["DBUS_SESSION_BUS_ADDRESS"] = bus.stdout.readline().strip()

@@ -57,9 +57,10 @@ def spectrum_share(pixels):
     return float(((p[..., 0] > 200) & (p[..., 2] < 80)).mean())
 
 
-def launch(session, tracks, prepare=lambda app: None):
+def launch(session, tracks, prepare=lambda app: None, before_start=lambda session: None):
     """Installs the player with the tracks in a fresh folder (`prepare` may add to it) and starts
-    it on a private desktop; the session (a test class) keeps what a test needs to reach it."""
+    it on a private desktop (`before_start` may add to that); the session (a test class) keeps
+    what a test needs to reach it."""
     session.tmp = tempfile.mkdtemp(prefix="tonalisk-e2e-")
     # Removed even when the launch fails, which skips tearDownClass.
     session.addClassCleanup(shutil.rmtree, session.tmp, ignore_errors=True)
@@ -67,6 +68,7 @@ def launch(session, tracks, prepare=lambda app: None):
     install_player(session.app, tracks)
     prepare(session.app)
     session.desktop = Desktop(session.tmp).__enter__()
+    before_start(session)
     session.rec = session.desktop.record(os.path.join(session.tmp, "capture.raw"))
     session.launched = session.rec.now()
     session.proc = session.desktop.start([os.path.join(session.app, "tonalisk")], session.app)
