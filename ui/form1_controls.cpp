@@ -4,10 +4,12 @@
 #include "platform/place.h"
 #include "platform/system_colors.h"
 #include "platform/twips.h"
+#include "ui/start_position.h"
 
 #include <QFont>
 #include <QIcon>
 #include <QPalette>
+#include <QScreen>
 
 // Resources compiled into a static library register only when asked to, and from outside any
 // namespace.
@@ -134,6 +136,9 @@ void setUpForm1Window(QWidget& form) {
                         Qt::MSWindowsFixedSizeDialogHint);
     form.setFixedSize(twipsToPixels(designed::Form1.width), twipsToPixels(designed::Form1.height));
     placeInTwips(form, designed::Form1);
+    // A scaled screen can be too small in logical pixels for the designed place.
+    if (const QScreen* screen = form.screen())
+        form.move(startPositionOnScreen(form.geometry(), screen->availableGeometry()));
 }
 
 } // namespace ui
