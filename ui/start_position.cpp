@@ -11,8 +11,9 @@ int intoRange(int start, int length, int areaStart, int areaLength) {
 } // namespace
 
 QPoint startPositionOnScreen(const QRect& window, const QRect& available) {
-    return {intoRange(window.x(), window.width(), available.x(), available.width()),
-            intoRange(window.y(), window.height(), available.y(), available.height())};
+    const QSize frame = window.size() + kFrameAllowance;
+    return {intoRange(window.x(), frame.width(), available.x(), available.width()),
+            intoRange(window.y(), frame.height(), available.y(), available.height())};
 }
 
 } // namespace ui
