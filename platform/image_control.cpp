@@ -1,10 +1,34 @@
 #include "platform/image_control.h"
 
+#include <QAccessible>
+#include <QMetaMethod>
 #include <QMouseEvent>
+#include <QPainter>
 
 namespace platform {
 
 ImageControl::ImageControl(QWidget* parent) : QLabel(parent) {}
+
+void ImageControl::setPicture(const platform::Picture& picture) {
+    if (picture_.cacheKey() == picture.cacheKey())
+        return;
+    const bool renamed = picture_.meaning() != picture.meaning();
+    picture_ = picture;
+    update();
+    if (renamed) {
+        QAccessibleEvent event(this, QAccessible::NameChanged);
+        QAccessible::updateAccessibility(&event);
+    }
+}
+
+bool ImageControl::handlesClick() const {
+    return isSignalConnected(QMetaMethod::fromSignal(&ImageControl::Click));
+}
+
+void ImageControl::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.drawPixmap(0, 0, picture_.forRatio(devicePixelRatioF()));
+}
 
 void ImageControl::mousePressEvent(QMouseEvent* event) {
     pressed_ = event->button() == Qt::LeftButton;

@@ -35,6 +35,7 @@ void Form1::Form_Load(const QString& programFolder) {
     engine::vbmp3_init();
     File1.setPath(programFolder);
     state_.viewMode = visual::ViewMode::BarsEverySecond;
+    visual::describeViewMode(state_.viewMode, picWave);
     pickRandomTrack();
     takeSelectedFile();
     if (File1.ListCount() != 0) {

@@ -4,10 +4,12 @@
 #include "platform/place.h"
 #include "platform/system_colors.h"
 #include "platform/twips.h"
+#include "ui/start_position.h"
 
 #include <QFont>
 #include <QIcon>
 #include <QPalette>
+#include <QScreen>
 
 // Resources compiled into a static library register only when asked to, and from outside any
 // namespace.
@@ -22,15 +24,30 @@ namespace {
 using platform::placeInTwips;
 using platform::twipsToPixels;
 
-QPixmap picture(const char* name) {
+QString picturePath(const char* name, const char* suffix) {
     static const bool loaded = (loadPictures(), true);
     (void)loaded;
-    return QPixmap(QStringLiteral(":/pictures/") + name);
+    return QStringLiteral(":/pictures/") + QLatin1String(name) + QLatin1String(suffix);
 }
 
-void placeImage(platform::ImageControl& image, platform::TwipsRect place, const char* name) {
+// A button picture, drawn at the design's size and at twice it, and what a press on it does.
+platform::Picture picture(const char* name, const QString& meaning) {
+    return {QPixmap(picturePath(name, ".gif")), QPixmap(picturePath(name, "@2x.gif")), meaning};
+}
+
+void placeImage(platform::ImageControl& image, platform::TwipsRect place,
+                const platform::Picture& picture) {
     placeInTwips(image, place);
-    image.setPicture(picture(name));
+    image.setPicture(picture);
+}
+
+// What screen readers call the controls whose looks do not say it in words.
+void nameForScreenReaders(Form1Controls& c) {
+    c.scSeek.setAccessibleName(QStringLiteral("Position"));
+    c.Slider1.setAccessibleName(QStringLiteral("Volume"));
+    c.picWave.setAccessibleName(QStringLiteral("Visualization"));
+    c.Label1.setAccessibleDescription(QStringLiteral("Track information"));
+    c.StatusBar1.setAccessibleDescription(QStringLiteral("Status"));
 }
 
 void setUpLabel(platform::Label& label) {
@@ -88,11 +105,12 @@ Form1Controls::Form1Controls(QWidget& form)
     File1.setPattern(QStringLiteral("*.mp3;*.mid;*.wav;*.wma"));
     File1.setToolTip(QStringLiteral("再生したい曲を選択してください"));
 
-    placeImage(PauseImg, designed::PauseImg, "pause.gif");
-    placeImage(PlayImg, designed::PlayImg, "play.gif");
-    placeImage(Image1, designed::Image1, "next.gif");
-    placeImage(StopBtn, designed::StopBtn, "stop.gif");
-    placeImage(PlayBtn, designed::PlayBtn, "play.gif");
+    const platform::Picture play = picture("play", QStringLiteral("Play"));
+    placeImage(PauseImg, designed::PauseImg, picture("pause", QStringLiteral("Pause")));
+    placeImage(PlayImg, designed::PlayImg, play);
+    placeImage(Image1, designed::Image1, picture("next", QStringLiteral("Random track")));
+    placeImage(StopBtn, designed::StopBtn, picture("stop", QStringLiteral("Stop")));
+    placeImage(PlayBtn, designed::PlayBtn, play);
 
     placeInTwips(Label1, designed::Label1);
     setUpLabel(Label1);
@@ -107,16 +125,20 @@ Form1Controls::Form1Controls(QWidget& form)
     QWidget::setTabOrder(&Slider1, &picWave);
     // The first in tab order holds the focus when the window opens: the keys move in the list.
     File1.setFocus();
+    nameForScreenReaders(*this);
 }
 
 void setUpForm1Window(QWidget& form) {
     platform::setCaption(form, QStringLiteral("Tonalisk"));
-    form.setWindowIcon(QIcon(picture("icon.png")));
+    form.setWindowIcon(QIcon(picturePath("icon", ".png")));
     form.setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                         Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint |
                         Qt::MSWindowsFixedSizeDialogHint);
     form.setFixedSize(twipsToPixels(designed::Form1.width), twipsToPixels(designed::Form1.height));
     placeInTwips(form, designed::Form1);
+    // A scaled screen can be too small in logical pixels for the designed place.
+    if (const QScreen* screen = form.screen())
+        form.move(startPositionOnScreen(form.geometry(), screen->availableGeometry()));
 }
 
 } // namespace ui

@@ -2,6 +2,7 @@
 
 #include <QWidget>
 
+#include "platform/accessibility.h"
 #include "platform/file_list_box.h"
 #include "platform/h_scroll_bar.h"
 #include "platform/image_control.h"
@@ -15,8 +16,14 @@
 
 namespace ui {
 
+// Screen readers see a control through what is installed when it is first shown or changed, so
+// that comes before the first control.
+struct ScreenReadersFirst {
+    ScreenReadersFirst() { platform::installAccessibility(); }
+};
+
 // The main window's controls in their order of creation, placed and set up as designed.
-struct Form1Controls {
+struct Form1Controls : private ScreenReadersFirst {
     explicit Form1Controls(QWidget& form);
 
     platform::PictureBox picWave;

@@ -31,6 +31,7 @@ void picWave_Click(ViewMode& viewMode, platform::PictureBox& picWave,
         picWave.Cls();
         break;
     }
+    describeViewMode(viewMode, picWave);
 }
 
 } // namespace visual

@@ -14,6 +14,9 @@ namespace visual {
 void picWave_Click(ViewMode& viewMode, platform::PictureBox& picWave,
                    platform::LineControl& lineCenter);
 
+// Tells screen readers what the surface draws in this view mode.
+void describeViewMode(ViewMode viewMode, platform::PictureBox& picWave);
+
 // One frame of the current view mode from the engine's latest buffers, on a freshly cleared
 // surface; the spectrum modes move `levels`. formScaleWidth is the main window's inner width in
 // twips, which the waveform spreads over.

@@ -10,9 +10,10 @@ from sound_server import wait_for as _wait_for
 
 
 class Desktop:
-    def __init__(self, folder, with_sound=True, server=PulseServer, prompt=True):
-        """server: the sound server's class; prompt: see PulseServer.start."""
+    def __init__(self, folder, with_sound=True, server=PulseServer, prompt=True, size=(1280, 800)):
+        """server: the sound server's class; prompt: see PulseServer.start; size: the screen's."""
         self.folder = folder
+        self.size = size
         self.with_sound = with_sound
         self.server, self.prompt = server, prompt
         self.pulse = None
@@ -45,7 +46,8 @@ class Desktop:
 
     def _start_x(self):
         r, w = os.pipe()
-        xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(w), "-screen", "0", "1280x800x24",
+        xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(w), "-screen", "0",
+                                 "%dx%dx24" % self.size,
                                  "-nolisten", "tcp"], pass_fds=[w], stderr=subprocess.DEVNULL)
         os.close(w)
         with os.fdopen(r) as f:
@@ -73,10 +75,11 @@ class Desktop:
         self.env.update(self.pulse.env, SDL_AUDIODRIVER="pulseaudio")
 
     def start_session_bus(self):
-        """A private session bus, listening in the temporary folder, for what starts after it."""
+        """A private session bus, listening in the temporary folder, for what starts after it.
+        What it starts (the accessibility bus) keeps its files in the desktop's runtime folder."""
         bus = subprocess.Popen(["dbus-daemon", "--session", "--nofork", "--print-address",
                                 f"--address=unix:dir={self.folder}"], stdout=subprocess.PIPE,
-                               stderr=subprocess.DEVNULL, text=True)
+                               stderr=subprocess.DEVNULL, text=True, env=self.env)
         self.procs.append(bus)
         with bus.stdout:
             self.env["DBUS_SESSION_BUS_ADDRESS"] = bus.stdout.readline().strip()

@@ -106,7 +106,9 @@ class Screen:
         """The whole screen as an array of rows of RGB pixels."""
         raw = subprocess.run(["import", "-window", "root", "-depth", "8", "rgb:-"], env=self.env,
                              check=True, capture_output=True).stdout
-        return np.frombuffer(raw, dtype=np.uint8).reshape(800, 1280, 3)
+        root = self.x.screen()
+        return np.frombuffer(raw, dtype=np.uint8).reshape(root.height_in_pixels,
+                                                          root.width_in_pixels, 3)
 
     def save(self, path):
         subprocess.run(["import", "-window", "root", path], env=self.env, check=True)

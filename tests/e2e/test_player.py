@@ -106,9 +106,10 @@ def wait_silent(case, after, within=6.0, span=0.5):
         case.assertLess(time.monotonic(), deadline, f"no silence of {span} s after {after:.2f} s")
 
 
-def launch(session, tracks, prepare=lambda app: None):
+def launch(session, tracks, prepare=lambda app: None, before_start=lambda session: None):
     """Installs the player with the tracks in a fresh folder (`prepare` may add to it) and starts
-    it on a private desktop; the session (a test class) keeps what a test needs to reach it."""
+    it on a private desktop (`before_start` may add to that); the session (a test class) keeps
+    what a test needs to reach it."""
     session.tmp = tempfile.mkdtemp(prefix="tonalisk-e2e-")
     # Removed even when the launch fails, which skips tearDownClass.
     session.addClassCleanup(shutil.rmtree, session.tmp, ignore_errors=True)
@@ -116,6 +117,7 @@ def launch(session, tracks, prepare=lambda app: None):
     install_player(session.app, tracks)
     prepare(session.app)
     session.desktop = Desktop(session.tmp).__enter__()
+    before_start(session)
     session.rec = session.desktop.record(os.path.join(session.tmp, "capture.raw"))
     session.launched = session.rec.now()
     session.proc = session.desktop.start([os.path.join(session.app, "tonalisk")], session.app)

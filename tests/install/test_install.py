@@ -18,7 +18,7 @@ from desktop import Desktop  # noqa: E402
 
 BIN = os.environ["TONALISK_BIN"]  # the build's bin folder, for make_test_tone
 APP_FOLDER = "usr/lib/tonalisk"
-ENTRY = "usr/share/applications/tonalisk.desktop"
+ENTRY = "usr/share/applications/io.github.tonalisk.Tonalisk.desktop"
 ICON = "usr/share/icons/hicolor/48x48/apps/tonalisk.png"
 FIRST_SOUND_WITHIN = 5.0  # seconds from launch
 
@@ -88,6 +88,20 @@ class Package(unittest.TestCase):
             head = f.read(24)
         self.assertEqual(head[:8], b"\x89PNG\r\n\x1a\n")
         self.assertEqual(struct.unpack(">II", head[16:24]), (48, 48))
+        # Every size a desktop asks for, each as large as its folder says, and a scalable one.
+        for size in (16, 22, 24, 32, 64, 128, 256):
+            with open(self.unpacked(ICON.replace("48x48", f"{size}x{size}")), "rb") as f:
+                self.assertEqual(struct.unpack(">II", f.read(24)[16:24]), (size, size))
+        self.assertTrue(os.path.isfile(self.unpacked(
+            "usr/share/icons/hicolor/scalable/apps/tonalisk.svg")))
+
+    def test_software_centres_find_the_player_by_its_menu_entry(self):
+        metainfo = self.unpacked("usr/share/metainfo/io.github.tonalisk.Tonalisk.metainfo.xml")
+        result = subprocess.run(["appstreamcli", "validate", "--no-net", metainfo],
+                                capture_output=True, text=True)
+        self.assertEqual(result.returncode, 0, result.stdout + result.stderr)
+        with open(metainfo, encoding="utf-8") as f:
+            self.assertIn(f"<launchable type=\"desktop-id\">{os.path.basename(ENTRY)}<", f.read())
 
     def test_engine_is_found_inside_the_package(self):
         libraries = run(["ldd", self.menu_executable()])

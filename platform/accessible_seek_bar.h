@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QAccessibleWidget>
+
+#include "platform/h_scroll_bar.h"
+
+namespace platform {
+
+// The seek bar to a screen reader: a slider whose value, set by the reader, seeks as a thumb
+// drag released there does (the position follows and Scroll is raised once). Stepping actions
+// are left out: a step that does not seek would only be pulled back by the next poll.
+class AccessibleSeekBar : public QAccessibleWidget, public QAccessibleValueInterface {
+public:
+    explicit AccessibleSeekBar(HScrollBar* bar);
+
+    void* interface_cast(QAccessible::InterfaceType type) override;
+
+    QVariant currentValue() const override;
+    void setCurrentValue(const QVariant& value) override;
+    QVariant maximumValue() const override;
+    QVariant minimumValue() const override;
+    QVariant minimumStepSize() const override;
+
+private:
+    HScrollBar* bar() const { return static_cast<HScrollBar*>(widget()); }
+};
+
+} // namespace platform
