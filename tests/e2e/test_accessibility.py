@@ -7,16 +7,7 @@ import unittest
 
 import audio
 from audio import Track
-from test_player import find_main_window, launch, log, shut_down
-
-
-def wait_until(predicate, timeout=5.0):
-    deadline = time.monotonic() + timeout
-    while time.monotonic() < deadline:
-        if predicate():
-            return True
-        time.sleep(0.05)
-    return False
+from test_player import find_main_window, launch, log, shut_down, wait_until
 
 
 class ScreenReaderSession(unittest.TestCase):
@@ -151,7 +142,7 @@ class ScreenReaderSession(unittest.TestCase):
         surface = self.control("image", "Visualization")
         before = surface.description
         self.press(surface)
-        self.assertTrue(wait_until(lambda: surface.description != before))
+        self.assertTrue(wait_until(lambda: surface.description != before, 5.0))
         log(f"  visualization: {before!r} -> {surface.description!r}")
         self.assertEqual((before, surface.description),
                          ("Spectrum, bars 2 pixels wide", "Spectrum, bars 2 pixels wide, 1 apart"))

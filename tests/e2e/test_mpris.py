@@ -10,18 +10,9 @@ import unittest
 
 from audio import Track
 from desktop import Desktop
-from test_player import install_player, log, wait_heard, wait_silent, wait_sound
+from test_player import install_player, log, wait_heard, wait_silent, wait_sound, wait_until
 
 SERVICE = "org.mpris.MediaPlayer2.tonalisk"
-
-
-def wait_until(predicate, timeout=3.0):
-    deadline = time.monotonic() + timeout
-    while time.monotonic() < deadline:
-        if predicate():
-            return True
-        time.sleep(0.05)
-    return False
 
 
 class BusPlayer(unittest.TestCase):

@@ -57,6 +57,16 @@ def spectrum_share(pixels):
     return float(((p[..., 0] > 200) & (p[..., 2] < 80)).mean())
 
 
+def wait_until(predicate, timeout=3.0):
+    """True once predicate() holds, polled for up to `timeout` seconds."""
+    deadline = time.monotonic() + timeout
+    while time.monotonic() < deadline:
+        if predicate():
+            return True
+        time.sleep(0.05)
+    return False
+
+
 def wait_heard(case, tracks, name, second, after, within=6.0):
     """Waits until the last unbroken playing since `after` (a recording time, taken before the
     action) is the track `name` from about `second` (from any second if None); fails the test
