@@ -137,11 +137,17 @@ protected:
         QDBusPendingCall pending = send(interface, method, args);
         EXPECT_TRUE(answered(pending)) << method.toStdString();
         EXPECT_FALSE(pending.isError()) << pending.error().message().toStdString();
-        // What the call queued for after its reply, and signals sent before the reply: let them
-        // reach the window and the log too (the reply may be seen before the loop ran them).
+        // What the call queued for after its reply runs now; then a round trip, so that the
+        // signals it sent (after the reply) have reached the log too.
         QCoreApplication::sendPostedEvents();
-        QCoreApplication::processEvents();
+        roundTrip();
         return pending.reply();
+    }
+    // Whatever the player has sent by now has arrived: its next reply comes after it.
+    static void roundTrip() {
+        EXPECT_TRUE(answered(send("org.freedesktop.DBus.Properties", "Get",
+                                  {kPlayer, QStringLiteral("PlaybackStatus")})));
+        QCoreApplication::processEvents();
     }
     static QVariant get(const QString& interface, const QString& property) {
         const QDBusMessage reply =
@@ -162,7 +168,7 @@ protected:
         fake::engine().state = state;
         fake::engine().seconds = seconds;
         emit form->Timer1.Tick();
-        get(kPlayer, "PlaybackStatus"); // a round trip: whatever the tick sent has arrived
+        roundTrip();
     }
 
     static PrivateBus* bus;
