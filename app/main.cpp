@@ -11,8 +11,7 @@ int main(int argc, char* argv[]) {
     // The engine takes 8-bit paths in the locale's character set.
     std::setlocale(LC_CTYPE, "");
     QApplication application(argc, argv);
-    player::Form1 form(player::programFolder(QByteArray(argv[0])),
-                       player::Surroundings{});
+    player::Form1 form(player::programFolder(QByteArray(argv[0])), player::Surroundings{});
     player::Playback playback(form);
     const mpris::MediaPlayerService mediaPlayer(playback, QDBusConnection::sessionBus());
     form.show();

@@ -1,6 +1,6 @@
-#include "shared/output_format.h"
 #include "outputs/backlog.h"
 #include "outputs/output_drivers.h"
+#include "shared/output_format.h"
 
 #include <gtest/gtest.h>
 

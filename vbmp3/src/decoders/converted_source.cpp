@@ -1,5 +1,7 @@
 #include "decoders/converted_source.h"
 
+#include "decoders/pending_frames.h"
+
 #include <algorithm>
 #include <numeric>
 #include <soxr.h>
@@ -38,28 +40,16 @@ bool ConvertedSource::startConversion(int rate, int channels) {
 }
 
 size_t ConvertedSource::read(float* out, size_t frames) {
-    size_t written = 0;
-    while (written < frames) {
-        const size_t available = pending_.size() / kOutputChannels - pendingRead_;
-        if (available == 0) {
-            pending_.clear();
-            pendingRead_ = 0;
-            if (ended_)
-                break;
-            const size_t got = readNative(native_.data(), kNativeChunk);
-            if (got == 0)
-                finish();
-            else
-                convert(got);
-            continue;
-        }
-        const size_t take = std::min(available, frames - written);
-        std::copy_n(pending_.begin() + static_cast<ptrdiff_t>(pendingRead_ * kOutputChannels),
-                    take * kOutputChannels, out + written * kOutputChannels);
-        pendingRead_ += take;
-        written += take;
-    }
-    return written;
+    return takePending(pending_, pendingRead_, out, frames, [this] {
+        if (ended_)
+            return false;
+        const size_t got = readNative(native_.data(), kNativeChunk);
+        if (got == 0)
+            finish();
+        else
+            convert(got);
+        return true;
+    });
 }
 
 void ConvertedSource::convert(size_t frames) {

@@ -1,6 +1,7 @@
 // The FFmpeg decoder: whatever libavformat recognises by content and libavcodec decodes (MP3,
 // WAV of any PCM width, float and ADPCM, WMA and more), rendered through libswresample.
 #include "decoders/ffmpeg/ffmpeg_source.h"
+#include "decoders/pending_frames.h"
 
 #include <algorithm>
 #include <array>
@@ -351,23 +352,7 @@ bool FfmpegSource::decodeMore() {
 }
 
 size_t FfmpegSource::read(float* out, size_t frames) {
-    size_t written = 0;
-    while (written < frames) {
-        size_t available = pending_.size() / kOutputChannels - pendingRead_;
-        if (available == 0) {
-            pending_.clear();
-            pendingRead_ = 0;
-            if (!decodeMore())
-                break;
-            continue;
-        }
-        size_t take = std::min(available, frames - written);
-        std::copy_n(pending_.begin() + static_cast<ptrdiff_t>(pendingRead_ * kOutputChannels),
-                    take * kOutputChannels, out + written * kOutputChannels);
-        pendingRead_ += take;
-        written += take;
-    }
-    return written;
+    return takePending(pending_, pendingRead_, out, frames, [this] { return decodeMore(); });
 }
 
 bool FfmpegSource::seek(int64_t frame) {
