@@ -77,13 +77,19 @@ def sounding(samples, tracks, start, end):
     return track, second, level
 
 
+def identified(samples, tracks, start, end):
+    """(time, track, second) of each window between start and end in which a track sounds."""
+    for t, rms, hz in windows(samples, start, end):
+        if rms > SILENT_RMS:
+            track, second = identify(tracks, hz)
+            if track is not None:
+                yield t, track, second
+
+
 def segments(samples, tracks, start, end):
     """Runs of one playing of a track between start and end: [track, first time, end time]."""
     runs = []
-    for t, rms, hz in windows(samples, start, end):
-        track, second = identify(tracks, hz) if rms > SILENT_RMS else (None, None)
-        if track is None:
-            continue
+    for t, track, second in identified(samples, tracks, start, end):
         last = runs[-1] if runs else None
         # A track that starts again (its pitch falls back) begins a run of its own.
         if last and last[0] is track and second >= last[3] and t - last[2] <= 2 * WINDOW:
@@ -100,10 +106,7 @@ def last_start(samples, tracks, start, end):
     what the seek asked for, however late the request arrived. (None, None, None) if nothing
     played."""
     runs = []
-    for t, rms, hz in windows(samples, start, end):
-        track, second = identify(tracks, hz) if rms > SILENT_RMS else (None, None)
-        if track is None:
-            continue
+    for t, track, second in identified(samples, tracks, start, end):
         last = runs[-1] if runs else None
         if last and last[0] is track and second - last[-1][1] in (0, 1):
             last.append((t, second))
