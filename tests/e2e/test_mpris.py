@@ -82,8 +82,12 @@ class PlayerctlSession(BusPlayer):
         self.assertTrue(12 <= position <= 13 + time.monotonic() - asked, position)
 
     def test_4_next_changes_the_tone_to_the_start_of_a_track(self):
+        before = self.playerctl("metadata", "mpris:trackid")
         t = self.command("next")
-        # A track from its start, not the one going on at its second so and so.
+        # A track from its start, not the one going on at its second so and so. The bus answers
+        # before the player moves on, so the track is the one after the id changed.
+        self.assertTrue(wait_until(lambda: self.playerctl("metadata", "mpris:trackid") != before,
+                                   10.0))
         self.assertTrue(wait_until(lambda: self.playerctl("status") == "Playing"))
         name = self.playing()
         wait_heard(self, self.TRACKS, name, 0, t)
