@@ -5,5 +5,5 @@
 
 // Returns the audio seconds read.
 inline double readToEnd(vbmp3::Source& source) {
-    return double(test_support::framesRead(source)) / vbmp3::kOutputRate;
+    return double(test_support::framesRead(source)) / source.facts().sampleRate;
 }

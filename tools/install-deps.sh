@@ -9,7 +9,7 @@ packages=(
   build-essential cmake ninja-build pkg-config clang-format
   qt6-base-dev qt6-qpa-plugins qt6-wayland libxcb1-dev
   libavformat-dev libavcodec-dev libswresample-dev libavutil-dev
-  libmpg123-dev libsndfile1-dev libsoxr-dev libtag1-dev libkissfft-dev
+  libmpg123-dev libsndfile1-dev libtag1-dev libkissfft-dev
   libfluidsynth-dev timgm6mb-soundfont
   libsdl2-dev libpulse-dev libuchardet-dev
   libgtest-dev libgmock-dev libbenchmark-dev

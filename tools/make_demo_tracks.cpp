@@ -20,7 +20,7 @@ fixtures::Pcm renderThroughEngine(const std::string& midiPath) {
     if (!source)
         throw std::runtime_error("the MIDI source cannot open " + midiPath);
     fixtures::Pcm pcm;
-    pcm.rate = vbmp3::kOutputRate;
+    pcm.rate = source->facts().sampleRate;
     pcm.channels = vbmp3::kOutputChannels;
     std::vector<float> block(4096 * vbmp3::kOutputChannels);
     while (size_t frames = source->read(block.data(), 4096))

@@ -53,7 +53,7 @@ double renderAll(const std::string& path, const std::shared_ptr<vbmp3::MidiSynth
 }
 
 double runFluidsynth(const std::string& midiPath) {
-    const std::string command = "fluidsynth -q -n -i -r " + std::to_string(vbmp3::kOutputRate) +
+    const std::string command = "fluidsynth -q -n -i -r " + std::to_string(vbmp3::kMidiRate) +
                                 " -F '" + benchPath("cli.wav") + "' '" + kSmallSoundFont + "' '" +
                                 midiPath + "' > /dev/null 2>&1";
     const auto start = std::chrono::steady_clock::now();

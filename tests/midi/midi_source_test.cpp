@@ -14,8 +14,8 @@
 
 using namespace fixtures;
 using namespace midi_test;
+using vbmp3::kMidiRate;
 using vbmp3::kOutputChannels;
-using vbmp3::kOutputRate;
 
 namespace {
 
@@ -45,7 +45,7 @@ double peakFrequency(const std::vector<float>& stereo) {
     double best = 0, bestPower = -1;
     for (int f = 100; f <= 2000; ++f) {
         double re = 0, im = 0;
-        const double step = 2 * std::numbers::pi * f / kOutputRate;
+        const double step = 2 * std::numbers::pi * f / kMidiRate;
         for (size_t i = 0; i < n; ++i) {
             re += stereo[2 * i] * std::cos(step * i);
             im += stereo[2 * i] * std::sin(step * i);
@@ -80,13 +80,13 @@ TEST_F(MidiSourceTest, FactsAndLengthFromTheTempoMap) {
     ASSERT_TRUE(source);
     const vbmp3::StreamFacts& facts = source->facts();
     EXPECT_EQ(facts.fileKind, VBMP3_KIND_MIDI);
-    EXPECT_EQ(facts.sampleRate, kOutputRate);
+    EXPECT_EQ(facts.sampleRate, kMidiRate);
     EXPECT_EQ(facts.bitRateKbps, 0);
     EXPECT_EQ(facts.bitsPerSample, 0) << "a MIDI file holds no samples";
     EXPECT_EQ(facts.trackCount, 1);
     EXPECT_TRUE(facts.seekable);
     const double expected = 2 * 0.25 + 1 * 0.75; // the last note ends on beat 3
-    EXPECT_NEAR(double(facts.totalFrames) / kOutputRate, expected, 0.1);
+    EXPECT_NEAR(double(facts.totalFrames) / kMidiRate, expected, 0.1);
 
     // The stream plays the whole length and ends within the bounded tail after it.
     const std::vector<float> all = render(*source, seconds(expected + 10));
@@ -113,7 +113,7 @@ TEST_F(MidiSourceTest, SeekLandsOnTheMusicalPositionAcrossTempoChanges) {
     ASSERT_TRUE(source->seek(seconds(2.5)));
     const int64_t onset = firstSound(render(*source, seconds(1.0)));
     ASSERT_GE(onset, 0);
-    EXPECT_NEAR(double(onset) / kOutputRate, 0.5, 0.01);
+    EXPECT_NEAR(double(onset) / kMidiRate, 0.5, 0.01);
 }
 
 TEST_F(MidiSourceTest, NoNoteRingsOnAfterASeekOrAnotherStreamTakesTheSynthesizer) {
@@ -184,7 +184,7 @@ TEST_F(MidiSourceTest, TenHourFileHasItsLengthAndEndsAfterASeek) {
     song.endTick = 960 * 36000; // ten hours at 120 bpm
     auto source = open("tenhours.mid", song);
     ASSERT_TRUE(source);
-    EXPECT_EQ(source->facts().totalFrames, int64_t{36000} * kOutputRate);
+    EXPECT_EQ(source->facts().totalFrames, int64_t{36000} * kMidiRate);
     ASSERT_TRUE(source->seek(source->facts().totalFrames - seconds(1)));
     const std::vector<float> end = render(*source, seconds(5));
     EXPECT_EQ(end.size() / kOutputChannels, size_t(seconds(1)));

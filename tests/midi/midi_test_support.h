@@ -1,6 +1,7 @@
 // Temporary MIDI files and rendering helpers for the MIDI tests.
 #pragma once
 
+#include "decoders/midi/midi_synth.h"
 #include "decoders/source.h"
 #include "fixtures/midi_writer.h"
 #include "sample_levels.h"
@@ -61,7 +62,7 @@ inline std::vector<float> render(vbmp3::Source& source, int64_t frames) {
 }
 
 inline int64_t seconds(double s) {
-    return std::llround(s * vbmp3::kOutputRate);
+    return std::llround(s * vbmp3::kMidiRate);
 }
 
 } // namespace midi_test

@@ -49,7 +49,7 @@ TEST(EngineApi, LifecycleThroughTheCFunctions) {
     EXPECT_EQ(mpeg.totalSeconds, 3);
     EXPECT_EQ(mpeg.bitRate, 1411);
     EXPECT_EQ(mpeg.fileKind, VBMP3_KIND_WAVE);
-    EXPECT_EQ(mpeg.outputRate, 48000);
+    EXPECT_EQ(mpeg.outputRate, 44100);
     EXPECT_NEAR(mpeg.totalMilliseconds, 2500, 1);
     EXPECT_EQ(mpeg.fileSizeKiB,
               static_cast<int32_t>((std::filesystem::file_size(path) + 1023) / 1024));
@@ -160,3 +160,51 @@ TEST(EngineApi, TheFirstVolumeIsTheLeftChannels) {
 }
 
 } // namespace
+
+// The device (SDL's disk driver) runs at its own rate; SDL converts each file's rate to it, so a
+// tone sounds at its own pitch whatever the file's rate, and the time told is the file's.
+TEST(EngineApi, EveryRateSoundsAtItsPitchOnTheDevice) {
+    struct Row {
+        int rate;
+        int channels;
+        double hz;
+    };
+    const std::filesystem::path device = test_support::processFolder() / "rates.raw";
+    setenv("SDL_AUDIODRIVER", "disk", 1);
+    setenv("SDL_DISKAUDIOFILE", device.c_str(), 1);
+    for (const Row row : {Row{8000, 1, 700}, Row{22050, 2, 1000}, Row{44100, 1, 1500}}) {
+        SCOPED_TRACE(row.rate);
+        const std::string track =
+            (test_support::processFolder() / ("rate_" + std::to_string(row.rate) + ".wav"))
+                .string();
+        fixtures::writeAudio(track, fixtures::sine(row.hz, 2.5, row.rate, row.channels),
+                             fixtures::Kind::Wav16);
+        ASSERT_NE(vbmp3_init(), 0);
+        vbmp3_InputInfo info{};
+        ASSERT_NE(vbmp3_open(track.c_str(), &info), 0);
+        EXPECT_EQ(info.totalSeconds, 3);
+        vbmp3_MpegInfo mpeg{};
+        ASSERT_NE(vbmp3_getMpegInfo(&mpeg), 0);
+        EXPECT_EQ(mpeg.outputRate, row.rate);
+        EXPECT_NEAR(mpeg.totalMilliseconds, 2500, 1);
+        vbmp3_setVolume(100, 100);
+        vbmp3_play();
+        int32_t seconds = 0;
+        EXPECT_TRUE(waitFor([&] { return vbmp3_getState(&seconds), seconds >= 1; }));
+        EXPECT_NE(vbmp3_free(), 0);
+
+        // The device's own rate is the one it was asked for: the disk driver takes any.
+        const std::vector<uint8_t> bytes = test_support::readBytes(device);
+        std::vector<float> frames(bytes.size() / sizeof(float));
+        std::memcpy(frames.data(), bytes.data(), frames.size() * sizeof(float));
+        const auto first = std::find_if(frames.begin(), frames.end(),
+                                        [](float sample) { return std::fabs(sample) > 0.1f; });
+        constexpr long kSpan = 48000 / 2 * 2; // half a second of stereo frames
+        ASSERT_GT(frames.end() - first, kSpan + 4800);
+        int crossings = 0;
+        for (auto at = first + 4800; at < first + 4800 + kSpan; at += 2)
+            crossings += (at[0] < 0) != (at[2] < 0) ? 1 : 0;
+        EXPECT_NEAR(crossings, row.hz, row.hz * 0.02) << "zero crossings in half a second";
+    }
+    setenv("SDL_AUDIODRIVER", "dummy", 1);
+}

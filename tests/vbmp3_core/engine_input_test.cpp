@@ -86,8 +86,8 @@ TEST(EngineInput, HeadersThatClaimMoreThanTheFileHoldsLoseToWhatIsThere) {
         std::unique_ptr<vbmp3::Source> source = vbmp3::openSource(path);
         ASSERT_TRUE(source);
         const double claimed =
-            static_cast<double>(source->facts().totalFrames) / vbmp3::kOutputRate;
-        const double held = static_cast<double>(framesRead(*source)) / vbmp3::kOutputRate;
+            static_cast<double>(source->facts().totalFrames) / source->facts().sampleRate;
+        const double held = static_cast<double>(framesRead(*source)) / source->facts().sampleRate;
         EXPECT_NEAR(claimed, 3.0, 0.5);
         EXPECT_NEAR(claimed, held, 0.1) << "the length is what plays";
     }

@@ -56,8 +56,8 @@ TEST_P(EngineFormats, OpensWithItsFactsAndPlaysToTheHeldLastSecond) {
     EXPECT_EQ(facts.fileKind, format.fileKind);
     EXPECT_EQ(facts.sampleRate, 44100);
     EXPECT_EQ(facts.channels, 2);
-    EXPECT_EQ(vbmp3::secondsEntered(facts.totalFrames), 3);
-    EXPECT_NEAR(static_cast<double>(facts.totalFrames) / vbmp3::kOutputRate, 2.5, 0.1);
+    EXPECT_EQ(vbmp3::secondsEntered(facts.totalFrames, facts.sampleRate), 3);
+    EXPECT_NEAR(static_cast<double>(facts.totalFrames) / facts.sampleRate, 2.5, 0.1);
 
     core_test::PulledEngine pulled;
     pulled.engine.replace(std::move(source));
@@ -140,7 +140,7 @@ TEST(EngineSeek, LandsOnTheSampleInEveryCodec) {
         // The first frames carry the resampler's fresh start.
         constexpr long kSettle = 100;
         const std::vector<float> settled(sought.begin() + 2 * kSettle, sought.end());
-        const auto [shift, rms] = bestFit(settled, straight, vbmp3::kOutputRate + kSettle);
+        const auto [shift, rms] = bestFit(settled, straight, pulled.rate() + kSettle);
         EXPECT_LE(std::abs(shift), format.kind == Kind::WmaV1 || format.kind == Kind::WmaV2 ? 2 : 0)
             << format.name;
         EXPECT_LT(rms, 0.01) << format.name;
@@ -234,7 +234,7 @@ TEST(EngineAnalysis, SineShowsAtItsBinAndSilenceStaysLow) {
     pulled.pullSeconds(0.5);
     pulled.engine.spectrum(left, right);
     const auto peak = std::max_element(left, left + 256);
-    const double expectedBin = 1000.0 * 512 / vbmp3::kOutputRate;
+    const double expectedBin = 1000.0 * 512 / pulled.rate();
     EXPECT_NEAR(peak - left, expectedBin, 1.0);
     EXPECT_NEAR(*peak, 104, 4) << "a half-scale sine is 6 dB under full scale";
     EXPECT_LE(left[200], 40);

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -35,8 +36,13 @@ struct PulledEngine {
         engine.play();
         return true;
     }
+    // The rate the output plays now: the current track's.
+    int rate() const {
+        const std::optional<vbmp3::StreamFacts> facts = engine.facts();
+        return facts ? facts->sampleRate : output->rate();
+    }
     std::vector<float> pullSeconds(double seconds) {
-        return output->pull(static_cast<size_t>(seconds * vbmp3::kOutputRate));
+        return output->pull(static_cast<size_t>(seconds * rate()));
     }
     // Pulls until the track ends, at most `limitSeconds` of output; false if it does not end.
     bool playToEnd(double limitSeconds = 30) {

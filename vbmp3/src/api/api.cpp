@@ -76,7 +76,7 @@ int32_t vbmp3_open(const char* fileName, vbmp3_InputInfo* info) {
             info->sampleRate = facts.sampleRate;
             info->channels = facts.channels;
             info->bitRate = facts.bitRateKbps;
-            info->totalSeconds = vbmp3::secondsEntered(facts.totalFrames);
+            info->totalSeconds = vbmp3::secondsEntered(facts.totalFrames, facts.sampleRate);
         }
         return 1;
     });
@@ -112,15 +112,15 @@ int32_t vbmp3_getMpegInfo(vbmp3_MpegInfo* mpeg) {
             .fileKind = facts->fileKind,
             .variableBitRate = facts->variableBitRate ? 1 : 0,
             .totalMilliseconds =
-                static_cast<int32_t>(facts->totalFrames * 1000 / vbmp3::kOutputRate),
-            .outputRate = vbmp3::kOutputRate,
+                static_cast<int32_t>(facts->totalFrames * 1000 / facts->sampleRate),
+            .outputRate = facts->sampleRate,
             .fileSizeKiB = current.fileSizeKiB,
             .trackCount = facts->trackCount,
             .bitRate = facts->bitRateKbps,
             .hasTag = facts->hasTag ? 1 : 0,
             .hasPicture = facts->hasPicture ? 1 : 0,
             .seekable = facts->seekable ? 1 : 0,
-            .totalSeconds = vbmp3::secondsEntered(facts->totalFrames),
+            .totalSeconds = vbmp3::secondsEntered(facts->totalFrames, facts->sampleRate),
         };
         return 1;
     });

@@ -13,15 +13,15 @@ constexpr size_t kRingFrames = 16384; // about a third of a second decoded ahead
 constexpr size_t kChunkFrames = 2048;
 // Rendered frames kept for the visual data: the output's backlog (about half a second at most)
 // and one transform's worth before it.
-constexpr size_t kHistoryFrames = 32768;
+constexpr int kHistoryQuarterSeconds = 3;
 constexpr int32_t kStartVolume = 50;
 
 } // namespace
 
 Engine::Engine(const OutputStarter& startOutput)
-    : ring_(kRingFrames, kOutputChannels), history_(kHistoryFrames * kOutputChannels),
-      volumeLeft_(kStartVolume), volumeRight_(kStartVolume), gainLeft_(volumeGain(kStartVolume)),
-      gainRight_(volumeGain(kStartVolume)) {
+    : ring_(kRingFrames, kOutputChannels), volumeLeft_(kStartVolume), volumeRight_(kStartVolume),
+      gainLeft_(volumeGain(kStartVolume)), gainRight_(volumeGain(kStartVolume)) {
+    sizeHistory(rate_);
     decoder_ = std::thread([this] { decodeLoop(); });
     std::shared_ptr<Output> output = startOutput(*this);
     {
@@ -49,6 +49,11 @@ void Engine::replace(std::unique_ptr<Source> source, std::function<std::string()
             facts_ = source->facts();
         else
             facts_.reset();
+        // Without a file the output keeps its rate: the next file may well have the same.
+        if (facts_ && facts_->sampleRate != rate_) {
+            rate_ = facts_->sampleRate;
+            sizeHistory(rate_);
+        }
         mediaName_ = source ? std::make_shared<const LazyText>(std::move(mediaName)) : nullptr;
         if (incoming_)
             unused = std::move(*incoming_); // never started; freed outside the lock
@@ -134,7 +139,7 @@ void Engine::seek(int32_t seconds) {
                 restartDecodingAt(0);
             return;
         }
-        int64_t frame = int64_t{std::max(seconds, 0)} * kOutputRate;
+        int64_t frame = int64_t{std::max(seconds, 0)} * rate_;
         if (frame >= facts_->framesNow())
             endTrack();
         else
@@ -169,7 +174,7 @@ Engine::Status Engine::status() {
     settleEnd();
     if (endHeld_)
         return {PlayState::Stopped, std::max(totalSeconds() - 1, 0)};
-    int32_t seconds = static_cast<int32_t>((position_ - unheard()) / kOutputRate);
+    int32_t seconds = static_cast<int32_t>((position_ - unheard()) / rate_);
     // Until the last frame has played, the track's last second is not reached.
     if (facts_)
         seconds = std::min(seconds, totalSeconds() - 2);
@@ -201,36 +206,43 @@ void Engine::spectrum(int32_t* left, int32_t* right) {
                   });
 }
 
+void Engine::sizeHistory(int rate) {
+    historyFrames_ = static_cast<size_t>(rate) * kHistoryQuarterSeconds / 4 + kFftLength;
+    history_.assign(historyFrames_ * kOutputChannels, 0.0f);
+    historyHead_ = 0;
+}
+
 bool Engine::latestFrames(float* out) {
     std::lock_guard lock(mutex_);
     settleEnd();
     if (state_ != PlayState::Playing)
         return false;
-    const size_t back =
-        static_cast<size_t>(std::min<int64_t>(unheard(), kHistoryFrames - kFftLength));
-    const size_t first = (historyHead_ + kHistoryFrames - back - kFftLength) % kHistoryFrames;
+    const auto back = static_cast<size_t>(
+        std::min<int64_t>(unheard(), static_cast<int64_t>(historyFrames_ - kFftLength)));
+    const size_t first = (historyHead_ + historyFrames_ - back - kFftLength) % historyFrames_;
     for (size_t i = 0; i < kFftLength; ++i) {
-        const size_t at = (first + i) % kHistoryFrames * kOutputChannels;
+        const size_t at = (first + i) % historyFrames_ * kOutputChannels;
         std::copy_n(history_.begin() + at, kOutputChannels, out + i * kOutputChannels);
     }
     return true;
 }
 
-RenderResult Engine::render(float* out, size_t frames) {
+RenderResult Engine::render(float* out, size_t frames, int rate) {
     RenderResult result;
     bool applyVolume = true;
     {
         std::lock_guard lock(mutex_);
         result.epoch = generation_;
+        result.rate = rate_;
         applyVolume = !outputAppliesVolume_;
-        if (state_ == PlayState::Playing && !drained_) {
+        if (state_ == PlayState::Playing && !drained_ && rate == rate_) {
             result.played = ring_.pop(out, frames);
             position_ += static_cast<int64_t>(result.played);
             atStart_ = atStart_ && result.played == 0;
             for (size_t i = 0; i < result.played; ++i) {
                 std::copy_n(out + i * kOutputChannels, kOutputChannels,
                             history_.begin() + historyHead_ * kOutputChannels);
-                historyHead_ = (historyHead_ + 1) % kHistoryFrames;
+                historyHead_ = (historyHead_ + 1) % historyFrames_;
             }
             if (result.played < frames) {
                 if (decodeDone_) {
@@ -256,7 +268,7 @@ RenderResult Engine::render(float* out, size_t frames) {
 
 Cues Engine::cues() const {
     std::lock_guard lock(mutex_);
-    return {generation_, state_ == PlayState::Playing, gainLeft_, gainRight_, mediaName_};
+    return {generation_, state_ == PlayState::Playing, rate_, gainLeft_, gainRight_, mediaName_};
 }
 
 int64_t Engine::unheard() const {
@@ -290,7 +302,7 @@ void Engine::endTrack() {
 }
 
 int32_t Engine::totalSeconds() const {
-    return facts_ ? secondsEntered(facts_->framesNow()) : 0;
+    return facts_ ? secondsEntered(facts_->framesNow(), rate_) : 0;
 }
 
 void Engine::decodeLoop() {

@@ -1,5 +1,6 @@
 // The engine core: the current source, the decoder thread that feeds the ring buffer, and the
 // one locked snapshot (state, position, the latest played frames) that every C call reads.
+// Positions count the current track's frames at its own rate; the output plays at that rate.
 #pragma once
 
 #include "core/analysis.h"
@@ -72,7 +73,7 @@ public:
     void spectrum(int32_t* left, int32_t* right);
 
 private:
-    RenderResult render(float* out, size_t frames) override;
+    RenderResult render(float* out, size_t frames, int rate) override;
     Cues cues() const override;
     void volumeSetOnDevice(int32_t left, int32_t right) override;
     void keepVolume(int32_t left, int32_t right);
@@ -86,6 +87,8 @@ private:
     void restartDecodingAt(int64_t frame);
     void endTrack(); // natural end (caller holds the lock)
     int32_t totalSeconds() const;
+    // Has the history hold the latest frames at `rate` (caller holds the lock).
+    void sizeHistory(int rate);
     // Copies the kFftLength frames heard last, oldest first, or returns false if not playing.
     bool latestFrames(float* out);
     // Has `analyse` fill each channel's array (0 left, 1 right) from the frames heard last, or
@@ -108,8 +111,10 @@ private:
     bool decodeDone_ = false;       // the source has no more frames for this generation
     bool drained_ = false;          // all of the track has been rendered; ends once heard
     int64_t position_ = 0;          // frame of the track that render() gives next
+    int rate_ = kIdleRate;          // of the current track (of the last one while none is open)
     RingBuffer ring_;
     std::vector<float> history_; // the latest rendered frames, circular, pre-volume
+    size_t historyFrames_ = 0;
     size_t historyHead_ = 0;
     bool quit_ = false;
 

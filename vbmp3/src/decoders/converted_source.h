@@ -1,23 +1,16 @@
 // A decoder that reads its file's own samples (float, at the file's rate and channel count) and
 // has them turned into the output format here: both channels of a mono file play it at its own
-// level, and libsoxr converts the rate.
+// level, and of more channels the front pair plays. The rate stays the file's own.
 #pragma once
 
 #include "decoders/source.h"
 
 #include <vector>
 
-struct soxr;
-
 namespace vbmp3 {
 
 class ConvertedSource : public Source {
 public:
-    ConvertedSource() = default;
-    ~ConvertedSource() override;
-    ConvertedSource(const ConvertedSource&) = delete;
-    ConvertedSource& operator=(const ConvertedSource&) = delete;
-
     const StreamFacts& facts() const override { return facts_; }
     size_t read(float* out, size_t frames) override;
     bool seek(int64_t frame) override;
@@ -34,19 +27,9 @@ protected:
     StreamFacts facts_;
 
 private:
-    void convert(size_t frames); // native_ into pending_
-    void append(const float* stereo, size_t frames);
-    void finish();
-
-    soxr* resampler_ = nullptr; // none where the file's rate is the output's
-    int rate_ = 0;
     int channels_ = 0;
-    std::vector<float> native_, stereo_, resampled_;
-    std::vector<float> pending_; // converted frames not yet read
-    size_t pendingRead_ = 0;
-    int64_t nextFrame_ = 0;    // output frame of the next converted frame
-    int64_t discardUntil_ = 0; // a seek's target: earlier frames are dropped
-    bool ended_ = false;
+    std::vector<float> native_;
+    bool ended_ = false; // a seek at or past the end
 };
 
 } // namespace vbmp3

@@ -25,10 +25,9 @@ off_t seekInput(void* handle, off_t offset, int whence) {
 
 } // namespace
 
-MpegScan::MpegScan(const std::string& path, long flags, int rate,
-                   std::shared_ptr<LaterLength> length)
+MpegScan::MpegScan(const std::string& path, long flags, std::shared_ptr<LaterLength> length)
     : length_(std::move(length)) {
-    thread_ = std::thread([this, path, flags, rate] { run(path, flags, rate); });
+    thread_ = std::thread([this, path, flags] { run(path, flags); });
 }
 
 MpegScan::~MpegScan() {
@@ -41,7 +40,7 @@ std::optional<FrameIndex> MpegScan::takeIndex() {
     return std::exchange(index_, std::nullopt);
 }
 
-void MpegScan::run(const std::string& path, long flags, int rate) {
+void MpegScan::run(const std::string& path, long flags) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     mpg123_handle* handle = fd < 0 ? nullptr : mpg123_new(nullptr, nullptr);
     ScanInput input{fd, &stop_};
@@ -54,7 +53,7 @@ void MpegScan::run(const std::string& path, long flags, int rate) {
         !stop_) {
         const off_t samples = mpg123_length(handle);
         if (samples > 0)
-            length_->frames = static_cast<int64_t>(samples) * kOutputRate / rate;
+            length_->frames = static_cast<int64_t>(samples);
         if (mpg123_index(handle, &offsets, &step, &fill) == MPG123_OK && fill > 0) {
             std::lock_guard lock(mutex_);
             index_ = FrameIndex{{offsets, offsets + fill}, step};

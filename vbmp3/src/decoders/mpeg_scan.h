@@ -21,8 +21,8 @@ struct FrameIndex {
 class MpegScan {
 public:
     // Scans `path` with the handle flags that playback uses, so that both count alike. The
-    // length found goes into `length` in output frames, for a file of `rate` samples a second.
-    MpegScan(const std::string& path, long flags, int rate, std::shared_ptr<LaterLength> length);
+    // length found goes into `length` in the file's own frames.
+    MpegScan(const std::string& path, long flags, std::shared_ptr<LaterLength> length);
     ~MpegScan(); // stops the scan at its next read
 
     MpegScan(const MpegScan&) = delete;
@@ -32,7 +32,7 @@ public:
     std::optional<FrameIndex> takeIndex();
 
 private:
-    void run(const std::string& path, long flags, int rate);
+    void run(const std::string& path, long flags);
 
     std::shared_ptr<LaterLength> length_;
     std::mutex mutex_;

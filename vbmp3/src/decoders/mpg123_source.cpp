@@ -81,12 +81,12 @@ bool Mpg123Source::open(const std::string& path) {
                                           static_cast<double>(rate));
     }
     const bool longVbr = !layout->header || !layout->header->constant
-                             ? facts_.totalFrames > kLongVbrSeconds * kOutputRate
+                             ? facts_.totalFrames > kLongVbrSeconds * rate
                              : false;
     if ((fit != HeaderFit::Fits && !scanNow) || longVbr) {
         auto later = std::make_shared<LaterLength>();
         facts_.laterLength = later;
-        scan_ = std::make_unique<MpegScan>(path, flags, static_cast<int>(rate), later);
+        scan_ = std::make_unique<MpegScan>(path, flags, later);
     }
     return true;
 }
@@ -107,7 +107,7 @@ void Mpg123Source::fillFacts(const MpegLayout& layout, HeaderFit fit, bool scann
         samples = samples * layout.audioBytes / layout.header->bytes;
     else if (fit != HeaderFit::Fits && !scanned && layout.meanBitRateKbps > 0)
         samples = layout.audioBytes * 8 * rate / (int64_t{layout.meanBitRateKbps} * 1000);
-    facts_.totalFrames = std::max<int64_t>(samples, 0) * kOutputRate / rate;
+    facts_.totalFrames = std::max<int64_t>(samples, 0);
     facts_.variableBitRate = layout.bitRateVaries || (layout.header && !layout.header->constant);
     const double seconds = static_cast<double>(samples) / rate;
     const int64_t bytes = fit == HeaderFit::Fits ? layout.header->bytes : layout.audioBytes;

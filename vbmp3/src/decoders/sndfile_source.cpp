@@ -52,7 +52,7 @@ public:
         facts_.sampleRate = info.samplerate;
         facts_.channels = info.channels;
         facts_.bitsPerSample = encoding->bits;
-        facts_.totalFrames = info.frames * kOutputRate / info.samplerate;
+        facts_.totalFrames = info.frames;
         facts_.bitRateKbps = bitRateKbps(info, encoding->bits);
         facts_.hasTag = sf_get_string(file_, SF_STR_TITLE) || sf_get_string(file_, SF_STR_ARTIST);
         return true;

@@ -1,4 +1,4 @@
-// A decoder: one open music file rendered as the engine's output stream.
+// A decoder: one open music file rendered as the engine's output stream, at the file's own rate.
 #pragma once
 
 #include "shared/file_kind.h"
@@ -22,7 +22,7 @@ struct StreamFacts {
     std::string formatName; // UTF-8
     std::string codecName;  // UTF-8
     int32_t fileKind = 0;   // FileKind
-    int32_t sampleRate = 0; // of the source
+    int32_t sampleRate = 0; // of the stream: the file's own (MIDI: the synthesizer's)
     int32_t channels = 0;
     int32_t bitsPerSample = 0;
     int32_t bitRateKbps = 0; // average over the exact length; 0 for MIDI
@@ -31,7 +31,7 @@ struct StreamFacts {
     bool hasTag = false;
     bool hasPicture = false;
     bool seekable = true;
-    int64_t totalFrames = 0; // length in output frames: exact, or the best known at open
+    int64_t totalFrames = 0; // length in frames at sampleRate: exact, or the best known at open
     std::shared_ptr<const LaterLength> laterLength; // set where a scan may correct totalFrames
 
     // totalFrames, or what the scan found once it has ended.
@@ -48,7 +48,7 @@ public:
     // Writes up to `frames` frames into `out` (frames * kOutputChannels floats) and returns how
     // many it wrote; 0 means the end of the stream. Called on the engine's decoder thread only.
     virtual size_t read(float* out, size_t frames) = 0;
-    // Positions the stream so that the next read starts at output frame `frame` (sample-exact).
+    // Positions the stream so that the next read starts at frame `frame` (sample-exact).
     // Returns false if the stream cannot go there; a frame at or past the end reads as the end.
     virtual bool seek(int64_t frame) = 0;
 };

@@ -15,6 +15,13 @@ void Backlog::measured(uint64_t epoch, int64_t frames, bool running) {
     running_ = running;
 }
 
+void Backlog::setRate(int rate) {
+    std::lock_guard lock(mutex_);
+    rate_ = rate;
+    frames_ = 0;
+    at_ = clock_();
+}
+
 void Backlog::wrote(int64_t frames) {
     std::lock_guard lock(mutex_);
     frames_ = now() + frames;

@@ -20,6 +20,8 @@ public:
     // A fresh figure from the device: `frames` of `epoch` not heard yet, running down if
     // `running` (playing, not paused). A new epoch starts with 0.
     void measured(uint64_t epoch, int64_t frames, bool running);
+    // The device runs at `rate` from now on; what it held is gone.
+    void setRate(int rate);
     // Frames written after the last figure.
     void wrote(int64_t frames);
     // The device pauses or plays on; what it holds stays.
@@ -30,7 +32,7 @@ public:
 private:
     int64_t now() const; // mutex_ held
 
-    const int rate_;
+    int rate_;
     const Now clock_;
     mutable std::mutex mutex_;
     uint64_t epoch_ = 0;

@@ -1,5 +1,5 @@
-// The output used when no sound device plays: it consumes frames at the real-time rate and drops
-// them, so state, elapsed time and the visual data behave as if a device played them.
+// The output used when no sound device plays: it consumes frames in real time at the track's rate
+// and drops them, so state, elapsed time and the visual data behave as if a device played them.
 //
 // It renders what is due in pieces of a fixed size. After a stall (the process stopped, the
 // machine suspended) it does not render the whole stall: what is owed beyond a short span is
@@ -19,12 +19,12 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 constexpr auto kTick = std::chrono::milliseconds(10);
-constexpr int64_t kPieceFrames = kOutputRate / 20; // 50 ms
-constexpr int64_t kMostOwedFrames = kOutputRate;   // a second behind is caught up, more skipped
+constexpr int kPiecesPerSecond = 20; // 50 ms each
+// A second behind is caught up, more skipped.
+constexpr auto kMostOwed = std::chrono::seconds(1);
 
-int64_t framesIn(Clock::duration span) {
-    return std::chrono::duration_cast<std::chrono::microseconds>(span).count() * kOutputRate /
-           1000000;
+int64_t framesIn(Clock::duration span, int rate) {
+    return std::chrono::duration_cast<std::chrono::microseconds>(span).count() * rate / 1000000;
 }
 
 class ClockOutput : public Output {
@@ -51,21 +51,31 @@ public:
 
 private:
     void run(Renderer& renderer) {
-        std::vector<float> piece(kPieceFrames * kOutputChannels);
+        std::vector<float> piece;
         std::unique_lock lock(mutex_);
         if (wake_.wait_for(lock, after_, [this] { return quit_; }))
             return;
-        const auto begin = Clock::now();
+        int rate = renderer.cues().rate;
+        auto begin = Clock::now();
         int64_t rendered = 0;
         while (!wake_.wait_for(lock, kTick, [this] { return quit_; })) {
-            const int64_t due = framesIn(Clock::now() - begin);
-            rendered = std::max(rendered, due - kMostOwedFrames);
+            const int64_t due = framesIn(Clock::now() - begin, rate);
+            rendered = std::max(rendered, due - framesIn(kMostOwed, rate));
             while (rendered < due && !quit_) {
-                const int64_t frames = std::min(due - rendered, kPieceFrames);
+                const int64_t frames = std::min<int64_t>(due - rendered, rate / kPiecesPerSecond);
+                piece.resize(static_cast<size_t>(frames) * kOutputChannels);
                 lock.unlock();
-                renderer.render(piece.data(), static_cast<size_t>(frames));
+                const RenderResult result =
+                    renderer.render(piece.data(), static_cast<size_t>(frames), rate);
                 lock.lock();
                 rendered += frames;
+                if (result.rate != rate) {
+                    // Time goes on at the new track's rate from here.
+                    rate = result.rate;
+                    begin = Clock::now();
+                    rendered = 0;
+                    break;
+                }
             }
         }
     }

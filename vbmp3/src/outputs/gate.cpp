@@ -12,12 +12,12 @@ void Gate::cut() {
     watch_ = nullptr;
 }
 
-RenderResult Gate::render(float* out, size_t frames) {
+RenderResult Gate::render(float* out, size_t frames, int rate) {
     std::lock_guard lock(mutex_);
     if (renderer_)
-        return renderer_->render(out, frames);
+        return renderer_->render(out, frames, rate);
     std::fill(out, out + frames * kOutputChannels, 0.0f);
-    return {};
+    return {.rate = rate};
 }
 
 Cues Gate::cues() const {

@@ -15,7 +15,7 @@ public:
     // After it returns, neither the renderer nor the watch is called again.
     void cut();
 
-    RenderResult render(float* out, size_t frames) override;
+    RenderResult render(float* out, size_t frames, int rate) override;
     Cues cues() const override;
     void volumeSetOnDevice(int32_t left, int32_t right) override;
     void deviceLost(std::chrono::milliseconds after);

@@ -3,6 +3,8 @@
 // headers.
 #pragma once
 
+#include "shared/output_format.h"
+
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
@@ -18,6 +20,7 @@ struct RenderResult {
     size_t played = 0;    // frames of the track written; the rest of the request is silence
     bool starved = false; // playing, but the decoder has not caught up yet
     uint64_t epoch = 0;   // see Cues::epoch
+    int rate = kIdleRate; // the rate the track wants; frames are given only at that rate
 };
 
 // A text worked out when first asked for, on whichever thread asks: a file's tags are read for
@@ -42,6 +45,7 @@ struct Cues {
     // after stop): an output drops what it holds of an older epoch.
     uint64_t epoch = 0;
     bool playing = false; // false: hold what is buffered (pause) or nothing is due
+    int rate = kIdleRate; // of the epoch's frames: an output plays them at this rate
     float gainLeft = 1.0f;
     float gainRight = 1.0f;
     // What is playing, for a sound server's list of streams (UTF-8); null while nothing is open.
@@ -53,9 +57,11 @@ struct Cues {
 class Renderer {
 public:
     virtual ~Renderer() = default;
-    // Fills `frames` interleaved stereo float frames at kOutputRate into `out`.
+    // Fills `frames` interleaved stereo float frames into `out` for an output running at `rate`.
+    // They are the track's only where `rate` is the one it wants (RenderResult::rate); otherwise
+    // silence, and the output must change its rate before the track plays on.
     // Volume is applied unless the output applies it itself (Output::appliesVolume).
-    virtual RenderResult render(float* out, size_t frames) = 0;
+    virtual RenderResult render(float* out, size_t frames, int rate) = 0;
     // The current cues; cheap, callable from any thread.
     virtual Cues cues() const = 0;
     // The device's own volume control (a sound server's panel) set this volume, 0 to 100 per

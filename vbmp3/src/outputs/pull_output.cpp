@@ -27,7 +27,12 @@ std::vector<float> PullOutput::pull(size_t frames) {
     constexpr auto patience = std::chrono::seconds(10);
     auto lastProgress = std::chrono::steady_clock::now();
     for (size_t done = 0; done < frames;) {
-        RenderResult r = renderer_->render(out.data() + done * kOutputChannels, frames - done);
+        RenderResult r =
+            renderer_->render(out.data() + done * kOutputChannels, frames - done, rate_);
+        if (r.rate != rate_) {
+            rate_ = r.rate; // the stream is made anew at the track's rate
+            continue;
+        }
         done += r.played;
         if (r.played > 0)
             lastProgress = std::chrono::steady_clock::now();
@@ -41,6 +46,11 @@ std::vector<float> PullOutput::pull(size_t frames) {
         std::this_thread::sleep_for(std::chrono::microseconds(200));
     }
     return out;
+}
+
+int PullOutput::rate() const {
+    std::lock_guard lock(mutex_);
+    return rate_;
 }
 
 } // namespace vbmp3

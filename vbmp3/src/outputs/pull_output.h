@@ -3,6 +3,7 @@
 #pragma once
 
 #include "outputs/output.h"
+#include "shared/output_format.h"
 
 #include <cstddef>
 #include <mutex>
@@ -17,12 +18,16 @@ public:
 
     // Plays `frames` frames and returns them (interleaved stereo). While the engine plays it waits
     // for the decoder rather than inserting silence, so the result does not depend on timing;
-    // what is not playing comes back as silence, as a device would play it.
+    // what is not playing comes back as silence, as a device would play it. It runs at the rate
+    // the track wants, as a sound server's stream would.
     std::vector<float> pull(size_t frames);
+    // The rate of the frames pulled last.
+    int rate() const;
 
 private:
-    std::mutex mutex_;
+    mutable std::mutex mutex_;
     Renderer* renderer_ = nullptr;
+    int rate_ = kIdleRate;
 };
 
 } // namespace vbmp3

@@ -36,18 +36,17 @@ void release(pa_operation* operation) {
         pa_operation_unref(operation);
 }
 
-uint32_t bytesOf(uint32_t ms) {
-    return static_cast<uint32_t>(kOutputRate / 1000 * ms * kFrameBytes);
+uint32_t bytesOf(uint32_t ms, int rate) {
+    return static_cast<uint32_t>(int64_t{rate} * ms / 1000 * kFrameBytes);
 }
 
-int64_t framesOf(pa_usec_t usec) {
-    return static_cast<int64_t>(usec * kOutputRate / PA_USEC_PER_SEC);
+int64_t framesOf(pa_usec_t usec, int rate) {
+    return static_cast<int64_t>(usec * static_cast<pa_usec_t>(rate) / PA_USEC_PER_SEC);
 }
 
 } // namespace
 
-Link::Link(Renderer& renderer, DeviceWatch& watch)
-    : gate_(renderer, watch), backlog_(kOutputRate) {}
+Link::Link(Renderer& renderer, DeviceWatch& watch) : gate_(renderer, watch), backlog_(kIdleRate) {}
 
 Link::~Link() {
     if (wakeFd_ >= 0)
@@ -121,7 +120,9 @@ void Link::subscribe() {
 
 void Link::openStream() {
     const Cues cues = gate_.cues();
-    const pa_sample_spec format{PA_SAMPLE_FLOAT32NE, kOutputRate, kOutputChannels};
+    streamRate_ = cues.rate;
+    const pa_sample_spec format{PA_SAMPLE_FLOAT32NE, static_cast<uint32_t>(streamRate_),
+                                kOutputChannels};
     stream_ = pa_stream_new_with_proplist(context_, nullptr, &format, nullptr,
                                           Properties().forStream(nullptr).list);
     if (!stream_) {
@@ -132,17 +133,28 @@ void Link::openStream() {
     pa_stream_set_write_callback(stream_, &Link::onWrite, this);
     pa_stream_set_latency_update_callback(stream_, &Link::onLatency, this);
     epoch_ = cues.epoch; // a new stream holds nothing
+    backlog_.setRate(streamRate_);
     corked_ = !cues.playing;
     gainLeft_ = cues.gainLeft;
     gainRight_ = cues.gainRight;
     mediaName_ = nullptr; // named once it plays
     const pa_cvolume volume = volumeOf(gainLeft_, gainRight_);
-    const pa_buffer_attr attr{static_cast<uint32_t>(-1), bytesOf(kBufferMs), bytesOf(kPrebufMs),
-                              bytesOf(kRequestMs), static_cast<uint32_t>(-1)};
+    const pa_buffer_attr attr{static_cast<uint32_t>(-1), bytesOf(kBufferMs, streamRate_),
+                              bytesOf(kPrebufMs, streamRate_), bytesOf(kRequestMs, streamRate_),
+                              static_cast<uint32_t>(-1)};
     const auto flags = static_cast<pa_stream_flags_t>(
         PA_STREAM_AUTO_TIMING_UPDATE | (corked_ ? PA_STREAM_START_CORKED : PA_STREAM_NOFLAGS));
     if (pa_stream_connect_playback(stream_, nullptr, &attr, flags, &volume, nullptr) < 0)
         streamLost();
+}
+
+// A track at another rate: what the old stream holds is of an older epoch anyway. Should the
+// server not give the new stream, the clock takes over as at the first connection.
+void Link::reopenStream() {
+    dropStream();
+    covered_ = true;
+    gate_.deviceLost(kStreamExpectedWithin);
+    openStream();
 }
 
 void Link::streamReady() {
@@ -178,7 +190,7 @@ void Link::lose(const char* why) {
 void Link::cover(const char* why) {
     if (corked_)
         backlog_.measured(epoch_, 0, false);
-    const auto held = std::chrono::milliseconds(backlog_.unheard(epoch_) * 1000 / kOutputRate);
+    const auto held = std::chrono::milliseconds(backlog_.unheard(epoch_) * 1000 / streamRate_);
     covered_ = true;
     gate_.deviceLost(held);
     if (!std::exchange(lost_, true))
@@ -214,8 +226,13 @@ bool Link::streamPlays() const {
     return stream_ && pa_stream_get_state(stream_) == PA_STREAM_READY;
 }
 
-// Brings the stream in line with the engine: a new epoch flushes, pause corks, volume.
-void Link::follow(const Cues& cues) {
+// Brings the stream in line with the engine: a new rate makes a new stream, a new epoch flushes,
+// pause corks, volume. False when the stream is being made anew.
+bool Link::follow(const Cues& cues) {
+    if (cues.rate != streamRate_) {
+        reopenStream();
+        return false;
+    }
     if (cues.epoch != epoch_)
         flush(cues.epoch);
     if (cues.playing == corked_) {
@@ -225,13 +242,15 @@ void Link::follow(const Cues& cues) {
     }
     if (cues.gainLeft != gainLeft_ || cues.gainRight != gainRight_)
         setVolume(cues);
+    return true;
 }
 
 // Follows the engine and writes what the server wants; then names the stream, which may read the
 // file's tags, so not before the frames are on their way.
 void Link::play() {
     const Cues cues = gate_.cues();
-    follow(cues);
+    if (!follow(cues))
+        return;
     fill();
     if (streamPlays() && cues.mediaName != mediaName_)
         rename(cues);
@@ -274,7 +293,14 @@ void Link::fill() {
         if (pa_stream_begin_write(stream_, &data, &bytes) < 0 || bytes < kFrameBytes)
             break;
         const size_t frames = bytes / kFrameBytes;
-        const RenderResult result = gate_.render(static_cast<float*>(data), frames);
+        const RenderResult result = gate_.render(static_cast<float*>(data), frames, streamRate_);
+        if (result.rate != streamRate_) {
+            // Not in the middle of the server's own callback: the stream is made anew from the
+            // loop's wake.
+            pa_stream_cancel_write(stream_);
+            wake();
+            break;
+        }
         if (result.epoch != epoch_) {
             flush(result.epoch);
             written = 0;
@@ -425,7 +451,8 @@ void Link::onLatency(pa_stream* stream, void* self) {
         return;
     link->answered_ = true;
     if (pa_stream_get_latency(stream, &usec, &negative) == 0)
-        link->backlog_.measured(link->epoch_, negative ? 0 : framesOf(usec), !link->corked_);
+        link->backlog_.measured(link->epoch_, negative ? 0 : framesOf(usec, link->streamRate_),
+                                !link->corked_);
 }
 
 void Link::onVolumeSet(pa_context* context, int, void* self) {

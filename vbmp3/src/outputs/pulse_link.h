@@ -4,8 +4,10 @@
 // About half a second waits in the server and the link writes only when the server asks for a
 // large piece, so both wake a few times a second. A new epoch (open, seek, stop, play after stop)
 // flushes the server's buffer, pause corks the stream and the volume is the stream's own volume
-// on the server, so each of them is heard at once. What the server still holds is the backlog, so
-// that the engine tells the time and shows the frames being heard, not those written.
+// on the server, so each of them is heard at once. The stream runs at the track's own rate, and
+// the server converts it where it mixes; a track at another rate gets a stream of its own. What the
+// server still holds is the backlog, so that the engine tells the time and shows the frames being
+// heard, not those written.
 //
 // Whenever no stream plays (not connected yet, the server gone or hanging, the stream killed,
 // no sink to play to) the link tells its watch, which has the frames consumed in real time, and
@@ -16,6 +18,7 @@
 #include "outputs/backlog.h"
 #include "outputs/gate.h"
 #include "outputs/output.h"
+#include "shared/output_format.h"
 
 #include <pulse/pulseaudio.h>
 
@@ -48,6 +51,7 @@ private:
     void retry();
     void subscribe();
     void openStream();
+    void reopenStream();
     void streamReady();
     void streamLost();
     void lose(const char* why = "no sound server; playing silently until one answers");
@@ -56,7 +60,7 @@ private:
     void dropConnection();
     bool streamPlays() const;
     void play();
-    void follow(const Cues& cues);
+    bool follow(const Cues& cues);
     void setVolume(const Cues& cues);
     void rename(const Cues& cues);
     void flush(uint64_t epoch);
@@ -93,6 +97,7 @@ private:
     pa_time_event* watchEvent_ = nullptr;
     pa_context* context_ = nullptr; // the current connection; callbacks of any other are stale
     pa_stream* stream_ = nullptr;   // the current stream; likewise
+    int streamRate_ = kIdleRate;    // of the current stream
     bool covered_ = false;          // the watch was told the device is lost
     bool lost_ = false;             // said so on stderr
     std::chrono::steady_clock::time_point lastAttempt_;

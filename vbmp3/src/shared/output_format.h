@@ -5,14 +5,16 @@
 
 namespace vbmp3 {
 
-// Interleaved stereo float at this rate, whatever the file holds.
-inline constexpr int kOutputRate = 48000;
+// Interleaved stereo float at the file's own rate: the sound server converts the rate, once,
+// where it mixes anyway.
 inline constexpr int kOutputChannels = 2;
+// The rate an output starts at before any file has asked for one.
+inline constexpr int kIdleRate = 48000;
 
-// Whole seconds that playback of `frames` output frames enters: the exact length rounded down,
-// plus one.
-inline int32_t secondsEntered(int64_t frames) {
-    return static_cast<int32_t>(frames / kOutputRate) + 1;
+// Whole seconds that playback of `frames` frames at `rate` enters: the exact length rounded
+// down, plus one.
+inline int32_t secondsEntered(int64_t frames, int rate) {
+    return static_cast<int32_t>(frames / rate) + 1;
 }
 
 } // namespace vbmp3

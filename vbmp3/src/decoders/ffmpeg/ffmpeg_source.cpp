@@ -1,12 +1,12 @@
 // The FFmpeg decoder: whatever libavformat recognises by content and libavcodec decodes (MP3,
-// WAV of any PCM width, float and ADPCM, WMA and more), rendered through libswresample.
+// WAV of any PCM width, float and ADPCM, WMA and more), turned into stereo float at the stream's
+// own rate by libswresample.
 #include "decoders/ffmpeg/ffmpeg_source.h"
 #include "decoders/pending_frames.h"
 
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <numeric>
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -22,13 +22,13 @@ namespace {
 constexpr int kMaxBadPackets = 64;
 // Packets looked at while opening to tell a constant bit rate from a variable one.
 constexpr int kPacketsForBitRate = 8;
-// How far before a seek's target decoding resumes (output frames).
-constexpr int64_t kSeekRunUpFrames = kOutputRate / 3;
+// How far before a seek's target decoding resumes: a third of a second.
+constexpr int kSeekRunUpPerSecond = 3;
 // A header claims more than the file holds when its length needs more bytes than this share of
 // the file: bit rates are averages, and the file's header and packet overhead count as held.
 constexpr double kCutMargin = 1.1;
-// Far above any recording's; a damaged header's rate in the millions would make the resampler's
-// filter bank gigabytes large.
+// Far above any recording's: a damaged header's rate in the millions is no music, and the sound
+// server would refuse the stream.
 constexpr int kMaxSampleRate = 768000;
 
 int32_t kindOf(const char* formatName) {
@@ -74,7 +74,8 @@ bool FfmpegSource::open(const std::string& path) {
     timeBase_ = st->time_base;
 
     fillFacts(codec);
-    if (!measureLength() || !decodeFirstPackets())
+    if (facts_.sampleRate <= 0 || facts_.sampleRate > kMaxSampleRate || !measureLength() ||
+        !decodeFirstPackets())
         return false;
     boundByBytesHeld();
     return true;
@@ -91,8 +92,7 @@ void FfmpegSource::boundByBytesHeld() {
         dataStart_ < 0 || held < 0 || (blockSamples_ == 0 && facts_.bitsPerSample == 0))
         return;
     const int64_t samples = held / par->block_align * samplesPerBlock;
-    facts_.totalFrames =
-        std::min(facts_.totalFrames, av_rescale(samples, kOutputRate, facts_.sampleRate));
+    facts_.totalFrames = std::min(facts_.totalFrames, samples);
 }
 
 void FfmpegSource::fillFacts(const AVCodec* codec) {
@@ -149,13 +149,13 @@ bool FfmpegSource::claimsMoreThanHeld(int64_t claimedFrames) const {
     const int64_t held = avio_size(input_.io());
     if (bitRate <= 0 || held <= 0)
         return false;
-    const double needed = static_cast<double>(claimedFrames) / kOutputRate * bitRate / 8;
+    const double needed = static_cast<double>(claimedFrames) / facts_.sampleRate * bitRate / 8;
     return needed > kCutMargin * static_cast<double>(held);
 }
 
 bool FfmpegSource::measureLength() {
     AVStream* st = format()->streams[stream_];
-    const AVRational outputBase{1, kOutputRate};
+    const AVRational outputBase{1, facts_.sampleRate};
     const bool estimated = format()->duration_estimation_method == AVFMT_DURATION_FROM_BITRATE;
     if (st->duration != AV_NOPTS_VALUE)
         facts_.totalFrames = av_rescale_q(st->duration, timeBase_, outputBase);
@@ -250,7 +250,8 @@ bool FfmpegSource::convertFrame() {
         mono_ = in.nb_channels == 1;
         AVChannelLayout out{};
         av_channel_layout_default(&out, mono_ ? 1 : 2);
-        int r = swr_alloc_set_opts2(&swr_, &out, AV_SAMPLE_FMT_FLT, kOutputRate, &in,
+        // A stream whose frames change rate midway keeps the rate it opened with.
+        int r = swr_alloc_set_opts2(&swr_, &out, AV_SAMPLE_FMT_FLT, facts_.sampleRate, &in,
                                     static_cast<AVSampleFormat>(frame_->format),
                                     frame_->sample_rate, 0, nullptr);
         av_channel_layout_uninit(&in);
@@ -261,17 +262,13 @@ bool FfmpegSource::convertFrame() {
         if (positionUnknown_)
             placeAfterSeek();
     }
-    // Samples before the first one on the output's grid, after a seek.
-    const int drop = static_cast<int>(std::min<int64_t>(gridDrop_, frame_->nb_samples));
-    gridDrop_ -= drop;
     const auto format = static_cast<AVSampleFormat>(frame_->format);
     const bool planar = av_sample_fmt_is_planar(format);
-    const int step = av_get_bytes_per_sample(format) * (planar ? 1 : frame_->ch_layout.nb_channels);
     std::array<const uint8_t*, AV_NUM_DATA_POINTERS> in{};
     for (int i = 0; i < (planar ? frame_->ch_layout.nb_channels : 1) && i < AV_NUM_DATA_POINTERS;
          ++i)
-        in[static_cast<size_t>(i)] = frame_->extended_data[i] + drop * step;
-    const int count = frame_->nb_samples - drop;
+        in[static_cast<size_t>(i)] = frame_->extended_data[i];
+    const int count = frame_->nb_samples;
     int capacity = swr_get_out_samples(swr_, count);
     if (capacity <= 0 || count == 0)
         return true;
@@ -283,15 +280,10 @@ void FfmpegSource::placeAfterSeek() {
     int64_t first = restartSample_;
     if (first < 0) {
         const int64_t pts = frame_->best_effort_timestamp;
-        first = pts == AV_NOPTS_VALUE ? av_rescale(discardUntil_, rate, kOutputRate)
+        first = pts == AV_NOPTS_VALUE ? av_rescale(discardUntil_, rate, facts_.sampleRate)
                                       : av_rescale_q(pts - origin_, timeBase_, AVRational{1, rate});
     }
-    first = std::max<int64_t>(first, 0);
-    // A fresh resampler started between the output's sample instants would play every sample a
-    // fraction of a frame late; it starts on the next source sample that falls on one instead.
-    const int64_t period = rate / std::gcd(rate, kOutputRate);
-    gridDrop_ = (period - first % period) % period;
-    nextFrame_ = (first + gridDrop_) / period * (kOutputRate / std::gcd(rate, kOutputRate));
+    nextFrame_ = av_rescale(std::max<int64_t>(first, 0), facts_.sampleRate, rate);
     positionUnknown_ = false;
 }
 
@@ -367,8 +359,8 @@ bool FfmpegSource::seek(int64_t frame) {
         return seekToBlock(frame);
     // Decoding starts a little early: a decoder that carries state from frame to frame (an MP3's
     // bit reservoir and overlap) needs a run-up to give the samples of an uninterrupted play.
-    const int64_t runUp = std::max<int64_t>(frame - kSeekRunUpFrames, 0);
-    int64_t target = origin_ + av_rescale_q(runUp, AVRational{1, kOutputRate}, timeBase_);
+    const int64_t runUp = std::max<int64_t>(frame - facts_.sampleRate / kSeekRunUpPerSecond, 0);
+    int64_t target = origin_ + av_rescale_q(runUp, AVRational{1, facts_.sampleRate}, timeBase_);
     if (av_seek_frame(format(), stream_, target, AVSEEK_FLAG_BACKWARD) < 0 &&
         av_seek_frame(format(), stream_, origin_, AVSEEK_FLAG_BACKWARD) < 0)
         return false;
@@ -377,8 +369,7 @@ bool FfmpegSource::seek(int64_t frame) {
 }
 
 bool FfmpegSource::seekToBlock(int64_t frame) {
-    const int rate = facts_.sampleRate;
-    const int64_t block = av_rescale(frame, rate, kOutputRate) / blockSamples_;
+    const int64_t block = frame / blockSamples_;
     const int64_t pos = dataStart_ + block * format()->streams[stream_]->codecpar->block_align;
     if (av_seek_frame(format(), stream_, pos, AVSEEK_FLAG_BYTE) < 0)
         return false;
@@ -396,7 +387,6 @@ void FfmpegSource::resetDecoding(int64_t target) {
     discardUntil_ = target;
     positionUnknown_ = true;
     restartSample_ = -1;
-    gridDrop_ = 0;
 }
 
 } // namespace vbmp3

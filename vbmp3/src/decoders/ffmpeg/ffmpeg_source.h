@@ -70,13 +70,12 @@ private:
     std::vector<float> converted_;
     std::vector<float> pending_; // decoded stereo frames not yet read
     size_t pendingRead_ = 0;     // frames of pending_ already read
-    int64_t nextFrame_ = 0;      // output frame of the resampler's next sample
+    int64_t nextFrame_ = 0;      // stream frame of the resampler's next sample
     int64_t discardUntil_ = 0;   // a seek's target: earlier frames are dropped
     bool positionUnknown_ = false;
     int64_t blockSamples_ = 0;   // samples in each fixed-size block of a WAV's compressed data
     int64_t dataStart_ = -1;     // file position of the first packet
     int64_t restartSample_ = -1; // source sample a seek resumes at, where known without timestamps
-    int64_t gridDrop_ = 0;       // source samples still to drop before the resampler
 
     StreamFacts facts_;
 };

@@ -19,10 +19,10 @@ constexpr int kBlockFrames = 64;
 // After the last event, voices that have faded under -80 dBFS for 20 ms are taken as ended:
 // FluidSynth keeps some alive far below hearing for seconds.
 constexpr float kTailSilence = 1e-4f;
-constexpr int kQuietBlocksToEnd = kOutputRate / 50 / kBlockFrames;
+constexpr int kQuietBlocksToEnd = kMidiRate / 50 / kBlockFrames;
 
 int64_t frameAt(const TempoMap& tempo, int64_t tick) {
-    return std::llround(tempo.seconds(tick) * kOutputRate);
+    return std::llround(tempo.seconds(tick) * kMidiRate);
 }
 
 bool isNoteMessage(uint8_t status) {
@@ -40,13 +40,13 @@ public:
         facts_.formatName = "Standard MIDI File";
         facts_.codecName = "General MIDI (FluidSynth)";
         facts_.fileKind = kKindMidi;
-        facts_.sampleRate = kOutputRate;
+        facts_.sampleRate = kMidiRate;
         facts_.channels = kOutputChannels;
         facts_.trackCount = file_.trackCount;
         facts_.hasTag =
             !file_.firstTrackName.empty() || !file_.firstText.empty() || !file_.copyright.empty();
         facts_.totalFrames = frameAt(file_.tempo, file_.endTick);
-        tailEnd_ = facts_.totalFrames + static_cast<int64_t>(kMaxTailSeconds * kOutputRate);
+        tailEnd_ = facts_.totalFrames + static_cast<int64_t>(kMaxTailSeconds * kMidiRate);
     }
 
     ~MidiSource() override {

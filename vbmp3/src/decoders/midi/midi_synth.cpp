@@ -40,7 +40,7 @@ std::shared_ptr<MidiSynth> loadMidiSynth(const std::string& soundFontPath) {
     fluid_settings_t* settings = fluid->newSettings();
     if (!settings)
         return nullptr;
-    fluid->settingsSetNum(settings, "synth.sample-rate", kOutputRate);
+    fluid->settingsSetNum(settings, "synth.sample-rate", kMidiRate);
     fluid->settingsSetNum(settings, "synth.gain", kSynthGain);
     // Every use is under MidiSynth::mutex already.
     fluid->settingsSetInt(settings, "synth.threadsafe-api", 0);

@@ -31,7 +31,11 @@ private:
 // system reset alone lets the voices release, so the reset goes first and the sounds-off after.
 void silenceAndReset(const MidiSynth& synth);
 
-// Creates a synthesizer at the engine's output rate and loads `soundFontPath` into it;
+// MIDI has no rate of its own; 48 kHz is what PipeWire mixes at and most sound hardware runs at,
+// so the server plays it unconverted.
+inline constexpr int kMidiRate = 48000;
+
+// Creates a synthesizer at kMidiRate and loads `soundFontPath` into it;
 // nullptr if FluidSynth or the file does not load.
 std::shared_ptr<MidiSynth> loadMidiSynth(const std::string& soundFontPath);
 // How many SoundFont files this process has loaded so far.
