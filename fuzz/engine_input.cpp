@@ -21,8 +21,8 @@ constexpr const char* kExtensions[] = {".mp3", ".wav", ".wma", ".mid"};
 // Enough to pass every decoder's first blocks and the resampler, and so little that a file of
 // hours costs no more than one of seconds.
 constexpr size_t kFramesPerRead = 4096;
-constexpr size_t kSecondsFromStart = 3;
-constexpr size_t kHalvesAfterSeek = 2; // half a second
+constexpr double kSecondsFromStart = 3;
+constexpr double kSecondsAfterSeek = 0.5;
 constexpr int kMaxReads = 64;
 
 bool writeFile(const std::filesystem::path& path, const uint8_t* data, size_t size) {
@@ -82,15 +82,17 @@ std::string runFile(const std::string& path) {
     const vbmp3::StreamFacts& facts = source->facts();
     if (!(broken = checkFacts(facts)).empty())
         return broken;
-    const auto rate = static_cast<size_t>(facts.sampleRate);
+    const auto framesIn = [&facts](double seconds) {
+        return static_cast<size_t>(seconds * facts.sampleRate);
+    };
     size_t frames = 0;
-    if (!(broken = play(*source, kSecondsFromStart * rate, frames)).empty())
+    if (!(broken = play(*source, framesIn(kSecondsFromStart), frames)).empty())
         return broken;
     if (source->seek(facts.totalFrames / 2) &&
-        !(broken = play(*source, rate / kHalvesAfterSeek, frames)).empty())
+        !(broken = play(*source, framesIn(kSecondsAfterSeek), frames)).empty())
         return broken;
     if (source->seek(facts.totalFrames + facts.sampleRate)) {
-        if (!(broken = play(*source, rate / kHalvesAfterSeek, frames)).empty())
+        if (!(broken = play(*source, framesIn(kSecondsAfterSeek), frames)).empty())
             return broken;
         if (frames > 0)
             return "a seek past the end did not read as the end";

@@ -38,19 +38,35 @@ TEST(Backlog, RunsDownWhilePlayingAndHoldsWhilePaused) {
 
     backlog.measured(2, -5, true); // a negative figure from the server is none
     EXPECT_EQ(backlog.unheard(2), 0);
+
+    backlog.setRate(8000); // a stream at another rate: it holds nothing yet, and runs at its rate
+    EXPECT_EQ(backlog.unheard(2), 0);
+    backlog.measured(3, 8000, true);
+    now += 250ms;
+    EXPECT_EQ(backlog.unheard(3), 6000);
 }
 
-// Records how much each render asks for; the first render stalls, as a stopped process does.
+// Records how much each render asks for; the first render stalls, as a stopped process does,
+// unless told otherwise. It wants its frames at `rate`, and counts only those asked at it.
 class StallingRenderer : public vbmp3::Renderer {
 public:
-    vbmp3::RenderResult render(float*, size_t frames, int) override {
-        if (renders_++ == 0)
+    explicit StallingRenderer(int rate = vbmp3::kIdleRate, bool stall = true)
+        : rate_(rate), stall_(stall) {}
+    vbmp3::RenderResult render(float*, size_t frames, int rate) override {
+        if (renders_++ == 0 && stall_)
             std::this_thread::sleep_for(1200ms);
         largest_ = std::max<size_t>(largest_, frames);
-        total_ += frames;
-        return {};
+        total_ += rate == rate_ ? frames : 0;
+        return {.rate = rate_};
     }
-    vbmp3::Cues cues() const override { return {}; }
+    vbmp3::Cues cues() const override {
+        vbmp3::Cues cues;
+        cues.rate = rate_;
+        return cues;
+    }
+
+    const int rate_;
+    const bool stall_;
 
     std::atomic<int> renders_{0};
     std::atomic<size_t> largest_{0};
@@ -71,6 +87,26 @@ TEST(ClockOutput, CatchesUpAfterAStallInBoundedPiecesAndSkipsTheRest) {
     EXPECT_LE(renderer.largest_, size_t{vbmp3::kIdleRate / 20}) << "one piece at most 50 ms";
     EXPECT_LE(renderer.total_, size_t(seconds * vbmp3::kIdleRate)) << "never ahead of time";
     EXPECT_GT(renderer.renders_, 20) << "caught up in pieces";
+}
+
+// Without a device, time goes on at the track's own rate: a second of a track is its rate's
+// frames, whatever rate that is.
+TEST(ClockOutput, ConsumesTheTracksFramesInRealTimeAtItsRate) {
+    for (int rate : {8000, 192000}) {
+        SCOPED_TRACE(rate);
+        StallingRenderer renderer(rate, false);
+        const auto began = std::chrono::steady_clock::now();
+        {
+            auto clock = vbmp3::makeClockOutput();
+            ASSERT_TRUE(clock->start(renderer));
+            std::this_thread::sleep_for(1000ms);
+            clock->stop();
+        }
+        const double seconds =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
+        EXPECT_LE(renderer.total_, size_t(seconds * rate)) << "never ahead of time";
+        EXPECT_GE(renderer.total_, size_t(0.5 * rate)) << "not far behind";
+    }
 }
 
 } // namespace

@@ -22,8 +22,8 @@ namespace {
 constexpr int kMaxBadPackets = 64;
 // Packets looked at while opening to tell a constant bit rate from a variable one.
 constexpr int kPacketsForBitRate = 8;
-// How far before a seek's target decoding resumes: a third of a second.
-constexpr int kSeekRunUpPerSecond = 3;
+// How far before a seek's target decoding resumes.
+constexpr double kSeekRunUpSeconds = 1.0 / 3;
 // A header claims more than the file holds when its length needs more bytes than this share of
 // the file: bit rates are averages, and the file's header and packet overhead count as held.
 constexpr double kCutMargin = 1.1;
@@ -359,7 +359,8 @@ bool FfmpegSource::seek(int64_t frame) {
         return seekToBlock(frame);
     // Decoding starts a little early: a decoder that carries state from frame to frame (an MP3's
     // bit reservoir and overlap) needs a run-up to give the samples of an uninterrupted play.
-    const int64_t runUp = std::max<int64_t>(frame - facts_.sampleRate / kSeekRunUpPerSecond, 0);
+    const auto runUpFrames = static_cast<int64_t>(facts_.sampleRate * kSeekRunUpSeconds);
+    const int64_t runUp = std::max<int64_t>(frame - runUpFrames, 0);
     int64_t target = origin_ + av_rescale_q(runUp, AVRational{1, facts_.sampleRate}, timeBase_);
     if (av_seek_frame(format(), stream_, target, AVSEEK_FLAG_BACKWARD) < 0 &&
         av_seek_frame(format(), stream_, origin_, AVSEEK_FLAG_BACKWARD) < 0)
