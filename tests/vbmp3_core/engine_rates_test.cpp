@@ -1,9 +1,9 @@
 // Files at the rates recordings come in play at their own rate: length, seek and elapsed time
 // count the file's frames, and each second sounds at its own pitch.
-#include <cmath>
 #include <gtest/gtest.h>
 
 #include "pulled_engine.h"
+#include "strongest_tone.h"
 
 using fixtures::Kind;
 
@@ -25,23 +25,8 @@ fixtures::Pcm staircase(int rate, int channels) {
     return pcm;
 }
 
-// The second whose pitch the left channel of `frames`, played at `rate`, holds most power at.
 int secondHeard(const std::vector<float>& frames, int rate) {
-    int best = -1;
-    double bestPower = 0;
-    for (int s = 0; s < kSeconds; ++s) {
-        const double w = 2 * M_PI * pitchOf(s) / rate;
-        double re = 0, im = 0;
-        for (size_t i = 0; i < frames.size() / 2; ++i) {
-            re += frames[2 * i] * std::cos(w * static_cast<double>(i));
-            im += frames[2 * i] * std::sin(w * static_cast<double>(i));
-        }
-        if (re * re + im * im > bestPower) {
-            bestPower = re * re + im * im;
-            best = s;
-        }
-    }
-    return best;
+    return core_test::strongestTone(frames, rate, kSeconds, pitchOf);
 }
 
 struct RateRow {

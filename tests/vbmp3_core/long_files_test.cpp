@@ -10,6 +10,7 @@
 
 #include "file_bytes.h"
 #include "pulled_engine.h"
+#include "strongest_tone.h"
 
 using fixtures::Kind;
 
@@ -117,25 +118,6 @@ int64_t bytesReadByThisThread() {
     return -1;
 }
 
-// Of the pieces' pitches, the one that `frames` (left channel) plays, by its power.
-int pieceHeard(const std::vector<float>& frames, int rate) {
-    int best = -1;
-    double bestPower = 0;
-    for (int piece = 0; piece < kPieces; ++piece) {
-        const double w = 2 * M_PI * pitchOf(piece) / rate;
-        double re = 0, im = 0;
-        for (size_t i = 0; i < frames.size() / 2; ++i) {
-            re += frames[2 * i] * std::cos(w * static_cast<double>(i));
-            im += frames[2 * i] * std::sin(w * static_cast<double>(i));
-        }
-        if (re * re + im * im > bestPower) {
-            bestPower = re * re + im * im;
-            best = piece;
-        }
-    }
-    return best;
-}
-
 // The length once any background scan has ended.
 double settledSeconds(const vbmp3::StreamFacts& facts) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(3);
@@ -164,7 +146,8 @@ void expectHeardAfterSeek(const std::string& path, int64_t second, int64_t slotS
     pulled.engine.seek(static_cast<int32_t>(second));
     const std::vector<float> heard = pulled.pullSeconds(0.5);
     const std::vector<float> settled(heard.begin() + pulled.rate() / 5, heard.end());
-    EXPECT_EQ(pieceHeard(settled, pulled.rate()), pieceAt(slotOf(static_cast<double>(second))))
+    EXPECT_EQ(core_test::strongestTone(settled, pulled.rate(), kPieces, pitchOf),
+              pieceAt(slotOf(static_cast<double>(second))))
         << "at " << second << " s";
     EXPECT_EQ(pulled.engine.status().seconds, second);
 }
