@@ -6,9 +6,8 @@
 // Times are CPU seconds (user + system), the best of the iterations, so that other work on the
 // machine disturbs them less. ffmpeg's own start-up (measured on a file of a tenth of a second)
 // is taken off its time. "ratio" is the engine's speed over ffmpeg's: 1 means as fast.
-// ffmpeg -f null keeps the file's rate while the engine resamples 44.1 kHz files to 48 kHz, so
-// "ratio_resampling" compares with ffmpeg resampling to 48 kHz float as well, and the 48 kHz
-// files (which need no resampling) show what the resampling costs the engine.
+// The engine keeps the file's rate, as ffmpeg -f null does; "ratio_resampling" compares with
+// ffmpeg resampling to 48 kHz float, the work a player that resamples in its own process does.
 #include "decoders/source.h"
 #include "fixtures/audio_writer.h"
 #include "read_to_end.h"
