@@ -30,11 +30,16 @@ def write_wav(path, seconds_of_tone):
     t = np.arange(RATE) / RATE
     parts = [np.zeros(RATE) if on is None else 0.5 * np.sin(2 * np.pi * (BASE_HZ + on * STEP_HZ) * t)
              for on in seconds_of_tone]
-    pcm = (np.concatenate(parts) * 32767).astype("<i2")
+    return write_stereo_wav(path, RATE, np.concatenate(parts))
+
+
+def write_stereo_wav(path, rate, mono):
+    """16-bit stereo WAV of the mono signal (-1..1) in both channels."""
+    pcm = (mono * 32767).astype("<i2")
     with wave.open(path, "wb") as f:
         f.setnchannels(2)
         f.setsampwidth(2)
-        f.setframerate(RATE)
+        f.setframerate(rate)
         f.writeframes(np.repeat(pcm, 2).tobytes())
     return path
 

@@ -9,7 +9,6 @@ import tempfile
 import time
 import types
 import unittest
-import wave
 
 import numpy as np
 
@@ -21,7 +20,7 @@ import audio  # noqa: E402
 from desktop import Recording  # noqa: E402
 from sound_server import PipeWireServer, PulseServer  # noqa: E402
 from test_faults import pipewire_missing  # noqa: E402
-from test_pulse_output import Engine  # noqa: E402
+from test_pulse_output import Engine, write_stereo_wav  # noqa: E402
 
 # (rate, tone): a track played at any other rate than its own would sound 9 % or more off.
 TRACKS = [(44100, 1000.0), (48000, 1500.0), (22050, 700.0), (44100, 1000.0)]
@@ -30,13 +29,7 @@ SOUNDS_WITHIN = 0.5  # seconds from the open until the new track is heard
 
 def write_tone(path, rate, hz, seconds=6):
     t = np.arange(int(rate * seconds)) / rate
-    pcm = (0.5 * np.sin(2 * np.pi * hz * t) * 32767).astype("<i2")
-    with wave.open(path, "wb") as f:
-        f.setnchannels(2)
-        f.setsampwidth(2)
-        f.setframerate(rate)
-        f.writeframes(np.repeat(pcm, 2).tobytes())
-    return path
+    return write_stereo_wav(path, rate, 0.5 * np.sin(2 * np.pi * hz * t))
 
 
 class Rates:
