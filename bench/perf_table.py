@@ -1,26 +1,33 @@
 #!/usr/bin/python3
-"""The player's costs beside command-line players, printed as Markdown tables.
+"""The player's costs beside other players, printed as Markdown tables.
 
 The player (with its default visualization, the spectrum), the engine alone (bench/engine/
-play_file: the C functions polled as the player polls them, no window), `ffplay -nodisp` and
-`mpg123 -o pulse` each play the same generated 128 kbit/s MP3 to the null sink of a private sound
-server (PulseAudio, or PipeWire with pipewire-pulse and WirePlumber) under a private Xvfb.
+play_file: the C functions polled as the player polls them, no window), `ffplay -nodisp`,
+`mpg123 -o pulse` and Audacious with its window and without (-H) each play the same generated
+2-hour 128 kbit/s MP3 to the null sink of a private sound server (PulseAudio, or PipeWire with
+pipewire-pulse and WirePlumber; --server, or TONALISK_SOUND_SERVER) under a private Xvfb. A peer
+that is not installed is left out (they are installed for this only: mpg123, ffmpeg, audacious,
+audacious-plugins).
 
 Costs: each player alone, on a fresh sound server without any recorder (a recorder would keep the
 sink waking every few milliseconds): CPU time (user + system) over --seconds of steady play, the
 sound server's own CPU time over the same span, and Private_Dirty and Pss from
-/proc/PID/smaps_rollup at its end. The player once more with 10,000 files listed.
-Latencies, with a recorder on the sink's monitor: process start to the first non-silent sample,
-and for the player a click on a list entry (while stopped) to its first sound and the volume
+/proc/PID/smaps_rollup at its end. The player once more with --listed files listed.
+Latencies, with a recorder on the sink's monitor: process start to the first non-silent sample;
+for the player a click on a list entry (while stopped) to its first sound on a 3-minute, a 2-hour
+and a 10-hour MP3, with the bytes that the player read meanwhile (rchar of /proc/PID/io), a seek
+to 1:50:00 in the 10-hour MP3 over the session bus until that place sounds, and the volume
 slider's Home key to silence. With --repeats the best run counts. The engine_bench and midi_bench
-figures of the same build join the table.
+figures of the same build join the table. A sound server that is slow to start is started again.
 
     /usr/bin/python3 bench/perf_table.py --bin build-bench/bin [--server pipewire] [--seconds 30]
 """
 import argparse
 import collections
+import contextlib
 import json
 import os
+import shutil
 import subprocess
 import sys
 import tempfile
@@ -33,9 +40,16 @@ sys.path.insert(0, os.path.join(REPO, "tests", "e2e"))
 sys.dont_write_bytecode = True  # nothing written into the source tree
 
 LIST_TOP = 96  # the file list's top in the main window's client area
-ROW_HEIGHT = 14
-CLICKS = 3
-TRACK_BASE_HZ = 400
+ROW_HEIGHT = 17
+STOP_BUTTON = (82, 21)
+SLIDER_KNOB = (232, 56)  # the volume slider's knob in the main window's client area
+KBPS = 128
+SEEK_TO = 6600  # 1:50:00
+# The clicked entries, in the list's order: (name, length in hours, the hour where each section
+# begins and the pitch its piece steps up from). Each sounds in pitches of its own; the 10-hour
+# one changes at the first hour, so the place that the seek lands on is heard.
+CLICKED = (("1 three minutes.mp3", 0.05, ((0, 2700),)), ("2 two hours.mp3", 2, ((0, 4000),)),
+           ("3 ten hours.mp3", 10, ((0, 300), (1, 1500))))
 
 
 def parse_args():
@@ -44,7 +58,8 @@ def parse_args():
                         help="the build's bin folder: tonalisk, make_test_tone, the benchmarks")
     parser.add_argument("--seconds", type=float, default=30, help="length of each measured run")
     parser.add_argument("--repeats", type=int, default=2, help="runs of each player; best counts")
-    parser.add_argument("--server", choices=["pulseaudio", "pipewire"], default="pulseaudio")
+    parser.add_argument("--server", choices=["pulseaudio", "pipewire"],
+                        default=os.environ.get("TONALISK_SOUND_SERVER", "pulseaudio"))
     parser.add_argument("--listed", type=int, default=10000, help="files listed in the last run")
     parser.add_argument("--no-benches", action="store_true", help="leave out the C++ benchmarks")
     parser.add_argument("--library", action="store_true",
@@ -53,12 +68,11 @@ def parse_args():
 
 
 ARGS = parse_args()
-SLIDER_KNOB = (232, 56)  # the volume slider's knob in the main window's client area
 os.environ.setdefault("TONALISK_BIN", os.path.abspath(ARGS.bin))
 
 import audio  # noqa: E402  (the e2e helpers, found through the path above)
-from audio import Track  # noqa: E402
 from desktop import RATE, Desktop  # noqa: E402
+from long_track import make_long_track  # noqa: E402
 from sound_server import PipeWireServer, PulseServer  # noqa: E402
 from screen import Screen  # noqa: E402
 from test_player import install_player  # noqa: E402
@@ -66,6 +80,26 @@ from test_player import install_player  # noqa: E402
 SERVER = PipeWireServer if ARGS.server == "pipewire" else PulseServer
 from Xlib import X  # noqa: E402
 from Xlib.ext import xtest  # noqa: E402
+
+
+@contextlib.contextmanager
+def desktop_of(tmp, tries=3, **options):
+    """A private desktop; one whose sound server (or window manager) is slow to start is started
+    again, and whatever it started ends with it."""
+    for attempt in range(tries):
+        desktop = Desktop(tmp, server=SERVER, **options)
+        try:
+            desktop.__enter__()
+            break
+        except RuntimeError as e:
+            desktop.__exit__(None, None, None)
+            print(f"desktop, try {attempt + 1}: {e}", file=sys.stderr, flush=True)
+            if attempt == tries - 1:
+                raise
+    try:
+        yield desktop
+    finally:
+        desktop.__exit__(None, None, None)
 
 
 def cpu_seconds(pid):
@@ -76,6 +110,12 @@ def cpu_seconds(pid):
 
 def tree_cpu_seconds(pids):
     return sum(cpu_seconds(pid) for pid in pids)
+
+
+def bytes_read(pid):
+    """What the process has read so far through read calls, from the disk or the page cache."""
+    with open(f"/proc/{pid}/io") as f:
+        return next(int(line.split()[1]) for line in f if line.startswith("rchar:"))
 
 
 def smaps_mb(pid):
@@ -96,7 +136,7 @@ def first_sample(rec, start):
     return start + loud[0] / RATE if len(loud) else None
 
 
-def wait_for_sound(rec, start, timeout=3.0):
+def wait_for_sound(rec, start, timeout=10.0):
     deadline = time.monotonic() + timeout
     while time.monotonic() < deadline:
         time.sleep(0.1)
@@ -123,7 +163,14 @@ def window_of(screen, pid, timeout=10):
     return None
 
 
-Player = collections.namedtuple("Player", "name args cwd")
+# home: a folder that the player keeps its settings in, emptied before each start (or None).
+Player = collections.namedtuple("Player", "name args cwd home")
+
+
+def start(desktop, player):
+    if player.home:
+        shutil.rmtree(player.home, ignore_errors=True)
+    return desktop.start(player.args, player.cwd)
 
 
 def click_row(rec, screen, origin, row):
@@ -140,24 +187,45 @@ def click_row(rec, screen, origin, row):
     return pressed
 
 
-def click_latencies(rec, screen, win):
-    """Stops, then clicks an entry of the two: click to first sound, CLICKS times. Only a click
-    that changes the selection plays, so a click that stays silent is followed by one on the
-    other entry."""
-    origin = screen.origin(win)
-    stop_button = (82, 21)
-    took = []
-    row = 0
-    for _ in range(CLICKS):
-        screen.click(origin[0] + stop_button[0], origin[1] + stop_button[1])
-        time.sleep(0.8)
-        latency = wait_for_sound(rec, click_row(rec, screen, origin, row), timeout=1.0)
-        if latency is None:
-            row = 1 - row
-            latency = wait_for_sound(rec, click_row(rec, screen, origin, row))
-        took.append(latency)
-        row = 1 - row
-    return took
+def click_to_sound(rec, screen, origin, pid, row, sections):
+    """Stops, starts another entry and stops again (only a click that changes the selection
+    plays), then clicks entry `row`: (click to its first sound, the bytes read meanwhile); None
+    for both where another entry sounded."""
+    stop = (origin[0] + STOP_BUTTON[0], origin[1] + STOP_BUTTON[1])
+    screen.click(*stop)
+    time.sleep(0.3)
+    wait_for_sound(rec, click_row(rec, screen, origin, (row + 1) % len(CLICKED)), 5.0)
+    screen.click(*stop)
+    time.sleep(0.8)
+    before = bytes_read(pid)
+    pressed = click_row(rec, screen, origin, row)
+    latency = wait_for_sound(rec, pressed)
+    read = bytes_read(pid) - before
+    if latency is None:
+        return None, None
+    time.sleep(0.6)
+    heard = audio.sounding(rec.samples(), [t for s in sections for t in s], pressed + latency,
+                           pressed + latency + 0.5)[0]
+    if heard not in sections[row]:
+        print(f"clicked {CLICKED[row][0]}, heard {heard and heard.name}", file=sys.stderr)
+        return None, None
+    return latency, read
+
+
+def seek_to_sound(desktop, rec, sections):
+    """While the 10-hour track plays: from the bus call that seeks to SEEK_TO to the first sound
+    of the place it lands on (the call's time includes playerctl's own start)."""
+    time.sleep(1.0)
+    asked = rec.now()
+    subprocess.run(["playerctl", "-p", "tonalisk", "position", str(SEEK_TO)], env=desktop.env,
+                   capture_output=True, timeout=10)
+    deadline = time.monotonic() + 10.0
+    while time.monotonic() < deadline:
+        time.sleep(0.1)
+        for t, track, _ in audio.identified(rec.samples(), sections, asked, rec.seconds()):
+            if track is sections[-1]:
+                return max(t - asked, 0.0)
+    return None
 
 
 def volume_to_silence(rec, screen, win):
@@ -180,12 +248,12 @@ def volume_to_silence(rec, screen, win):
 
 def steady_costs(tmp, player, seconds):
     """One player alone on a fresh sound server: its CPU, the server's CPU and its memory."""
-    with Desktop(tmp, server=SERVER, prompt=False) as desktop:
-        proc = desktop.start(player.args, player.cwd)
+    with desktop_of(tmp, prompt=False) as desktop:
+        proc = start(desktop, player)
         time.sleep(3.0)  # past start-up
-        cpu, server_cpu = cpu_seconds(proc.pid), tree_cpu_seconds(desktop.pulse.pids())
-        time.sleep(seconds)
         try:
+            cpu, server_cpu = cpu_seconds(proc.pid), tree_cpu_seconds(desktop.pulse.pids())
+            time.sleep(seconds)
             figures = {"cpu": cpu_seconds(proc.pid) - cpu,
                        "server": tree_cpu_seconds(desktop.pulse.pids()) - server_cpu}
             figures["dirty"], figures["pss"] = smaps_mb(proc.pid)
@@ -196,23 +264,44 @@ def steady_costs(tmp, player, seconds):
     return figures
 
 
-def latencies(desktop, rec, player):
-    """Process start to first sound; for the player also clicks and the volume slider."""
+def launch_latencies(desktop, rec, player):
+    """Process start to first sound; for the player also the volume slider."""
     time.sleep(0.5)  # silence before the start
     launched = rec.now()
-    proc = desktop.start(player.args, player.cwd)
+    proc = start(desktop, player)
     figures = {"startup": wait_for_sound(rec, launched)}
-    if player.name == "tonalisk":
+    if player.name == "Tonalisk":
         time.sleep(1.0)
         screen = Screen(desktop.env)
         win = window_of(screen, proc.pid)
         figures["volume"] = volume_to_silence(rec, screen, win)
-        figures["clicks"] = click_latencies(rec, screen, win)
         screen.close(win)
         figures["exit"] = proc.wait(5)
     else:
         proc.terminate()
         proc.wait(5)
+    return figures
+
+
+def track_latencies(desktop, rec, folder, sections):
+    """The player in the folder of the clicked entries, on the session bus: clicks and seeks."""
+    desktop.start_session_bus()
+    proc = desktop.start([os.path.join(folder, "tonalisk")], folder)
+    screen = Screen(desktop.env)
+    win = window_of(screen, proc.pid)
+    time.sleep(1.0)
+    origin = screen.origin(win)
+    figures = {"clicks": {c[0]: [] for c in CLICKED}, "read": {c[0]: [] for c in CLICKED},
+               "seek": []}
+    for _ in range(ARGS.repeats):
+        for row, (name, *_) in enumerate(CLICKED):
+            latency, read = click_to_sound(rec, screen, origin, proc.pid, row, sections)
+            figures["clicks"][name].append(latency)
+            figures["read"][name].append(read)
+        figures["seek"].append(seek_to_sound(desktop, rec, sections[-1]))  # the 10-hour one plays
+        print(figures, file=sys.stderr, flush=True)
+    screen.close(win)
+    proc.wait(5)
     return figures
 
 
@@ -223,6 +312,13 @@ def best(values):
 
 def ms(value):
     return "none" if value is None else f"{value * 1000:.0f} ms"
+
+
+def within_window(value):
+    """A time found by the recording's analysis windows: one inside the first window is only
+    known to be that short."""
+    return f"≤ {audio.WINDOW * 1000:.0f} ms" if value is not None and value < audio.WINDOW \
+        else ms(value)
 
 
 def benchmark_json(path):
@@ -255,39 +351,62 @@ def bench_rows(bin_dir):
     return rows
 
 
+def make_tracks(tmp, bin_dir):
+    """The player in a folder with the 2-hour MP3 alone (it starts with it) and in one with the
+    clicked entries, and a crowded folder; returns (players, the player in the crowded folder,
+    the clicks folder, the sections of each clicked entry)."""
+    clicks = os.path.join(tmp, "clicks")
+    install_player(clicks, [])
+    sections = [make_long_track(clicks, name, hours, bin_dir, changes, KBPS)
+                for name, hours, changes in CLICKED]
+    launch = os.path.join(tmp, "launch")
+    install_player(launch, [])
+    two_hours = os.path.join(launch, CLICKED[1][0])
+    os.link(os.path.join(clicks, CLICKED[1][0]), two_hours)
+    crowded = os.path.join(tmp, "crowded")
+    install_player(crowded, [])
+    for i in range(ARGS.listed):
+        os.link(two_hours, os.path.join(crowded, f"track {i:05d}.mp3"))
+    os.sync()  # pages of files not yet written back would count as the player's dirty memory
+    audacious = os.path.join(tmp, "audacious")
+    home = {f"XDG_{kind}_HOME": os.path.join(audacious, kind.lower())
+            for kind in ("CONFIG", "DATA", "CACHE")}
+    os.environ.update(home)  # the desktops pass it on; the others keep nothing there
+    players = [Player("Tonalisk", [os.path.join(launch, "tonalisk")], launch, None),
+               Player("engine alone", [os.path.join(bin_dir, "play_file"), two_hours], tmp, None),
+               Player("mpg123", ["mpg123", "-q", "-o", "pulse", two_hours], tmp, None),
+               Player("Audacious", ["audacious", two_hours], tmp, audacious),
+               Player("Audacious -H", ["audacious", "-H", two_hours], tmp, audacious),
+               Player("ffplay", ["ffplay", "-nodisp", "-autoexit", "-loglevel", "quiet", two_hours],
+                      tmp, None)]
+    missing = [p.name for p in players if not shutil.which(p.args[0])]
+    if missing:
+        print(f"not installed, left out: {', '.join(missing)}", file=sys.stderr, flush=True)
+    players = [p for p in players if p.name not in missing]
+    return players, Player("Tonalisk", [os.path.join(crowded, "tonalisk")], crowded, None), \
+        clicks, sections
+
+
 def main():
     bin_dir = os.path.abspath(ARGS.bin)
     with tempfile.TemporaryDirectory(prefix="tonalisk-perf-") as tmp:
-        app = os.path.join(tmp, "player")
-        tracks = [Track("one.mp3", "mp3", TRACK_BASE_HZ, ARGS.seconds + 15),
-                  Track("two.mp3", "mp3", TRACK_BASE_HZ, ARGS.seconds + 15)]
-        install_player(app, tracks)
-        mp3 = os.path.join(app, tracks[0].name)
-        crowded = os.path.join(tmp, "crowded")
-        install_player(crowded, [])
-        for i in range(ARGS.listed):
-            os.link(mp3, os.path.join(crowded, f"track {i:05d}.mp3"))
-        os.sync()  # pages of files not yet written back would count as the player's dirty memory
-        players = [Player("tonalisk", [os.path.join(app, "tonalisk")], app),
-                   Player("engine alone", [os.path.join(bin_dir, "play_file"), mp3], tmp),
-                   Player("ffplay", ["ffplay", "-nodisp", "-autoexit", "-loglevel", "quiet", mp3], tmp),
-                   Player("mpg123", ["mpg123", "-q", "-o", "pulse", mp3], tmp)]
+        players, crowded, clicks, sections = make_tracks(tmp, bin_dir)
         costs = {p.name: [] for p in players}
         for _ in range(ARGS.repeats):
             for p in players:
                 costs[p.name].append(steady_costs(tmp, p, ARGS.seconds))
                 print(p.name, costs[p.name][-1], file=sys.stderr, flush=True)
-        listed = steady_costs(tmp, Player("tonalisk", [os.path.join(crowded, "tonalisk")], crowded),
-                              ARGS.seconds / 3)
+        listed = steady_costs(tmp, crowded, ARGS.seconds / 3)
         print("listed", listed, file=sys.stderr, flush=True)
         timing = {p.name: [] for p in players}
-        with Desktop(tmp, server=SERVER) as desktop:
+        with desktop_of(tmp) as desktop:
             rec = desktop.record(os.path.join(tmp, "capture.raw"))
             for _ in range(ARGS.repeats):
                 for p in players:
-                    timing[p.name].append(latencies(desktop, rec, p))
+                    timing[p.name].append(launch_latencies(desktop, rec, p))
                     print(p.name, timing[p.name][-1], file=sys.stderr, flush=True)
-    report(costs, listed, timing)
+            tracks = track_latencies(desktop, rec, clicks, sections)
+    report(costs, listed, timing, tracks)
     if ARGS.library:
         import large_library
         print()
@@ -300,36 +419,57 @@ def main():
             print("| " + " | ".join(row) + " |")
 
 
-def report(costs, listed, timing):
-    def best_of(runs, key):
-        return best(r[key] for r in runs)
-
-    print(f"Playing a 128 kbit/s MP3 to a {ARGS.server} null sink; CPU over {ARGS.seconds:g} s "
-          f"of steady play, best of {ARGS.repeats}")
-    print()
-    print("| Player | CPU per 10 s | tonalisk / this | Server CPU per 10 s | Private dirty | PSS "
-          "| Start to first sound |")
-    print("|---|---|---|---|---|---|---|")
+def report(costs, listed, timing, tracks):
+    """The issue's table: one row per measure, one column per player."""
     per10 = 10 / ARGS.seconds
-    ours = best_of(costs["tonalisk"], "cpu")
+    names = list(costs)
+
     def figure(value, unit, scale=1.0, digits=1):
         return "ended early" if value is None else f"{value * scale:.{digits}f} {unit}"
 
-    for name, runs in costs.items():
-        cpu = best_of(runs, "cpu")
-        ratio = f"{ours / cpu:.2f}" if cpu and ours is not None else "-"
-        print(f"| {name} | {figure(cpu, 's', per10, 3)} | {ratio} "
-              f"| {figure(best_of(runs, 'server'), 's', per10, 3)} "
-              f"| {figure(best_of(runs, 'dirty'), 'MB')} | {figure(best_of(runs, 'pss'), 'MB')} "
-              f"| {ms(best_of(timing[name], 'startup'))} |")
-    mine = timing["tonalisk"]
-    clicks = [c for r in mine for c in r["clicks"]]
+    cpu = {n: best(r["cpu"] for r in costs[n]) for n in names}
+    startup = {n: best(r["startup"] for r in timing[n]) for n in names}
+
+    def ratio(values, name="Tonalisk"):
+        mine, theirs = values.get(name), values.get("mpg123")
+        return f" ({mine / theirs:.1f}× mpg123)" if mine and theirs else ""
+
+    clicks = [best(tracks["clicks"][c[0]]) for c in CLICKED]
+    reads = [best(tracks["read"][c[0]]) for c in CLICKED]
+    rows = [
+        ("bytes read, click → first sound, 3-minute / 2-hour / 10-hour MP3",
+         {"Tonalisk": " / ".join("none" if r is None else f"{r / 1024:.0f} KB" for r in reads)}),
+        ("click → first sound, 3-minute / 2-hour / 10-hour MP3",
+         {"Tonalisk": " / ".join(ms(c) for c in clicks)
+          + (f" ({clicks[2] / clicks[0]:.2f}× the 3-minute)" if clicks[0] and clicks[2] else "")}),
+        ("launch → first sound, 2-hour MP3",
+         {n: ms(startup[n]) + (ratio(startup, n) if n != "mpg123" else "") for n in names}),
+        ("seek to 1:50:00 in a 10-hour MP3 (over the bus), until the new place sounds",
+         {"Tonalisk": within_window(best(tracks["seek"])) + " (all: "
+          + ", ".join(within_window(s) for s in tracks["seek"]) + ")"}),
+        ("CPU per 10 s of MP3, player alone",
+         {n: figure(cpu[n], "s", per10, 3) + (ratio(cpu, n) if n != "mpg123" else "")
+          for n in names}),
+        ("sound server's CPU per 10 s",
+         {n: figure(best(r["server"] for r in costs[n]), "s", per10, 3) for n in names}),
+        ("private dirty memory playing an MP3",
+         {n: figure(best(r["dirty"] for r in costs[n]), "MB") for n in names}),
+        ("PSS", {n: figure(best(r["pss"] for r in costs[n]), "MB") for n in names}),
+    ]
+    print(f"Playing a 2-hour {KBPS} kbit/s MP3 to a {ARGS.server} null sink; CPU over "
+          f"{ARGS.seconds:g} s of steady play; best of {ARGS.repeats}")
+    print()
+    print("| | " + " | ".join(names) + " |")
+    print("|---" * (len(names) + 1) + "|")
+    for label, cells in rows:
+        print(f"| {label} | " + " | ".join(cells.get(n, "—") for n in names) + " |")
+    mine = timing["Tonalisk"]
     print()
     print(f"Player with {ARGS.listed} files listed: private dirty {figure(listed['dirty'], 'MB')}, "
-          f"PSS {figure(listed['pss'], 'MB')}.")
-    print(f"Player: click on a list entry to first sound, best {ms(best(clicks))} "
-          f"(all: {', '.join(ms(c) for c in clicks)}); volume slider Home to silence, best "
-          f"{ms(best_of(mine, 'volume'))}; exit status {[r['exit'] for r in mine]}")
+          f"PSS {figure(listed['pss'], 'MB')}. Clicks, all: "
+          + "; ".join(f"{n}: " + ", ".join(ms(c) for c in tracks["clicks"][n]) for n, *_ in CLICKED)
+          + f". Volume slider Home to silence, best {ms(best(r['volume'] for r in mine))}; "
+          f"exit status {[r['exit'] for r in mine]}")
 
 
 if __name__ == "__main__":

@@ -2,6 +2,8 @@
 
 #include <QFocusEvent>
 #include <QKeyEvent>
+#include <QStyle>
+#include <QStyleOptionSlider>
 #include <algorithm>
 
 namespace platform {
@@ -34,6 +36,26 @@ void HScrollBar::onValueChanged() {
     if (!fromCode_ && isSliderDown()) {
         emit Scroll();
     }
+}
+
+QRect HScrollBar::thumbRect() const {
+    QStyleOptionSlider option;
+    initStyleOption(&option);
+    return style()->subControlRect(QStyle::CC_ScrollBar, &option, QStyle::SC_ScrollBarSlider, this);
+}
+
+void HScrollBar::paintEvent(QPaintEvent* event) {
+    paintedThumb_ = thumbRect();
+    QScrollBar::paintEvent(event);
+}
+
+// Playback moves the position every second; on a long track the thumb moves a pixel only every
+// few seconds, and a repaint in between would draw the same picture.
+void HScrollBar::sliderChange(SliderChange change) {
+    if (change == SliderValueChange && fromCode_ && thumbRect() == paintedThumb_) {
+        return;
+    }
+    QScrollBar::sliderChange(change);
 }
 
 void HScrollBar::focusInEvent(QFocusEvent* event) {

@@ -10,7 +10,8 @@ namespace platform {
 // thumb (Qt's sliderMoved comes before it); GotFocus when the user gives it the focus (click, Tab,
 // Shift+Tab). Changes made from code raise nothing, and neither do arrow or trough clicks, arrow
 // keys or the window coming back to the front. While the user holds the thumb, positions written
-// from code are dropped, so the thumb stays under the hand. It has no menu.
+// from code are dropped, so the thumb stays under the hand. It has no menu. A position from code
+// that leaves the thumb on the same pixels repaints nothing.
 class HScrollBar : public QScrollBar {
     Q_OBJECT
 public:
@@ -32,11 +33,16 @@ signals:
 protected:
     void focusInEvent(QFocusEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void sliderChange(SliderChange change) override;
 
 private:
     void onValueChanged();
+    QRect thumbRect() const;
 
     bool fromCode_ = false;
+    // Where the thumb was drawn last.
+    QRect paintedThumb_;
 };
 
 } // namespace platform

@@ -1,23 +1,16 @@
 #include "platform/status_bar.h"
 
-#include <QHBoxLayout>
-
 namespace platform {
 
 StatusBar::StatusBar(std::initializer_list<int> panelWidthsInPixels, QWidget* parent)
     : QWidget(parent) {
-    auto* row = new QHBoxLayout(this);
-    row->setContentsMargins(0, 0, 0, 0);
-    row->setSpacing(0);
     for (int width : panelWidthsInPixels) {
         auto panel = std::make_unique<QLabel>(this);
         panel->setTextFormat(Qt::PlainText);
         panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
         panel->setFixedWidth(width);
-        row->addWidget(panel.get());
         panels_.push_back(std::move(panel));
     }
-    row->addStretch();
 }
 
 QString StatusBar::PanelText(int index) const {
@@ -30,6 +23,16 @@ void StatusBar::setPanelText(int index, const QString& text) {
 
 int StatusBar::PanelWidth(int index) const {
     return panels_.at(index - 1)->width();
+}
+
+// A panel of fixed size asks nobody to place it again when its text changes.
+void StatusBar::resizeEvent(QResizeEvent*) {
+    int left = 0;
+    for (const auto& panel : panels_) {
+        panel->setFixedHeight(height());
+        panel->move(left, 0);
+        left += panel->width();
+    }
 }
 
 } // namespace platform

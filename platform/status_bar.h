@@ -7,7 +7,9 @@
 
 namespace platform {
 
-// A status bar of fixed-width text panels, addressed by position from 1.
+// A status bar of fixed-width text panels, addressed by position from 1, side by side from the
+// left edge and as high as the bar. They are placed by hand when the bar is resized: a layout
+// would place them all again each time a panel's text changes, which is every second.
 class StatusBar : public QWidget {
     Q_OBJECT
 public:
@@ -17,6 +19,9 @@ public:
     QString PanelText(int index) const;
     void setPanelText(int index, const QString& text);
     int PanelWidth(int index) const;
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     std::vector<std::unique_ptr<QLabel>> panels_;

@@ -15,6 +15,7 @@ Form1::Form1(const QString& programFolder, Surroundings surroundings)
     ui::setUpForm1Window(*this);
     connectEvents();
     Form_Load(programFolder);
+    ui::setUpForm1Pictures(*this, *this);
 }
 
 void Form1::connectEvents() {

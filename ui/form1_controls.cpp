@@ -35,12 +35,6 @@ platform::Picture picture(const char* name, const QString& meaning) {
     return {QPixmap(picturePath(name, ".gif")), QPixmap(picturePath(name, "@2x.gif")), meaning};
 }
 
-void placeImage(platform::ImageControl& image, platform::TwipsRect place,
-                const platform::Picture& picture) {
-    placeInTwips(image, place);
-    image.setPicture(picture);
-}
-
 // What screen readers call the controls whose looks do not say it in words.
 void nameForScreenReaders(Form1Controls& c) {
     c.scSeek.setAccessibleName(QStringLiteral("Position"));
@@ -105,12 +99,11 @@ Form1Controls::Form1Controls(QWidget& form)
     File1.setPattern(QStringLiteral("*.mp3;*.mid;*.wav;*.wma"));
     File1.setToolTip(QStringLiteral("再生したい曲を選択してください"));
 
-    const platform::Picture play = picture("play", QStringLiteral("Play"));
-    placeImage(PauseImg, designed::PauseImg, picture("pause", QStringLiteral("Pause")));
-    placeImage(PlayImg, designed::PlayImg, play);
-    placeImage(Image1, designed::Image1, picture("next", QStringLiteral("Random track")));
-    placeImage(StopBtn, designed::StopBtn, picture("stop", QStringLiteral("Stop")));
-    placeImage(PlayBtn, designed::PlayBtn, play);
+    placeInTwips(PauseImg, designed::PauseImg);
+    placeInTwips(PlayImg, designed::PlayImg);
+    placeInTwips(Image1, designed::Image1);
+    placeInTwips(StopBtn, designed::StopBtn);
+    placeInTwips(PlayBtn, designed::PlayBtn);
 
     placeInTwips(Label1, designed::Label1);
     setUpLabel(Label1);
@@ -128,9 +121,18 @@ Form1Controls::Form1Controls(QWidget& form)
     nameForScreenReaders(*this);
 }
 
+void setUpForm1Pictures(Form1Controls& controls, QWidget& form) {
+    const platform::Picture play = picture("play", QStringLiteral("Play"));
+    controls.PauseImg.setPicture(picture("pause", QStringLiteral("Pause")));
+    controls.PlayImg.setPicture(play);
+    controls.Image1.setPicture(picture("next", QStringLiteral("Random track")));
+    controls.StopBtn.setPicture(picture("stop", QStringLiteral("Stop")));
+    controls.PlayBtn.setPicture(play);
+    form.setWindowIcon(QIcon(picturePath("icon", ".png")));
+}
+
 void setUpForm1Window(QWidget& form) {
     platform::setCaption(form, QStringLiteral("Tonalisk"));
-    form.setWindowIcon(QIcon(picturePath("icon", ".png")));
     form.setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                         Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint |
                         Qt::MSWindowsFixedSizeDialogHint);

@@ -42,8 +42,12 @@ struct Form1Controls : private ScreenReadersFirst {
     platform::Label Label1;
 };
 
-// The window itself: caption, icon, fixed client size and start position.
+// The window itself: caption, fixed client size and start position.
 void setUpForm1Window(QWidget& form);
+
+// The button pictures and the window's icon. Decoding them takes a while, so the window loads
+// them once its first track has started rather than keeping the first sound waiting.
+void setUpForm1Pictures(Form1Controls& controls, QWidget& form);
 
 inline constexpr int kForm1ScaleWidth = 4335;
 

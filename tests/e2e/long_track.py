@@ -47,15 +47,16 @@ def with_totals(header, frames, size):
     return bytes(out)
 
 
-def make_long_track(folder, name, hours, bin_dir, changes=((0, 300), (5, 1500))):
-    """Writes a track of `hours` made of sections, each repeating one piece: `changes` gives the
-    hour where each section begins and the pitch its piece steps up from. Returns one Track per
-    section, which names the section heard, by its pitch, and the second within its piece."""
+def make_long_track(folder, name, hours, bin_dir, changes=((0, 300), (5, 1500)), kbps=KBPS):
+    """Writes a track of `hours` at `kbps` made of sections, each repeating one piece: `changes`
+    gives the hour where each section begins and the pitch its piece steps up from. Returns one
+    Track per section, which names the section heard, by its pitch, and the second within its
+    piece."""
     pieces, sections = [], []
     for number, (begins, base) in enumerate(changes):
         path = os.path.join(folder, f".piece-{number}.mp3")
         subprocess.run([os.path.join(bin_dir, "make_test_tone"), path, "mp3", str(base),
-                        str(PIECE_SECONDS), str(KBPS)], check=True)
+                        str(PIECE_SECONDS), str(kbps)], check=True)
         pieces.append(split_piece(path))
         os.remove(path)
         ends = changes[number + 1][0] if number + 1 < len(changes) else hours

@@ -116,10 +116,14 @@ class PulseServer(Sinks):
              "-L", f"module-native-protocol-unix auth-anonymous=1 socket={self.socket}"],
             env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         client = dict(os.environ, **self.env)
-        wait_for(lambda: subprocess.run(["pactl", "info"], env=client,
-                                        capture_output=True).returncode == 0, 10, "pulseaudio")
-        if sink:
-            self.load_sink()
+        try:
+            wait_for(lambda: subprocess.run(["pactl", "info"], env=client,
+                                            capture_output=True).returncode == 0, 10, "pulseaudio")
+            if sink:
+                self.load_sink()
+        except RuntimeError:
+            self.stop()  # a server that came up too slowly is not left behind
+            raise
         return self
 
     def prompt_sink(self):

@@ -3,6 +3,7 @@
 #include "platform/label.h"
 #include "platform/modal_box.h"
 #include "platform/slider.h"
+#include "platform/status_bar.h"
 #include "platform/timer.h"
 #include "platform/twips.h"
 #include "pointer.h"
@@ -165,4 +166,55 @@ TEST(ImageControl, TheSamePictureAgainRepaintsNothingAnotherOneShows) {
     image.setPicture(pause);
     QTRY_COMPARE(counter.paints, 1);
     EXPECT_EQ(image.Picture().toImage(), pause.toImage());
+}
+
+TEST(HScrollBar, APositionFromCodeRepaintsOnlyWhenTheThumbMoves) {
+    struct Tick {
+        int32_t max;
+        int32_t from;
+        int32_t to;
+        bool repaints;
+    };
+    const Tick ticks[] = {
+        {7200, 100, 101, false}, // two hours: a second is a fiftieth of a pixel
+        {7200, 100, 3600, true},
+        {60, 10, 11, true}, // a minute: every second moves the thumb
+        {60, 10, 10, false},
+    };
+    for (const Tick& tick : ticks) {
+        HScrollBar bar;
+        bar.setGeometry(0, 0, 169, 9); // the seek bar's size
+        bar.setMax(tick.max);
+        bar.setValueFromCode(tick.from);
+        bar.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&bar));
+        QTest::qWait(20);
+        PaintCounter counter;
+        bar.installEventFilter(&counter);
+        bar.setValueFromCode(tick.to);
+        if (tick.repaints) {
+            QTRY_COMPARE(counter.paints, 1);
+        } else {
+            QTest::qWait(50);
+            EXPECT_EQ(counter.paints, 0) << tick.max << ": " << tick.from << " to " << tick.to;
+        }
+        EXPECT_EQ(bar.Value(), tick.to);
+    }
+}
+
+TEST(StatusBar, PanelsSitSideBySideAsHighAsTheBarWhateverTheirText) {
+    QWidget window;
+    StatusBar bar({190, 96}, &window);
+    bar.setGeometry(0, 685, 289, 20);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    bar.setPanelText(1, QStringLiteral("Playing"));
+    bar.setPanelText(2, QStringLiteral("12345:59:59 and a text wider than the panel"));
+    QCoreApplication::processEvents();
+    const auto panels = bar.findChildren<QLabel*>(Qt::FindDirectChildrenOnly);
+    ASSERT_EQ(panels.size(), 2);
+    EXPECT_EQ(panels[0]->geometry(), QRect(0, 0, 190, 20));
+    EXPECT_EQ(panels[1]->geometry(), QRect(190, 0, 96, 20));
+    bar.resize(289, 30);
+    EXPECT_EQ(panels[1]->geometry(), QRect(190, 0, 96, 30));
 }

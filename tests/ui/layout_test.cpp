@@ -20,7 +20,10 @@ struct Placed {
 
 class Layout : public testing::Test {
 protected:
-    Layout() : controls(form) { ui::setUpForm1Window(form); }
+    Layout() : controls(form) {
+        ui::setUpForm1Window(form);
+        ui::setUpForm1Pictures(controls, form);
+    }
     QWidget form;
     ui::Form1Controls controls;
 };
