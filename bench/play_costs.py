@@ -33,7 +33,8 @@ def parse_args():
 
 
 ARGS = parse_args()
-os.environ.setdefault("TONALISK_BIN", os.path.abspath(ARGS.bin))
+ARGS.bin = os.path.abspath(ARGS.bin)
+os.environ.setdefault("TONALISK_BIN", ARGS.bin)
 
 from audio import Track  # noqa: E402
 from desktop import Desktop  # noqa: E402

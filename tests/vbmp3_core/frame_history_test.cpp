@@ -1,3 +1,4 @@
+#include <cmath>
 #include <gtest/gtest.h>
 #include <vector>
 
@@ -5,12 +6,23 @@
 
 namespace {
 
-// Frame n of what is appended holds n + 1 in both channels, so a silent frame reads 0.
+// Frame n of what is appended holds (n + 1) / 100 in both channels, so a silent frame reads 0.
 std::vector<float> framesFrom(int first, int count) {
     std::vector<float> frames;
     for (int n = first; n < first + count; ++n)
-        frames.insert(frames.end(), 2, static_cast<float>(n + 1));
+        frames.insert(frames.end(), 2, (n + 1) / 100.0f);
     return frames;
+}
+
+// The left channel in hundredths, as framesFrom numbers the frames.
+std::vector<int> numbered(const std::vector<float>& frames) {
+    std::vector<int> numbers;
+    for (size_t i = 0; i < frames.size(); i += 2) {
+        numbers.push_back(static_cast<int>(std::lround(frames[i] * 100)));
+        EXPECT_NEAR(frames[i], numbers.back() / 100.0f, 1e-4f);
+        EXPECT_EQ(frames[i + 1], frames[i]);
+    }
+    return numbers;
 }
 
 struct Case {
@@ -18,7 +30,7 @@ struct Case {
     std::vector<int> appends; // lengths, appended one after another
     size_t back;
     size_t count;
-    std::vector<float> expected; // the left channel of what is copied
+    std::vector<int> expected; // the frames copied, as framesFrom numbers them
 };
 
 TEST(FrameHistory, CopiesTheFramesThatEndWhereAskedAcrossTheWrap) {
@@ -41,16 +53,11 @@ TEST(FrameHistory, CopiesTheFramesThatEndWhereAskedAcrossTheWrap) {
         }
         std::vector<float> out(c.count * 2, -1.0f);
         history.copyEnding(c.back, c.count, out.data());
-        std::vector<float> left;
-        for (size_t i = 0; i < out.size(); i += 2) {
-            left.push_back(out[i]);
-            EXPECT_EQ(out[i + 1], out[i]) << c.what;
-        }
-        EXPECT_EQ(left, c.expected) << c.what;
+        EXPECT_EQ(numbered(out), c.expected) << c.what;
     }
 }
 
-TEST(FrameHistory, SilenceClearsWhatWasKept) {
+TEST(FrameHistory, SilenceClearsWhatWasKeptAndFullScaleIsTheMost) {
     vbmp3::FrameHistory history;
     history.resize(4);
     history.append(framesFrom(0, 3).data(), 3);
@@ -58,6 +65,12 @@ TEST(FrameHistory, SilenceClearsWhatWasKept) {
     std::vector<float> out(8, -1.0f);
     history.copyEnding(0, 4, out.data());
     EXPECT_EQ(out, std::vector<float>(8, 0.0f));
+
+    const float loud[] = {1.0f, -1.0f, 3.0f, -3.0f};
+    history.append(loud, 2);
+    history.copyEnding(0, 2, out.data());
+    EXPECT_EQ(std::vector<float>(out.begin(), out.begin() + 4),
+              std::vector<float>({1.0f, -1.0f, 1.0f, -1.0f}));
 }
 
 } // namespace

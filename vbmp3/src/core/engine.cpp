@@ -11,9 +11,9 @@ namespace {
 
 constexpr size_t kRingFrames = 16384; // about a third of a second decoded ahead
 constexpr size_t kChunkFrames = 2048;
-// Rendered frames kept for the visual data: the output's backlog (about half a second at most)
-// and one transform's worth before it.
-constexpr int kHistoryQuarterSeconds = 3;
+// Rendered frames kept for the visual data: the output's backlog (a sound server holds up to
+// about 1.3 s) and one transform's worth before it.
+constexpr int kHistoryQuarterSeconds = 6;
 // The visual data follow what is heard in steps of this many frames.
 constexpr int64_t kHeardStep = 256;
 constexpr int32_t kStartVolume = 50;

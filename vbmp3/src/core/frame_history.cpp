@@ -3,17 +3,23 @@
 #include "shared/output_format.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace vbmp3 {
+namespace {
+
+constexpr float kFullScale = 32767.0f;
+
+} // namespace
 
 void FrameHistory::resize(size_t frames) {
-    data_.assign(frames * kOutputChannels, 0.0f);
+    data_.assign(frames * kOutputChannels, 0);
     frames_ = frames;
     head_ = 0;
 }
 
 void FrameHistory::silence() {
-    std::fill(data_.begin(), data_.end(), 0.0f);
+    std::fill(data_.begin(), data_.end(), int16_t{0});
 }
 
 void FrameHistory::append(const float* in, size_t frames) {
@@ -23,7 +29,10 @@ void FrameHistory::append(const float* in, size_t frames) {
     }
     while (frames > 0) {
         const size_t run = std::min(frames, frames_ - head_);
-        std::copy_n(in, run * kOutputChannels, data_.begin() + head_ * kOutputChannels);
+        std::transform(
+            in, in + run * kOutputChannels, data_.begin() + head_ * kOutputChannels, [](float v) {
+                return static_cast<int16_t>(std::lrint(std::clamp(v, -1.0f, 1.0f) * kFullScale));
+            });
         in += run * kOutputChannels;
         frames -= run;
         head_ = (head_ + run) % frames_;
@@ -34,7 +43,9 @@ void FrameHistory::copyEnding(size_t back, size_t count, float* out) const {
     size_t at = (head_ + frames_ - back - count) % frames_;
     while (count > 0) {
         const size_t run = std::min(count, frames_ - at);
-        std::copy_n(data_.begin() + at * kOutputChannels, run * kOutputChannels, out);
+        const auto from = data_.begin() + at * kOutputChannels;
+        std::transform(from, from + run * kOutputChannels, out,
+                       [](int16_t v) { return v / kFullScale; });
         out += run * kOutputChannels;
         count -= run;
         at = (at + run) % frames_;

@@ -1,8 +1,11 @@
 // The latest frames the output took, for the visual data: a circular store of interleaved stereo
-// frames, written and read in whole spans. Not synchronised: the engine guards it with its lock.
+// frames, written and read in whole spans. It keeps them as 16-bit samples, which is half the
+// memory and far finer than a wave on a scale of 100 or a spectrum 110 dB deep can show. Not
+// synchronised: the engine guards it with its lock.
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <vector>
 
 namespace vbmp3 {
@@ -13,14 +16,15 @@ public:
     void resize(size_t frames);
     // Every frame kept reads as silence.
     void silence();
+    // Appends float frames (full scale +-1; what lies beyond is kept at full scale).
     void append(const float* in, size_t frames);
     size_t frames() const { return frames_; }
     // Copies `count` frames, oldest first, whose last is `back` frames before the newest one's
-    // end, into `out`. Requires back + count <= frames().
+    // end, into `out` as floats. Requires back + count <= frames().
     void copyEnding(size_t back, size_t count, float* out) const;
 
 private:
-    std::vector<float> data_;
+    std::vector<int16_t> data_;
     size_t frames_ = 0;
     size_t head_ = 0; // where the next frame goes
 };
