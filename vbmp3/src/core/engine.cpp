@@ -231,6 +231,7 @@ std::optional<Engine::HeardWindow> Engine::latestFrames(float* out, int32_t* lef
 RenderResult Engine::render(float* out, size_t frames, int rate) {
     RenderResult result;
     bool applyVolume = true;
+    bool wakeDecoder = false;
     {
         std::lock_guard lock(mutex_);
         result.epoch = generation_;
@@ -249,6 +250,8 @@ RenderResult Engine::render(float* out, size_t frames, int rate) {
                     result.starved = true;
                 }
             }
+            // The decoder tops the ring up in one go once half of it has been played.
+            wakeDecoder = result.starved || (result.played > 0 && ring_.space() >= kRingFrames / 2);
         }
     }
     std::fill(out + result.played * kOutputChannels, out + frames * kOutputChannels, 0.0f);
@@ -258,7 +261,7 @@ RenderResult Engine::render(float* out, size_t frames, int rate) {
         out[i * kOutputChannels] *= left;
         out[i * kOutputChannels + 1] *= right;
     }
-    if (result.played > 0 || result.starved)
+    if (wakeDecoder)
         decoderWake_.notify_one();
     return result;
 }
