@@ -3,7 +3,6 @@
 #include "shared/output_format.h"
 
 #include <algorithm>
-#include <cmath>
 
 namespace vbmp3 {
 namespace {
@@ -29,10 +28,10 @@ void FrameHistory::append(const float* in, size_t frames) {
     }
     while (frames > 0) {
         const size_t run = std::min(frames, frames_ - head_);
+        // Cut toward zero rather than rounded: a step too fine to show, and no call per sample.
         std::transform(
-            in, in + run * kOutputChannels, data_.begin() + head_ * kOutputChannels, [](float v) {
-                return static_cast<int16_t>(std::lrint(std::clamp(v, -1.0f, 1.0f) * kFullScale));
-            });
+            in, in + run * kOutputChannels, data_.begin() + head_ * kOutputChannels,
+            [](float v) { return static_cast<int16_t>(std::clamp(v, -1.0f, 1.0f) * kFullScale); });
         in += run * kOutputChannels;
         frames -= run;
         head_ = (head_ + run) % frames_;
