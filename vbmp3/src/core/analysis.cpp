@@ -36,11 +36,15 @@ void SpectrumAnalyzer::spectrumOf(const float* frames, size_t channel, int32_t* 
         input_[i] = frames[i * kOutputChannels + channel] * window_[i];
     kiss_fftr(fft_, input_, reinterpret_cast<kiss_fft_cpx*>(output_));
     // A full-scale sine centred on a bin: amplitude N/2 halved again by the Hann window's gain.
-    constexpr double fullScale = kFftLength / 4.0;
+    // The level comes from the power, which spares a square root per bin.
+    constexpr float fullScale = kFftLength / 4.0f;
+    constexpr float fullPower = fullScale * fullScale;
     for (size_t k = 0; k < kSpectrumBins; ++k) {
-        double magnitude = std::hypot(output_[2 * k], output_[2 * k + 1]) / fullScale;
-        double level = magnitude > 0 ? 110.0 + 20.0 * std::log10(magnitude) : 0.0;
-        out[k] = static_cast<int32_t>(std::nearbyint(std::clamp(level, 0.0, 140.0)));
+        const float re = output_[2 * k];
+        const float im = output_[2 * k + 1];
+        const float power = (re * re + im * im) / fullPower;
+        const float level = power > 0 ? 110.0f + 10.0f * std::log10(power) : 0.0f;
+        out[k] = static_cast<int32_t>(std::nearbyint(std::clamp(level, 0.0f, 140.0f)));
     }
 }
 

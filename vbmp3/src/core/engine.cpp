@@ -3,6 +3,7 @@
 #include "core/volume.h"
 
 #include <algorithm>
+#include <pthread.h>
 #include <utility>
 #include <vector>
 
@@ -11,9 +12,11 @@ namespace {
 
 constexpr size_t kRingFrames = 16384; // about a third of a second decoded ahead
 constexpr size_t kChunkFrames = 2048;
-// Rendered frames kept for the visual data: the output's backlog (about half a second at most)
-// and one transform's worth before it.
-constexpr int kHistoryQuarterSeconds = 3;
+// Rendered frames kept for the visual data: the output's backlog (a sound server holds up to
+// about 1.3 s) and one transform's worth before it.
+constexpr int kHistoryQuarterSeconds = 6;
+// The visual data follow what is heard in steps of this many frames.
+constexpr int64_t kHeardStep = 256;
 constexpr int32_t kStartVolume = 50;
 
 } // namespace
@@ -181,55 +184,55 @@ Engine::Status Engine::status() {
     return {state_, std::max(seconds, 0)};
 }
 
-template <typename Analyse>
-void Engine::analyseLatest(int32_t* left, int32_t* right, size_t length, Analyse analyse) {
-    std::vector<float> frames(kFftLength * kOutputChannels);
-    if (!latestFrames(frames.data())) {
-        std::fill_n(left, length, 0);
-        std::fill_n(right, length, 0);
-        return;
-    }
-    analyse(frames.data(), 0, left);
-    analyse(frames.data(), 1, right);
-}
-
 void Engine::wave(int32_t* left, int32_t* right) {
-    analyseLatest(left, right, kWaveLength, [](const float* frames, int channel, int32_t* out) {
-        waveOf(frames + (kFftLength - kWaveLength) * kOutputChannels, channel, out);
-    });
+    float frames[kFftLength * kOutputChannels];
+    if (!latestFrames(frames, left, right, kWaveLength))
+        return;
+    const float* last = frames + (kFftLength - kWaveLength) * kOutputChannels;
+    waveOf(last, 0, left);
+    waveOf(last, 1, right);
 }
 
 void Engine::spectrum(int32_t* left, int32_t* right) {
-    analyseLatest(left, right, kSpectrumBins,
-                  [this](const float* frames, int channel, int32_t* out) {
-                      analyzer_.spectrumOf(frames, channel, out);
-                  });
+    float frames[kFftLength * kOutputChannels];
+    const std::optional<HeardWindow> heard = latestFrames(frames, left, right, kSpectrumBins);
+    if (!heard)
+        return;
+    if (heard != spectrumOf_) {
+        analyzer_.spectrumOf(frames, 0, spectrum_[0]);
+        analyzer_.spectrumOf(frames, 1, spectrum_[1]);
+        spectrumOf_ = heard;
+    }
+    std::copy_n(spectrum_[0], kSpectrumBins, left);
+    std::copy_n(spectrum_[1], kSpectrumBins, right);
 }
 
 void Engine::sizeHistory(int rate) {
-    historyFrames_ = static_cast<size_t>(rate) * kHistoryQuarterSeconds / 4 + kFftLength;
-    history_.assign(historyFrames_ * kOutputChannels, 0.0f);
-    historyHead_ = 0;
+    history_.resize(static_cast<size_t>(rate) * kHistoryQuarterSeconds / 4 + kFftLength);
 }
 
-bool Engine::latestFrames(float* out) {
-    std::lock_guard lock(mutex_);
-    settleEnd();
-    if (state_ != PlayState::Playing)
-        return false;
-    const auto back = static_cast<size_t>(
-        std::min<int64_t>(unheard(), static_cast<int64_t>(historyFrames_ - kFftLength)));
-    const size_t first = (historyHead_ + historyFrames_ - back - kFftLength) % historyFrames_;
-    for (size_t i = 0; i < kFftLength; ++i) {
-        const size_t at = (first + i) % historyFrames_ * kOutputChannels;
-        std::copy_n(history_.begin() + at, kOutputChannels, out + i * kOutputChannels);
+std::optional<Engine::HeardWindow> Engine::latestFrames(float* out, int32_t* left, int32_t* right,
+                                                        size_t length) {
+    {
+        std::lock_guard lock(mutex_);
+        settleEnd();
+        if (state_ == PlayState::Playing) {
+            const int64_t kept = static_cast<int64_t>(history_.frames() - kFftLength);
+            int64_t end = position_ - std::min(unheard(), kept);
+            end = std::max(end - end % kHeardStep, position_ - kept);
+            history_.copyEnding(static_cast<size_t>(position_ - end), kFftLength, out);
+            return HeardWindow{generation_, end};
+        }
     }
-    return true;
+    std::fill_n(left, length, 0);
+    std::fill_n(right, length, 0);
+    return std::nullopt;
 }
 
 RenderResult Engine::render(float* out, size_t frames, int rate) {
     RenderResult result;
     bool applyVolume = true;
+    bool wakeDecoder = false;
     {
         std::lock_guard lock(mutex_);
         result.epoch = generation_;
@@ -239,11 +242,7 @@ RenderResult Engine::render(float* out, size_t frames, int rate) {
             result.played = ring_.pop(out, frames);
             position_ += static_cast<int64_t>(result.played);
             atStart_ = atStart_ && result.played == 0;
-            for (size_t i = 0; i < result.played; ++i) {
-                std::copy_n(out + i * kOutputChannels, kOutputChannels,
-                            history_.begin() + historyHead_ * kOutputChannels);
-                historyHead_ = (historyHead_ + 1) % historyFrames_;
-            }
+            history_.append(out, result.played);
             if (result.played < frames) {
                 if (decodeDone_) {
                     drained_ = true;
@@ -252,6 +251,8 @@ RenderResult Engine::render(float* out, size_t frames, int rate) {
                     result.starved = true;
                 }
             }
+            // The decoder tops the ring up in one go once half of it has been played.
+            wakeDecoder = result.starved || (result.played > 0 && ring_.space() >= kRingFrames / 2);
         }
     }
     std::fill(out + result.played * kOutputChannels, out + frames * kOutputChannels, 0.0f);
@@ -261,7 +262,7 @@ RenderResult Engine::render(float* out, size_t frames, int rate) {
         out[i * kOutputChannels] *= left;
         out[i * kOutputChannels + 1] *= right;
     }
-    if (result.played > 0 || result.starved)
+    if (wakeDecoder)
         decoderWake_.notify_one();
     return result;
 }
@@ -289,7 +290,7 @@ void Engine::restartDecodingAt(int64_t frame) {
     position_ = frame;
     atStart_ = frame == 0;
     // What was rendered for the old position will never be heard.
-    std::fill(history_.begin(), history_.end(), 0.0f);
+    history_.silence();
 }
 
 void Engine::endTrack() {
@@ -306,6 +307,8 @@ int32_t Engine::totalSeconds() const {
 }
 
 void Engine::decodeLoop() {
+    // Named, so that a profile or /proc tells the engine's decoding from its host's own work.
+    pthread_setname_np(pthread_self(), "vbmp3-decoder");
     std::vector<float> chunk(kChunkFrames * kOutputChannels);
     std::unique_lock lock(mutex_);
     while (!quit_) {

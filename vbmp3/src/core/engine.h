@@ -4,6 +4,7 @@
 #pragma once
 
 #include "core/analysis.h"
+#include "core/frame_history.h"
 #include "core/ring_buffer.h"
 #include "decoders/source.h"
 #include "outputs/output.h"
@@ -17,7 +18,6 @@
 #include <optional>
 #include <string>
 #include <thread>
-#include <vector>
 
 namespace vbmp3 {
 
@@ -68,7 +68,8 @@ public:
     };
     Status status();
     // The wave and spectrum of the frames heard now, zeros unless playing. Each array holds
-    // kWaveLength or kSpectrumBins entries.
+    // kWaveLength or kSpectrumBins entries. The spectrum is worked out once for each step of
+    // kHeardStep frames heard: polls within one step get the same.
     void wave(int32_t* left, int32_t* right);
     void spectrum(int32_t* left, int32_t* right);
 
@@ -89,12 +90,17 @@ private:
     int32_t totalSeconds() const;
     // Has the history hold the latest frames at `rate` (caller holds the lock).
     void sizeHistory(int rate);
-    // Copies the kFftLength frames heard last, oldest first, or returns false if not playing.
-    bool latestFrames(float* out);
-    // Has `analyse` fill each channel's array (0 left, 1 right) from the frames heard last, or
-    // zeros `length` entries of both when nothing plays.
-    template <typename Analyse>
-    void analyseLatest(int32_t* left, int32_t* right, size_t length, Analyse analyse);
+    // Which frames are heard now: the kFftLength frames of a generation that end at a frame of
+    // the track, rounded down to a whole step.
+    struct HeardWindow {
+        uint64_t generation;
+        int64_t end;
+        bool operator==(const HeardWindow&) const = default;
+    };
+    // Copies the kFftLength frames heard last, oldest first, into `out`; or zeros `length`
+    // entries of `left` and `right` and returns nullopt if not playing.
+    std::optional<HeardWindow> latestFrames(float* out, int32_t* left, int32_t* right,
+                                            size_t length);
 
     mutable std::mutex mutex_;
     std::condition_variable decoderWake_;
@@ -113,9 +119,7 @@ private:
     int64_t position_ = 0;          // frame of the track that render() gives next
     int rate_ = kIdleRate;          // of the current track (of the last one while none is open)
     RingBuffer ring_;
-    std::vector<float> history_; // the latest rendered frames, circular, pre-volume
-    size_t historyFrames_ = 0;
-    size_t historyHead_ = 0;
+    FrameHistory history_; // the latest rendered frames, pre-volume; the newest is position_ - 1
     bool quit_ = false;
 
     std::atomic<int32_t> volumeLeft_;
@@ -123,7 +127,10 @@ private:
     std::atomic<float> gainLeft_;
     std::atomic<float> gainRight_;
 
-    SpectrumAnalyzer analyzer_; // used by the polling thread only
+    // Used by the polling thread only.
+    SpectrumAnalyzer analyzer_;
+    std::optional<HeardWindow> spectrumOf_; // what spectrum_ was worked out from
+    int32_t spectrum_[2][kSpectrumBins] = {};
     std::shared_ptr<Output> output_;
     bool outputAppliesVolume_ = false;
     std::thread decoder_;

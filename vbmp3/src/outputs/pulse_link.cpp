@@ -14,20 +14,23 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 constexpr size_t kFrameBytes = sizeof(float) * kOutputChannels;
-constexpr uint32_t kBufferMs = 500; // kept in the server
+// Kept in the server: a second, so that it asks for a quarter of a second at a time and the link
+// wakes a few times a second, not ten. Seek, stop, pause and volume flush, cork or rewind what it
+// holds, so they are heard at once all the same.
+constexpr uint32_t kBufferMs = 1000;
 // The smallest piece the server asks for. PulseAudio sizes the sink's own latency from what is
-// left of the buffer beyond it; at half the buffer it stops asking altogether.
-constexpr uint32_t kRequestMs = 100;
+// left of the buffer beyond two of them; at half the buffer it stops asking altogether.
+constexpr uint32_t kRequestMs = 250;
 constexpr uint32_t kPrebufMs = 20; // played as soon as this much is there
 constexpr pa_usec_t kRetryUsec = 1000000;
 constexpr pa_usec_t kStarvedUsec = 10000; // the decoder is catching up after an open or seek
 constexpr auto kRetryAtWakeAfter = std::chrono::milliseconds(200);
 // How often a playing stream is watched, and for how many watches in a row the server may leave
-// it without an answer (it asks for frames every tenth of a second or so) or its frames
-// untaken, before the link takes the server for lost.
-constexpr pa_usec_t kWatchUsec = 250000;
-constexpr int kDeafWatches = 6;
-constexpr int kStuckWatches = 14;
+// it without an answer (it asks for frames a few times a second) or its frames untaken, before
+// the link takes the server for lost.
+constexpr pa_usec_t kWatchUsec = 500000;
+constexpr int kDeafWatches = 3;
+constexpr int kStuckWatches = 7;
 // A server that answers has a stream playing within this; the clock does not cut it short.
 constexpr std::chrono::milliseconds kStreamExpectedWithin{500};
 

@@ -1,8 +1,8 @@
 // One connection to the desktop's sound server (PulseAudio, or PipeWire through pipewire-pulse) on
 // libpulse's threaded main loop, with its one playback stream.
 //
-// About half a second waits in the server and the link writes only when the server asks for a
-// large piece, so both wake a few times a second. A new epoch (open, seek, stop, play after stop)
+// A second waits in the server and the link writes only when the server asks for a quarter of
+// it, so both wake a few times a second. A new epoch (open, seek, stop, play after stop)
 // flushes the server's buffer, pause corks the stream and the volume is the stream's own volume
 // on the server, so each of them is heard at once. The stream runs at the track's own rate, and
 // the server converts it where it mixes; a track at another rate gets a stream of its own. What the
