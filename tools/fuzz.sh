@@ -3,7 +3,8 @@
 # seed of short generated tracks and MIDI files, the inputs kept from earlier findings and what
 # earlier runs here added to the corpus; each decoder (libmpg123, libsndfile, FFmpeg's module,
 # the MIDI parser) gets seeds of its own kind. A finding fails the run and leaves its input in
-# fuzz-artifacts/ under the build folder.
+# fuzz-artifacts/ under the build folder. --build-only builds the fuzzer and its seed writers and
+# runs nothing.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -11,9 +12,12 @@ seconds=${1:-60}
 build=${FUZZ_BUILD_DIR:-build-fuzz}
 jobs=${FUZZ_BUILD_JOBS:-2}
 
+# Optimized, with line tables only, like the sanitizers' builds.
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DCMAKE_C_FLAGS_RELWITHDEBINFO="-O2 -g1 -DNDEBUG" -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O2 -g1 -DNDEBUG" \
   -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DTONALISK_FUZZ=ON
 cmake --build "$build" -j "$jobs" --target engine_fuzzer make_fixtures make_midi_seeds
+[ "$seconds" = --build-only ] && exit 0
 
 seeds=$(mktemp -d)
 trap 'rm -rf "$seeds"' EXIT

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages that building, running and testing Tonalisk need; only the
-# missing ones, without questions. --ci adds what only CI uses (clang, for the fuzzer; PipeWire, for
-# the sound-server faults under it, which a desktop's own login could otherwise take up in place of
-# its sound server).
+# missing ones, without questions. --ci adds what only CI uses (clang, for the fuzzer; lld, which
+# links the many test programs faster; PipeWire, for the sound-server faults under it, which a
+# desktop's own login could otherwise take up in place of its sound server).
 set -euo pipefail
 
 packages=(
@@ -19,7 +19,7 @@ packages=(
   dbus-daemon playerctl weston at-spi2-core python3-pyatspi appstream
   python3 python3-numpy python3-xlib
 )
-[ "${1:-}" = "--ci" ] && packages+=(clang pipewire pipewire-pulse wireplumber)
+[ "${1:-}" = "--ci" ] && packages+=(clang lld pipewire pipewire-pulse wireplumber)
 
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"

@@ -42,6 +42,7 @@ int main(int argc, char** argv) {
                                                              {Kind::Mp3Cbr, "cbr.mp3"},
                                                              {Kind::Mp3Vbr, "vbr.mp3"},
                                                              {Kind::Mp3VbrNoXing, "vbr_noxing.mp3"},
+                                                             {Kind::Mp3VbrVbri, "vbr_vbri.mp3"},
                                                              {Kind::WmaV1, "wmav1.wma"},
                                                              {Kind::WmaV2, "wmav2.wma"}};
     try {

@@ -78,6 +78,7 @@ namespace {
 TEST(EngineInput, HeadersThatClaimMoreThanTheFileHoldsLoseToWhatIsThere) {
     using fixtures::CutKind;
     for (auto [kind, name] : {std::pair{CutKind::Mp3Xing, "cut_xing.mp3"},
+                              {CutKind::Mp3Vbri, "cut_vbri.mp3"},
                               {CutKind::WavData, "cut_data_size.wav"},
                               {CutKind::Wma, "cut_play_duration.wma"}}) {
         SCOPED_TRACE(name);

@@ -28,6 +28,7 @@ const Format kFormats[] = {
     {"cbr.mp3", Kind::Mp3Cbr, VBMP3_KIND_MPEG},
     {"vbr.mp3", Kind::Mp3Vbr, VBMP3_KIND_MPEG},
     {"vbr_noxing.mp3", Kind::Mp3VbrNoXing, VBMP3_KIND_MPEG},
+    {"vbr_vbri.mp3", Kind::Mp3VbrVbri, VBMP3_KIND_MPEG},
     {"v1.wma", Kind::WmaV1, VBMP3_KIND_WMA},
     {"v2.wma", Kind::WmaV2, VBMP3_KIND_WMA},
 };
@@ -91,7 +92,8 @@ TEST(EngineFacts, BitRatesAreTheAveragesOverTheExactLength) {
             EXPECT_NEAR(facts.bitRateKbps, 128, 3);
         } else if (format.kind == Kind::Wav16) {
             EXPECT_EQ(facts.bitRateKbps, 1411);
-        } else if (format.kind == Kind::Mp3Vbr || format.kind == Kind::Mp3VbrNoXing) {
+        } else if (format.kind == Kind::Mp3Vbr || format.kind == Kind::Mp3VbrNoXing ||
+                   format.kind == Kind::Mp3VbrVbri) {
             EXPECT_TRUE(facts.variableBitRate) << format.name;
         }
         EXPECT_GT(facts.bitRateKbps, 0) << format.name;

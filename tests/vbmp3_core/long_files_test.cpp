@@ -6,9 +6,11 @@
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <map>
 #include <thread>
 
 #include "file_bytes.h"
+#include "fixtures/vbri_writer.h"
 #include "pulled_engine.h"
 #include "strongest_tone.h"
 
@@ -30,49 +32,40 @@ void putBigEndian(std::string& b, size_t at, uint32_t v) {
         b[at + static_cast<size_t>(i)] = static_cast<char>(v >> (24 - 8 * i));
 }
 
-// The frames of a mono MPEG-1 layer III file at 44.1 kHz, its Info frame first.
-std::vector<std::string> framesOf(const std::string& file) {
-    const std::vector<uint8_t> raw = test_support::readBytes(file);
-    const std::string bytes(raw.begin(), raw.end());
-    size_t at = bytes.compare(0, 3, "ID3") == 0
-                    ? 10 + ((bytes[6] & 0x7F) << 21 | (bytes[7] & 0x7F) << 14 |
-                            (bytes[8] & 0x7F) << 7 | (bytes[9] & 0x7F))
-                    : 0;
-    std::vector<std::string> frames;
-    while (at + 4 <= bytes.size() && static_cast<unsigned char>(bytes[at]) == 0xFF) {
-        constexpr int kKbps[] = {0, 32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320};
-        const int kbps = kKbps[(static_cast<unsigned char>(bytes[at + 2]) >> 4) % 15];
-        const size_t length =
-            static_cast<size_t>(144 * kbps * 1000 / kRate + ((bytes[at + 2] >> 1) & 1));
-        frames.push_back(bytes.substr(at, length));
-        at += length;
-    }
-    return frames;
-}
-
 struct Pieces {
     std::string info; // the first piece's Info frame, a whole file's header to patch
     std::vector<std::vector<std::string>> audio;
     int64_t slotSamples = 0; // each piece's length as it plays joined
 };
 
-const Pieces& pieces() {
-    static const Pieces made = [] {
-        Pieces p;
-        for (int i = 0; i < kPieces; ++i) {
-            const std::string path =
-                (test_support::processFolder() / ("piece" + std::to_string(i) + ".mp3")).string();
-            fixtures::writeAudio(path, fixtures::sine(pitchOf(i), kPieceSeconds, kRate, 1),
-                                 Kind::Mp3Cbr, {}, 32);
-            std::vector<std::string> frames = framesOf(path);
-            std::filesystem::remove(path);
-            p.info = frames.front();
-            p.audio.emplace_back(frames.begin() + 1, frames.end());
-        }
-        p.slotSamples = static_cast<int64_t>(p.audio[0].size()) * kSamplesPerFrame;
-        return p;
-    }();
-    return made;
+// All pieces at one bit rate, or each at its own: a file whose bit rate changes every piece.
+enum class Rates { Constant, Varied };
+
+Pieces makePieces(Rates rates) {
+    Pieces p;
+    for (int i = 0; i < kPieces; ++i) {
+        const std::string path =
+            (test_support::processFolder() / ("piece" + std::to_string(i) + ".mp3")).string();
+        const int kbps = rates == Rates::Constant ? 32 : 32 + 16 * i;
+        fixtures::writeAudio(path, fixtures::sine(pitchOf(i), kPieceSeconds, kRate, 1),
+                             Kind::Mp3Cbr, {}, kbps);
+        const std::vector<uint8_t> bytes = test_support::readBytes(path);
+        std::vector<std::string> frames =
+            fixtures::splitMp3(std::string(bytes.begin(), bytes.end())).frames;
+        std::filesystem::remove(path);
+        p.info = frames.front();
+        p.audio.emplace_back(frames.begin() + 1, frames.end());
+    }
+    p.slotSamples = static_cast<int64_t>(p.audio[0].size()) * kSamplesPerFrame;
+    return p;
+}
+
+const Pieces& pieces(Rates rates = Rates::Constant) {
+    static std::map<Rates, Pieces> made;
+    auto [it, fresh] = made.try_emplace(rates);
+    if (fresh)
+        it->second = makePieces(rates);
+    return it->second;
 }
 
 // The piece that plays in slot `slot`: the order runs through all of them, then over again.
@@ -80,28 +73,32 @@ int pieceAt(int64_t slot) {
     return static_cast<int>(slot * 5 % kPieces);
 }
 
-enum class Header { None, Fitting, WrongByteCount };
+// LAME's Info frame with a fitting or a wrong byte count, or Fraunhofer's VBRI frame.
+enum class Header { None, Fitting, WrongByteCount, Vbri };
 
 // About `hours` of pieces joined frame by frame, as a cutter or `ffmpeg -c copy` joins them.
-std::string writeJoined(const std::string& name, double hours, Header header) {
-    const Pieces& p = pieces();
+std::string writeJoined(const std::string& name, double hours, Header header,
+                        Rates rates = Rates::Constant) {
+    const Pieces& p = pieces(rates);
     const auto slots =
         static_cast<int64_t>(hours * 3600 * kRate / static_cast<double>(p.slotSamples));
     std::string audio;
-    int64_t frames = 0;
+    std::vector<size_t> frameBytes;
     for (int64_t slot = 0; slot < slots; ++slot)
         for (const std::string& frame : p.audio[static_cast<size_t>(pieceAt(slot))]) {
             audio += frame;
-            ++frames;
+            frameBytes.push_back(frame.size());
         }
     std::string info = p.info;
     constexpr size_t kXing = 4 + 17; // after a mono MPEG-1 frame's side information
     const uint32_t bytes = static_cast<uint32_t>(info.size() + audio.size());
-    putBigEndian(info, kXing + 8, static_cast<uint32_t>(frames));
+    putBigEndian(info, kXing + 8, static_cast<uint32_t>(frameBytes.size()));
     putBigEndian(info, kXing + 12, header == Header::WrongByteCount ? bytes / 3 : bytes);
     const std::string path = (test_support::processFolder() / name).string();
     std::ofstream out(path, std::ios::binary);
-    if (header != Header::None)
+    if (header == Header::Vbri)
+        out << fixtures::vbriFrame(p.audio[0][0], frameBytes);
+    else if (header != Header::None)
         out << info;
     out << audio;
     return path;
@@ -178,6 +175,26 @@ TEST(LongFiles, TenHoursJoinedOpenReadingLittleAndSeekToTheRightPiece) {
         const int64_t trimmed = row.header == Header::Fitting ? 1105 : 0;
         expectHeardAfterSeek(path, 6600, pieces().slotSamples, trimmed);
         expectHeardAfterSeek(path, 35000, pieces().slotSamples, trimmed);
+        std::filesystem::remove(path);
+    }
+}
+
+// Fraunhofer's encoder writes VBRI where LAME writes Xing; libmpg123 reads no length from it.
+// Its own frame plays as silence before the audio.
+TEST(LongFiles, AnHourUnderAVbriHeaderKnowsItsLengthAtOpenAndSeeks) {
+    for (const Rates rates : {Rates::Constant, Rates::Varied}) {
+        SCOPED_TRACE(rates == Rates::Constant ? "constant bit rate" : "varied bit rate");
+        const std::string path = writeJoined("hour_vbri.mp3", 1, Header::Vbri, rates);
+        const int64_t slotSamples = pieces(rates).slotSamples;
+        const auto slots = static_cast<int64_t>(3600.0 * kRate / static_cast<double>(slotSamples));
+        const double seconds = static_cast<double>(slots * slotSamples + kSamplesPerFrame) / kRate;
+        const std::unique_ptr<vbmp3::Source> source = vbmp3::openSource(path);
+        ASSERT_TRUE(source);
+        EXPECT_NEAR(static_cast<double>(source->facts().totalFrames) / kRate, seconds, 0.01)
+            << "the length at open";
+        EXPECT_NEAR(settledSeconds(source->facts()), seconds, 0.01);
+        expectHeardAfterSeek(path, 1234, slotSamples, -kSamplesPerFrame, false);
+        expectHeardAfterSeek(path, 3500, slotSamples, -kSamplesPerFrame);
         std::filesystem::remove(path);
     }
 }

@@ -78,7 +78,7 @@ std::optional<VbrHeader> vbrHeaderIn(const unsigned char* frame, size_t availabl
     }
     constexpr size_t vbri = 4 + 32;
     if (vbri + 18 <= available && std::memcmp(frame + vbri, "VBRI", 4) == 0)
-        return VbrHeader{bigEndian(frame + vbri + 14), bigEndian(frame + vbri + 10), false};
+        return VbrHeader{bigEndian(frame + vbri + 14), bigEndian(frame + vbri + 10), false, true};
     return std::nullopt;
 }
 

@@ -12,6 +12,7 @@ struct VbrHeader {
     int64_t frames = 0;    // 0 where the header leaves it out
     int64_t bytes = 0;     // of the audio from the header's frame on; 0 where left out
     bool constant = false; // LAME's "Info": a constant bit rate
+    bool vbri = false;     // Fraunhofer's, which counts the frames after its own
 };
 
 struct MpegLayout {

@@ -1,5 +1,7 @@
 #include "decoders/mpeg_scan.h"
 
+#include <algorithm>
+#include <cstring>
 #include <fcntl.h>
 #include <mpg123.h>
 #include <unistd.h>
@@ -8,19 +10,43 @@
 namespace vbmp3 {
 namespace {
 
+// libmpg123 reads a frame's header and its body apart: unbuffered, a ten-hour file would take
+// millions of reads.
+constexpr size_t kScanBufferBytes = 1 << 16;
+
 // The scan reads through these, so that a stop ends it at its next read.
 struct ScanInput {
     int fd;
     const std::atomic<bool>* stop;
+    std::vector<char> buffer = std::vector<char>(kScanBufferBytes);
+    size_t next = 0; // the bytes from next to end are read from the file, not yet given out
+    size_t end = 0;
 };
 
-ssize_t readInput(void* handle, void* buffer, size_t count) {
-    const auto* input = static_cast<ScanInput*>(handle);
-    return input->stop->load() ? -1 : ::read(input->fd, buffer, count);
+ssize_t readInput(void* handle, void* out, size_t count) {
+    auto* input = static_cast<ScanInput*>(handle);
+    if (input->stop->load())
+        return -1;
+    if (input->next == input->end) {
+        const ssize_t got = ::read(input->fd, input->buffer.data(), input->buffer.size());
+        if (got <= 0)
+            return got;
+        input->next = 0;
+        input->end = static_cast<size_t>(got);
+    }
+    const size_t given = std::min(count, input->end - input->next);
+    std::memcpy(out, input->buffer.data() + input->next, given);
+    input->next += given;
+    return static_cast<ssize_t>(given);
 }
 
 off_t seekInput(void* handle, off_t offset, int whence) {
-    return ::lseek(static_cast<ScanInput*>(handle)->fd, offset, whence);
+    auto* input = static_cast<ScanInput*>(handle);
+    // The file is ahead of the reader by what the buffer still holds.
+    if (whence == SEEK_CUR)
+        offset -= static_cast<off_t>(input->end - input->next);
+    input->next = input->end = 0;
+    return ::lseek(input->fd, offset, whence);
 }
 
 } // namespace

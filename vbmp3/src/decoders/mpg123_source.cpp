@@ -100,6 +100,10 @@ void Mpg123Source::fillFacts(const MpegLayout& layout, HeaderFit fit, bool scann
     facts_.channels = channels;
     facts_.hasTag = layout.tagged;
     int64_t samples = mpg123_length(handle_);
+    // libmpg123 reads no VBRI header and guesses from the first frame's bit rate; it plays the
+    // header's own (silent) frame, which the header leaves out of its count.
+    if (!scanned && layout.header && layout.header->vbri && layout.header->frames > 0)
+        samples = (layout.header->frames + 1) * mpg123_spf(handle_);
     // Cut short: as much of the claimed length as of the claimed bytes is there. Without a
     // header that holds, the bytes at the bit rate of the first frames (libmpg123 would take
     // the first frame's alone, which may be the unheeded header's).

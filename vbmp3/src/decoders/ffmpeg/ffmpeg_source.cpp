@@ -238,6 +238,10 @@ bool FfmpegSource::decodeFirstPackets() {
 }
 
 bool FfmpegSource::convertFrame() {
+    // A stream whose frames change sample format or channels midway gets a converter for the new
+    // ones: the old one would read planes that the frame does not have.
+    if (swr_ && (frame_->format != swrFormat_ || frame_->ch_layout.nb_channels != swrChannels_))
+        swr_free(&swr_);
     if (!swr_) {
         if (frame_->sample_rate <= 0 || frame_->sample_rate > kMaxSampleRate)
             return false;
@@ -259,6 +263,8 @@ bool FfmpegSource::convertFrame() {
             swr_free(&swr_);
             return false;
         }
+        swrFormat_ = frame_->format;
+        swrChannels_ = frame_->ch_layout.nb_channels;
         if (positionUnknown_)
             placeAfterSeek();
     }

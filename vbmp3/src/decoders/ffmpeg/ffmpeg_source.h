@@ -58,6 +58,8 @@ private:
     FfmpegInput input_;
     AVCodecContext* decoder_ = nullptr;
     SwrContext* swr_ = nullptr;
+    int swrFormat_ = -1; // the frames' sample format and channels that swr_ was made for
+    int swrChannels_ = 0;
     AVPacket* packet_ = nullptr;
     AVFrame* frame_ = nullptr;
     int stream_ = -1;
