@@ -14,8 +14,14 @@ namespace {
 
 constexpr unsigned kNoGenre = 255;
 
-std::string fieldText(const TagLib::String& text, TagLib::String::Type encoding) {
-    return encoding == TagLib::String::Latin1 ? storedBytes(text) : utf8Of(text);
+// TagLib keeps a frame's encoding byte as it was found, so a damaged frame may hold any number:
+// it is compared as a number, never held as the enumeration it should be.
+template <typename Frame> bool inLatin1(const Frame& frame) {
+    return static_cast<int>(frame.textEncoding()) == static_cast<int>(TagLib::String::Latin1);
+}
+
+std::string fieldText(const TagLib::String& text, bool latin1) {
+    return latin1 ? storedBytes(text) : utf8Of(text);
 }
 
 // The first value of a text frame (TagLib names version 2.2's frames and 2.3's year as 2.4's).
@@ -26,7 +32,7 @@ std::string textFrame(const TagLib::ID3v2::Tag& tag, const char* id) {
     const auto* frame = dynamic_cast<const TagLib::ID3v2::TextIdentificationFrame*>(frames.front());
     if (frame == nullptr || frame->fieldList().isEmpty())
         return {};
-    return fieldText(frame->fieldList().front(), frame->textEncoding());
+    return fieldText(frame->fieldList().front(), inLatin1(*frame));
 }
 
 // The comment without a description, as players show it; else the first one; else a user text
@@ -40,11 +46,11 @@ std::string comment(const TagLib::ID3v2::Tag& tag) {
             chosen = chosen != nullptr && chosen->description().isEmpty() ? chosen : c;
     }
     if (chosen)
-        return fieldText(chosen->text(), chosen->textEncoding());
+        return fieldText(chosen->text(), inLatin1(*chosen));
     for (const TagLib::ID3v2::Frame* frame : tag.frameList("TXXX")) {
         const auto* text = dynamic_cast<const TagLib::ID3v2::UserTextIdentificationFrame*>(frame);
         if (text && text->description().upper() == "COMMENT" && text->fieldList().size() > 1)
-            return fieldText(text->fieldList()[1], text->textEncoding());
+            return fieldText(text->fieldList()[1], inLatin1(*text));
     }
     return {};
 }
