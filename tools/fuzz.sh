@@ -19,8 +19,12 @@ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 cmake --build "$build" -j "$jobs" --target engine_fuzzer make_fixtures make_midi_seeds
 [ "$seconds" = --build-only ] && exit 0
 
-seeds=$(mktemp -d)
-trap 'rm -rf "$seeds"' EXIT
+# Seeds and the fuzzer's own scratch files in one folder that goes at the end, also when a
+# finding aborted the fuzzer before it could clean up.
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+seeds=$work/seeds
+mkdir "$seeds"
 "$build/bin/make_fixtures" "$seeds" 0.25
 "$build/bin/make_midi_seeds" "$seeds"
 # Files as real collections hold them, for the MP3, WAV and WMA decoders' header checks: cut
@@ -30,6 +34,6 @@ trap 'rm -rf "$seeds"' EXIT
 corpus=$build/fuzz-corpus
 artifacts=$build/fuzz-artifacts
 mkdir -p "$corpus" "$artifacts"
-"$build/bin/engine_fuzzer" "$corpus" "$seeds" tests/vbmp3_core/regressions \
+TMPDIR=$work "$build/bin/engine_fuzzer" "$corpus" "$seeds" tests/vbmp3_core/regressions \
   -max_total_time="$seconds" -max_len=65536 -timeout=10 -rss_limit_mb=2048 \
   -print_final_stats=1 -artifact_prefix="$artifacts/"
