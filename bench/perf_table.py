@@ -73,6 +73,7 @@ os.environ.setdefault("TONALISK_BIN", os.path.abspath(ARGS.bin))
 import audio  # noqa: E402  (the e2e helpers, found through the path above)
 from desktop import RATE, Desktop  # noqa: E402
 from long_track import make_long_track  # noqa: E402
+from proc_stats import cpu_seconds  # noqa: E402
 from sound_server import PipeWireServer, PulseServer  # noqa: E402
 from screen import Screen  # noqa: E402
 from test_player import install_player  # noqa: E402
@@ -100,12 +101,6 @@ def desktop_of(tmp, tries=3, **options):
         yield desktop
     finally:
         desktop.__exit__(None, None, None)
-
-
-def cpu_seconds(pid):
-    with open(f"/proc/{pid}/stat") as f:
-        fields = f.read().rsplit(")", 1)[1].split()
-    return (int(fields[11]) + int(fields[12])) / os.sysconf("SC_CLK_TCK")  # utime + stime
 
 
 def tree_cpu_seconds(pids):

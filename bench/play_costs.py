@@ -38,19 +38,12 @@ os.environ.setdefault("TONALISK_BIN", ARGS.bin)
 
 from audio import Track  # noqa: E402
 from desktop import Desktop  # noqa: E402
+from proc_stats import cpu_seconds  # noqa: E402
 from sound_server import PipeWireServer, PulseServer  # noqa: E402
 from test_player import install_player  # noqa: E402
 
 SERVER = PipeWireServer if ARGS.server == "pipewire" else PulseServer
-TICK = os.sysconf("SC_CLK_TCK")
 Player = collections.namedtuple("Player", "name args cwd")
-
-
-def ticks(pid):
-    """utime + stime of the whole process, in seconds."""
-    with open(f"/proc/{pid}/stat") as f:
-        fields = f.read().rsplit(")", 1)[1].split()
-    return (int(fields[11]) + int(fields[12])) / TICK
 
 
 def threads(pid):
@@ -78,9 +71,9 @@ def run(tmp, player):
     with Desktop(tmp, server=SERVER, prompt=False) as desktop:
         proc = desktop.start(player.args, player.cwd)
         time.sleep(3.0)  # past start-up
-        cpu, before = ticks(proc.pid), threads(proc.pid)
+        cpu, before = cpu_seconds(proc.pid), threads(proc.pid)
         time.sleep(ARGS.seconds)
-        cpu, after = ticks(proc.pid) - cpu, threads(proc.pid)
+        cpu, after = cpu_seconds(proc.pid) - cpu, threads(proc.pid)
         proc.terminate()
         proc.wait(5)
     return cpu, {name: (after[name][0] - before.get(name, (0, 0))[0],

@@ -52,9 +52,8 @@ void HScrollBar::paintEvent(QPaintEvent* event) {
 // Playback moves the position every second; on a long track the thumb moves a pixel only every
 // few seconds, and a repaint in between would draw the same picture.
 void HScrollBar::sliderChange(SliderChange change) {
-    if (change == SliderValueChange && fromCode_ && thumbRect() == paintedThumb_) {
+    if (change == SliderValueChange && fromCode_ && thumbRect() == paintedThumb_)
         return;
-    }
     QScrollBar::sliderChange(change);
 }
 
