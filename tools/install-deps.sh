@@ -12,7 +12,7 @@ packages=(
   libmpg123-dev libsndfile1-dev libtag1-dev libkissfft-dev
   libfluidsynth-dev timgm6mb-soundfont
   libsdl2-dev libpulse-dev libuchardet-dev
-  libgtest-dev libgmock-dev libbenchmark-dev
+  libgtest-dev libgmock-dev libbenchmark-dev lame
   locales
   fonts-ipafont-gothic
   xvfb openbox xdotool x11-apps x11-utils imagemagick pulseaudio pulseaudio-utils desktop-file-utils

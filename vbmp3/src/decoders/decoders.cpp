@@ -1,5 +1,6 @@
 // The decoders in the order the engine asks them, each with the same say over playback and tags.
 #include "decoders/file_head.h"
+#include "decoders/mpeg_layout.h"
 #include "decoders/source.h"
 #include "tags/tags.h"
 
@@ -8,18 +9,11 @@
 namespace vbmp3 {
 namespace {
 
-// Enough of a file's start for every decoder's signature.
-constexpr size_t kHeadBytes = 12;
+// Enough of a file's start for every decoder's signature, MPEG audio frames after junk included.
+constexpr size_t kHeadBytes = 65536;
 
 bool isStandardMidiFile(std::string_view head) {
     return head.starts_with("MThd");
-}
-
-// An ID3v2 tag or an MPEG audio frame's sync word; mpg123_source.cpp looks closer.
-bool isMpegAudio(std::string_view head) {
-    return head.starts_with("ID3") ||
-           (head.size() >= 2 && static_cast<unsigned char>(head[0]) == 0xFF &&
-            (static_cast<unsigned char>(head[1]) & 0xE0) == 0xE0);
 }
 
 bool isRiffWave(std::string_view head) {
@@ -29,6 +23,15 @@ bool isRiffWave(std::string_view head) {
 // The ASF header object's GUID.
 bool isAsf(std::string_view head) {
     return head.starts_with("\x30\x26\xB2\x75\x8E\x66\xCF\x11");
+}
+
+// An ID3v2 tag, or MPEG audio frames at the start or after bytes that are no tag (mpeg_layout.cpp
+// looks for them as libmpg123 does); not a file that another decoder's signature claims, though
+// frames may follow that signature.
+bool isMpegAudio(std::string_view head) {
+    if (isStandardMidiFile(head) || head.starts_with("RIFF") || isAsf(head))
+        return false;
+    return head.starts_with("ID3") || firstMpegFrame(head).has_value();
 }
 
 // FFmpeg probes the content itself.

@@ -1,7 +1,7 @@
 #include "decoders/mpeg_scan.h"
 
-#include <algorithm>
-#include <cstring>
+#include <array>
+#include <cmath>
 #include <fcntl.h>
 #include <mpg123.h>
 #include <unistd.h>
@@ -10,50 +10,93 @@
 namespace vbmp3 {
 namespace {
 
-// libmpg123 reads a frame's header and its body apart: unbuffered, a ten-hour file would take
-// millions of reads.
-constexpr size_t kScanBufferBytes = 1 << 16;
+// The frames' samples at each of the rates a frame can have: pieces at other rates play
+// converted to the first one's.
+class SamplesByRate {
+public:
+    void add(long rate, int samples) {
+        for (Count& count : counts_)
+            if (count.rate == rate || count.rate == 0) {
+                count.rate = rate;
+                count.samples += samples;
+                return;
+            }
+    }
+    double at(long rate) const {
+        double total = 0;
+        for (const Count& count : counts_)
+            if (count.rate > 0)
+                total += static_cast<double>(count.samples) * static_cast<double>(rate) /
+                         static_cast<double>(count.rate);
+        return total;
+    }
 
-// The scan reads through these, so that a stop ends it at its next read.
-struct ScanInput {
-    int fd;
-    const std::atomic<bool>* stop;
-    std::vector<char> buffer = std::vector<char>(kScanBufferBytes);
-    size_t next = 0; // the bytes from next to end are read from the file, not yet given out
-    size_t end = 0;
+private:
+    struct Count {
+        long rate = 0;
+        int64_t samples = 0;
+    };
+    std::array<Count, 9> counts_{}; // MPEG-1, -2 and -2.5 at three rates each
 };
 
-ssize_t readInput(void* handle, void* out, size_t count) {
-    auto* input = static_cast<ScanInput*>(handle);
-    if (input->stop->load())
-        return -1;
-    if (input->next == input->end) {
-        const ssize_t got = ::read(input->fd, input->buffer.data(), input->buffer.size());
-        if (got <= 0)
-            return got;
-        input->next = 0;
-        input->end = static_cast<size_t>(got);
+// The frames' length of the stream open on `handle`, which libmpg123 indexes meanwhile.
+std::optional<int64_t> countFrames(mpg123_handle* handle, const MpegSettings& settings) {
+    SamplesByRate samples;
+    ReadingOn reading;
+    int result = MPG123_OK;
+    while (reading.after(handle, result = mpg123_framebyframe_next(handle))) {
+        mpg123_frameinfo2 frame{};
+        if ((result == MPG123_OK || result == MPG123_NEW_FORMAT) &&
+            mpg123_info2(handle, &frame) == MPG123_OK)
+            samples.add(frame.rate, mpg123_spf(handle));
     }
-    const size_t given = std::min(count, input->end - input->next);
-    std::memcpy(out, input->buffer.data() + input->next, given);
-    input->next += given;
-    return static_cast<ssize_t>(given);
-}
-
-off_t seekInput(void* handle, off_t offset, int whence) {
-    auto* input = static_cast<ScanInput*>(handle);
-    // The file is ahead of the reader by what the buffer still holds.
-    if (whence == SEEK_CUR)
-        offset -= static_cast<off_t>(input->end - input->next);
-    input->next = input->end = 0;
-    return ::lseek(input->fd, offset, whence);
+    if (result != MPG123_DONE)
+        return std::nullopt;
+    // libmpg123 leaves out what LAME's header says the encoder added, where it heeds the header.
+    long delay = 0, padding = 0;
+    mpg123_getstate(handle, MPG123_ENC_DELAY, &delay, nullptr);
+    mpg123_getstate(handle, MPG123_ENC_PADDING, &padding, nullptr);
+    const auto length =
+        std::llround(samples.at(settings.rate)) - std::max(delay, 0L) - std::max(padding, 0L);
+    return std::max<int64_t>(length, 0);
 }
 
 } // namespace
 
-MpegScan::MpegScan(const std::string& path, long flags, std::shared_ptr<LaterLength> length)
+std::optional<ScannedFrames> scanFrames(const std::string& path, off_t start,
+                                        const MpegSettings& settings,
+                                        const std::atomic<bool>* stop) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    mpg123_handle* handle = fd < 0 ? nullptr : newMpegHandle(settings);
+    MpegReader reader(fd, start, stop);
+    std::optional<ScannedFrames> scanned;
+    off_t* offsets = nullptr;
+    off_t step = 0;
+    size_t fill = 0;
+    if (handle && reader.openOn(handle))
+        if (const std::optional<int64_t> length = countFrames(handle, settings))
+            if (!(stop && *stop) && mpg123_index(handle, &offsets, &step, &fill) == MPG123_OK)
+                scanned = ScannedFrames{*length, {{offsets, offsets + fill}, step}};
+    mpg123_delete(handle);
+    if (fd >= 0)
+        ::close(fd);
+    return scanned;
+}
+
+MpegScan::MpegScan(const std::string& path, off_t start, const MpegSettings& settings,
+                   std::shared_ptr<LaterLength> length)
     : length_(std::move(length)) {
-    thread_ = std::thread([this, path, flags] { run(path, flags); });
+    thread_ = std::thread([this, path, start, settings] {
+        std::optional<ScannedFrames> scanned = scanFrames(path, start, settings, &stop_);
+        if (!scanned)
+            return;
+        if (scanned->length > 0)
+            length_->frames = scanned->length;
+        if (!scanned->index.offsets.empty()) {
+            std::lock_guard lock(mutex_);
+            index_ = std::move(scanned->index);
+        }
+    });
 }
 
 MpegScan::~MpegScan() {
@@ -64,30 +107,6 @@ MpegScan::~MpegScan() {
 std::optional<FrameIndex> MpegScan::takeIndex() {
     std::lock_guard lock(mutex_);
     return std::exchange(index_, std::nullopt);
-}
-
-void MpegScan::run(const std::string& path, long flags) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    mpg123_handle* handle = fd < 0 ? nullptr : mpg123_new(nullptr, nullptr);
-    ScanInput input{fd, &stop_};
-    off_t* offsets = nullptr;
-    off_t step = 0;
-    size_t fill = 0;
-    if (handle && mpg123_param(handle, MPG123_FLAGS, flags, 0) == MPG123_OK &&
-        mpg123_replace_reader_handle(handle, readInput, seekInput, nullptr) == MPG123_OK &&
-        mpg123_open_handle(handle, &input) == MPG123_OK && mpg123_scan(handle) == MPG123_OK &&
-        !stop_) {
-        const off_t samples = mpg123_length(handle);
-        if (samples > 0)
-            length_->frames = static_cast<int64_t>(samples);
-        if (mpg123_index(handle, &offsets, &step, &fill) == MPG123_OK && fill > 0) {
-            std::lock_guard lock(mutex_);
-            index_ = FrameIndex{{offsets, offsets + fill}, step};
-        }
-    }
-    mpg123_delete(handle);
-    if (fd >= 0)
-        ::close(fd);
 }
 
 } // namespace vbmp3

@@ -20,14 +20,13 @@ constexpr int64_t kScanAtOpenBytes = 1 << 20;
 // Frames decoded before a seek's target: a VBR frame's data may begin several frames earlier
 // (the bit reservoir), and every frame overlaps the one before.
 constexpr long kFramesBeforeSeek = 8;
-// A download whose every frame fails is no music.
-constexpr int kMaxEmptyReads = 64;
 
 } // namespace
 
 Mpg123Source::~Mpg123Source() {
     scan_.reset();
     mpg123_delete(handle_);
+    reader_.reset();
     if (fd_ >= 0)
         ::close(fd_);
 }
@@ -42,43 +41,36 @@ bool Mpg123Source::open(const std::string& path) {
         return false;
     const HeaderFit fit = fitOf(*layout);
     // A header that counts fewer bytes than follow it counts too few frames as well; playback
-    // would end where it says.
-    const long flags =
-        MPG123_GAPLESS | MPG123_QUIET | (fit == HeaderFit::Longer ? MPG123_IGNORE_INFOFRAME : 0);
-    handle_ = mpg123_new(nullptr, nullptr);
-    if (!handle_ || mpg123_param(handle_, MPG123_FLAGS, flags, 0) != MPG123_OK ||
-        mpg123_param(handle_, MPG123_PREFRAMES, kFramesBeforeSeek, 0) != MPG123_OK ||
-        mpg123_format_none(handle_) != MPG123_OK)
-        return false;
-    const long* rates = nullptr;
-    size_t count = 0;
-    mpg123_rates(&rates, &count);
-    for (size_t i = 0; i < count; ++i)
-        mpg123_format(handle_, rates[i], MPG123_MONO | MPG123_STEREO, MPG123_ENC_FLOAT_32);
+    // would end where it says. One whose count is wrong is no guide at all.
+    const bool heeded = fit != HeaderFit::Longer && fit != HeaderFit::Contradicts;
+    const MpegSettings settings{heeded ? 0 : MPG123_IGNORE_INFOFRAME, layout->sampleRate};
+    handle_ = newMpegHandle(settings);
+    reader_.emplace(fd_, layout->audioStart);
     long rate = 0;
     int channels = 0, encoding = 0;
-    if (mpg123_open_fd(handle_, fd_) != MPG123_OK ||
+    if (!handle_ || mpg123_param(handle_, MPG123_PREFRAMES, kFramesBeforeSeek, 0) != MPG123_OK ||
+        !reader_->openOn(handle_) ||
         mpg123_getformat(handle_, &rate, &channels, &encoding) != MPG123_OK ||
         !startConversion(static_cast<int>(rate), channels))
         return false;
-    channels_ = channels;
     const bool scanNow = fit != HeaderFit::Fits && layout->audioBytes <= kScanAtOpenBytes;
-    if (scanNow && mpg123_scan(handle_) != MPG123_OK)
+    std::optional<ScannedFrames> scanned;
+    if (scanNow && !(scanned = scanFrames(path, layout->audioStart, settings)))
         return false;
-    fillFacts(*layout, fit, scanNow, static_cast<int>(rate), channels);
-    const int64_t audioEnd = layout->audioStart + layout->audioBytes;
-    if (fit == HeaderFit::Fits && layout->header->constant && layout->header->frames > 1) {
-        off_t* offsets = nullptr;
-        off_t step = 0;
-        size_t fill = 0;
-        if (mpg123_index(handle_, &offsets, &step, &fill) == MPG123_OK && fill > 0)
-            indexConstantFrames(audioEnd, static_cast<double>(audioEnd - offsets[0]) /
-                                              static_cast<double>(layout->header->frames - 1));
-    } else if (!layout->header && !layout->bitRateVaries && !scanNow) {
+    fillFacts(*layout, fit, scanned ? std::optional(scanned->length) : std::nullopt,
+              static_cast<int>(rate));
+    if (scanned) {
+        mpg123_set_index(handle_, scanned->index.offsets.data(), scanned->index.step,
+                         scanned->index.offsets.size());
+    } else if (fit == HeaderFit::Fits && layout->header->constant && layout->header->frames > 0) {
+        indexConstantFrames(*layout,
+                            static_cast<double>(layout->header->bytes - layout->headerFrameBytes) /
+                                static_cast<double>(layout->header->frames));
+    } else if (!layout->header && !layout->bitRateVaries) {
         // Most files without a header have a constant bit rate: their seek points hold until
         // the scan's replace them.
-        indexConstantFrames(audioEnd, layout->meanBitRateKbps * 125.0 * mpg123_spf(handle_) /
-                                          static_cast<double>(rate));
+        indexConstantFrames(*layout, layout->meanBitRateKbps * 125.0 * mpg123_spf(handle_) /
+                                         static_cast<double>(rate));
     }
     const bool longVbr = !layout->header || !layout->header->constant
                              ? facts_.totalFrames > kLongVbrSeconds * rate
@@ -86,51 +78,61 @@ bool Mpg123Source::open(const std::string& path) {
     if ((fit != HeaderFit::Fits && !scanNow) || longVbr) {
         auto later = std::make_shared<LaterLength>();
         facts_.laterLength = later;
-        scan_ = std::make_unique<MpegScan>(path, flags, later);
+        scan_ = std::make_unique<MpegScan>(path, layout->audioStart, settings, later);
     }
     return true;
 }
 
-void Mpg123Source::fillFacts(const MpegLayout& layout, HeaderFit fit, bool scanned, int rate,
-                             int channels) {
+void Mpg123Source::fillFacts(const MpegLayout& layout, HeaderFit fit,
+                             std::optional<int64_t> scannedLength, int rate) {
+    const bool scanned = scannedLength.has_value();
     facts_.formatName = "MPEG audio";
     facts_.codecName = "MPEG audio layer 1/2/3 (libmpg123)";
     facts_.fileKind = kKindMpeg;
     facts_.sampleRate = rate;
-    facts_.channels = channels;
+    facts_.channels = layout.channels;
     facts_.hasTag = layout.tagged;
-    int64_t samples = mpg123_length(handle_);
+    const int64_t spf = mpg123_spf(handle_);
+    int64_t samples = scannedLength.value_or(mpg123_length(handle_));
     // libmpg123 reads no VBRI header and guesses from the first frame's bit rate; it plays the
     // header's own (silent) frame, which the header leaves out of its count.
-    if (!scanned && layout.header && layout.header->vbri && layout.header->frames > 0)
-        samples = (layout.header->frames + 1) * mpg123_spf(handle_);
+    if (!scanned && layout.header && layout.header->vbri && fit != HeaderFit::Contradicts)
+        samples = (layout.header->frames + 1) * spf;
     // Cut short: as much of the claimed length as of the claimed bytes is there. Without a
     // header that holds, the bytes at the bit rate of the first frames (libmpg123 would take
     // the first frame's alone, which may be the unheeded header's).
     if (fit == HeaderFit::Cut && !scanned)
         samples = samples * layout.audioBytes / layout.header->bytes;
     else if (fit != HeaderFit::Fits && !scanned && layout.meanBitRateKbps > 0)
-        samples = layout.audioBytes * 8 * rate / (int64_t{layout.meanBitRateKbps} * 1000);
+        samples = (layout.audioBytes - layout.headerFrameBytes) * 8 * rate /
+                  (int64_t{layout.meanBitRateKbps} * 1000);
     facts_.totalFrames = std::max<int64_t>(samples, 0);
     facts_.variableBitRate = layout.bitRateVaries || (layout.header && !layout.header->constant);
-    const double seconds = static_cast<double>(samples) / rate;
-    const int64_t bytes = fit == HeaderFit::Fits ? layout.header->bytes : layout.audioBytes;
+    // A constant bit rate is the frames' own. An average counts the audio's bytes (no tags, no
+    // header frame) over the time of all its frames, delay and padding included.
+    const bool counted = fit == HeaderFit::Fits && layout.header->frames > 0;
+    const double seconds = static_cast<double>(counted ? layout.header->frames * spf : samples) /
+                           static_cast<double>(rate);
+    const int64_t bytes = (fit == HeaderFit::Fits ? layout.header->bytes : layout.audioBytes) -
+                          layout.headerFrameBytes;
     facts_.bitRateKbps =
-        (fit == HeaderFit::Fits || scanned) && seconds > 0
+        facts_.variableBitRate && (fit == HeaderFit::Fits || scanned) && seconds > 0
             ? static_cast<int32_t>(std::lround(static_cast<double>(bytes) * 8 / seconds / 1000))
             : layout.meanBitRateKbps;
 }
 
-void Mpg123Source::indexConstantFrames(int64_t audioEnd, double frameBytes) {
+void Mpg123Source::indexConstantFrames(const MpegLayout& layout, double frameBytes) {
     off_t* offsets = nullptr;
     off_t step = 0;
     size_t fill = 0;
-    if (mpg123_index(handle_, &offsets, &step, &fill) != MPG123_OK || fill == 0 || frameBytes <= 0)
+    if (mpg123_index(handle_, &offsets, &step, &fill) != MPG123_OK || fill == 0 ||
+        frameBytes < static_cast<double>(layout.minFrameBytes) * 0.9)
         return;
     // From the first audio frame on, frames follow at the average size; a start computed a
     // byte or two early is found by libmpg123's resync, never a frame late.
     const off_t first = offsets[0];
-    const auto frames = static_cast<int64_t>(static_cast<double>(audioEnd - first) / frameBytes);
+    const auto frames =
+        static_cast<int64_t>(static_cast<double>(layout.audioBytes - first) / frameBytes);
     std::vector<off_t> points;
     for (int64_t frame = 0; frame < frames; frame += kFramesPerSeekPoint)
         points.push_back(
@@ -147,16 +149,16 @@ void Mpg123Source::adoptScannedIndex() {
 }
 
 size_t Mpg123Source::readNative(float* out, size_t frames) {
-    const size_t frameBytes = sizeof(float) * static_cast<size_t>(channels_);
-    for (int empty = 0; empty < kMaxEmptyReads; ++empty) {
+    constexpr size_t kFrameBytes = sizeof(float) * kOutputChannels;
+    ReadingOn reading;
+    for (;;) {
         size_t done = 0;
-        const int result = mpg123_read(handle_, out, frames * frameBytes, &done);
+        const int result = mpg123_read(handle_, out, frames * kFrameBytes, &done);
         if (done > 0)
-            return done / frameBytes;
-        if (result != MPG123_OK && result != MPG123_NEW_FORMAT)
+            return done / kFrameBytes;
+        if (!reading.after(handle_, result))
             return 0; // the end, or nothing more that decodes
     }
-    return 0;
 }
 
 bool Mpg123Source::seekNative(int64_t frame) {

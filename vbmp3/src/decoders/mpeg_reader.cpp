@@ -1,0 +1,81 @@
+#include "decoders/mpeg_reader.h"
+
+#include <algorithm>
+#include <cstring>
+#include <mpg123.h>
+#include <unistd.h>
+
+namespace vbmp3 {
+namespace {
+
+constexpr size_t kBufferBytes = 1 << 16;
+// Calls in a row that give nothing and read nothing further: a stream stuck, not damage.
+constexpr int kMaxCallsInPlace = 64;
+
+} // namespace
+
+MpegReader::MpegReader(int fd, off_t start, const std::atomic<bool>* stop)
+    : fd_(fd), start_(start), stop_(stop), buffer_(kBufferBytes) {}
+
+bool MpegReader::openOn(mpg123_handle* handle) {
+    return mpg123_replace_reader_handle(handle, read, seek, nullptr) == MPG123_OK &&
+           mpg123_open_handle(handle, this) == MPG123_OK;
+}
+
+ssize_t MpegReader::read(void* self, void* out, size_t count) {
+    auto* reader = static_cast<MpegReader*>(self);
+    if (reader->stop_ && reader->stop_->load())
+        return -1;
+    if (reader->next_ == reader->end_) {
+        const ssize_t got = ::read(reader->fd_, reader->buffer_.data(), reader->buffer_.size());
+        if (got <= 0)
+            return got;
+        reader->next_ = 0;
+        reader->end_ = static_cast<size_t>(got);
+    }
+    const size_t given = std::min(count, reader->end_ - reader->next_);
+    std::memcpy(out, reader->buffer_.data() + reader->next_, given);
+    reader->next_ += given;
+    return static_cast<ssize_t>(given);
+}
+
+off_t MpegReader::seek(void* self, off_t offset, int whence) {
+    auto* reader = static_cast<MpegReader*>(self);
+    // The file is ahead of the reader by what the buffer still holds.
+    if (whence == SEEK_CUR)
+        offset -= static_cast<off_t>(reader->end_ - reader->next_);
+    else if (whence == SEEK_SET)
+        offset += reader->start_;
+    reader->next_ = reader->end_ = 0;
+    const off_t at = ::lseek(reader->fd_, offset, whence);
+    return at < reader->start_ ? -1 : at - reader->start_;
+}
+
+mpg123_handle* newMpegHandle(const MpegSettings& settings) {
+    mpg123_handle* handle = mpg123_new(nullptr, nullptr);
+    const long flags = settings.flags | MPG123_GAPLESS | MPG123_QUIET | MPG123_FORCE_STEREO;
+    bool set = handle && mpg123_param(handle, MPG123_FLAGS, flags, 0) == MPG123_OK &&
+               mpg123_param(handle, MPG123_RESYNC_LIMIT, -1, 0) == MPG123_OK &&
+               mpg123_param(handle, MPG123_FORCE_RATE, settings.rate, 0) == MPG123_OK &&
+               mpg123_format_none(handle) == MPG123_OK;
+    const long* rates = nullptr;
+    size_t count = 0;
+    mpg123_rates(&rates, &count);
+    for (size_t i = 0; set && i < count; ++i)
+        set = mpg123_format(handle, rates[i], MPG123_STEREO, MPG123_ENC_FLOAT_32) == MPG123_OK;
+    if (set)
+        return handle;
+    mpg123_delete(handle);
+    return nullptr;
+}
+
+bool ReadingOn::after(mpg123_handle* handle, int result) {
+    if (result == MPG123_DONE)
+        return false;
+    const off_t at = mpg123_tell_stream(handle);
+    inPlace_ = at > furthest_ ? 0 : inPlace_ + 1;
+    furthest_ = std::max(furthest_, at);
+    return inPlace_ < kMaxCallsInPlace;
+}
+
+} // namespace vbmp3
