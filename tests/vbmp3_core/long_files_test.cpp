@@ -1,19 +1,21 @@
 // MP3 and WAV files as downloads and rips leave them: hours long, joined from pieces, with and
 // without a VBR header, with headers that lie. Each opens reading little, knows its length, and
 // a seek far into it sounds the right place: every piece of a file plays its own pitch.
-#include <chrono>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <map>
-#include <thread>
 
 #include "file_bytes.h"
 #include "fixtures/vbri_writer.h"
 #include "pulled_engine.h"
+#include "stream_checks.h"
 #include "strongest_tone.h"
 
+using core_test::bytesReadByThisThread;
+using core_test::putBigEndian;
+using core_test::settledSeconds;
 using fixtures::Kind;
 
 namespace {
@@ -25,11 +27,6 @@ constexpr int kSamplesPerFrame = 1152;
 
 double pitchOf(int piece) {
     return 400.0 + 150.0 * piece;
-}
-
-void putBigEndian(std::string& b, size_t at, uint32_t v) {
-    for (int i = 0; i < 4; ++i)
-        b[at + static_cast<size_t>(i)] = static_cast<char>(v >> (24 - 8 * i));
 }
 
 struct Pieces {
@@ -102,26 +99,6 @@ std::string writeJoined(const std::string& name, double hours, Header header,
         out << info;
     out << audio;
     return path;
-}
-
-// Bytes this thread has read so far.
-int64_t bytesReadByThisThread() {
-    std::ifstream io("/proc/thread-self/io");
-    std::string key;
-    int64_t value = 0;
-    while (io >> key >> value)
-        if (key == "rchar:")
-            return value;
-    return -1;
-}
-
-// The length once any background scan has ended.
-double settledSeconds(const vbmp3::StreamFacts& facts) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(3);
-    while (facts.laterLength && facts.laterLength->frames < 0 &&
-           std::chrono::steady_clock::now() < deadline)
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    return static_cast<double>(facts.framesNow()) / facts.sampleRate;
 }
 
 // Seeks near `second` to a whole second well inside a piece and checks that piece is heard.

@@ -15,8 +15,12 @@
 #include "fixtures/vbri_writer.h"
 #include "frames_read.h"
 #include "pulled_engine.h"
+#include "stream_checks.h"
 #include "strongest_tone.h"
 
+using core_test::bytesReadByThisThread;
+using core_test::putBigEndian;
+using core_test::settledSeconds;
 using fixtures::Kind;
 using fixtures::Pcm;
 
@@ -90,9 +94,9 @@ std::string modeSwitches(size_t run) {
 }
 
 struct Decoded {
-    std::vector<float> stereo;                  // interleaved, mono put on both sides
-    std::vector<std::pair<int64_t, int>> rates; // the frame at which each rate starts
-    double seconds = 0;                         // every frame at its own rate
+    std::vector<float> stereo; // interleaved, mono put on both sides
+    int rates = 0;             // one, or more where pieces at others follow
+    double seconds = 0;        // every frame at its own rate
 };
 
 // Pieces joined: the first one's LAME header describes that piece alone, and the engine heeds no
@@ -120,7 +124,7 @@ Decoded decodeAlone(const std::string& path, FirstHeader header = FirstHeader::H
         mpg123_getformat(handle, &rate, &channels, &encoding) == MPG123_OK) {
         std::vector<float> block(1 << 14);
         int result = MPG123_OK;
-        decoded.rates.emplace_back(0, rate);
+        decoded.rates = 1;
         while (result == MPG123_OK || result == MPG123_NEW_FORMAT) {
             size_t done = 0;
             result = mpg123_read(handle, block.data(), block.size() * sizeof(float), &done);
@@ -129,11 +133,10 @@ Decoded decodeAlone(const std::string& path, FirstHeader header = FirstHeader::H
                 for (int side = 0; side < 2; ++side)
                     decoded.stereo.push_back(block[i * channels + (channels == 2 ? side : 0)]);
             decoded.seconds += static_cast<double>(frames) / static_cast<double>(rate);
-            if (result == MPG123_NEW_FORMAT) {
-                mpg123_getformat(handle, &rate, &channels, &encoding);
-                if (rate != decoded.rates.back().second)
-                    decoded.rates.emplace_back(decoded.stereo.size() / 2, rate);
-            }
+            const long before = rate;
+            if (result == MPG123_NEW_FORMAT &&
+                mpg123_getformat(handle, &rate, &channels, &encoding) == MPG123_OK)
+                decoded.rates += rate != before ? 1 : 0;
         }
     }
     mpg123_delete(handle);
@@ -157,15 +160,6 @@ std::vector<float> playedThroughEngine(const std::string& path, size_t frames) {
     if (!pulled.playFile(path))
         return {};
     return pulled.output->pull(frames);
-}
-
-// The length once any background scan has ended.
-double settledSeconds(const vbmp3::StreamFacts& facts) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(2);
-    while (facts.laterLength && facts.laterLength->frames < 0 &&
-           std::chrono::steady_clock::now() < deadline)
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    return static_cast<double>(facts.framesNow()) / facts.sampleRate;
 }
 
 struct StreamCase {
@@ -207,7 +201,7 @@ TEST(MpegStreams, PlayAsLibmpg123DecodesThemAlone) {
         SCOPED_TRACE(row.name);
         const std::string path = writeBytes("stream.mp3", row.bytes());
         const Decoded alone = decodeAlone(path, row.header);
-        ASSERT_EQ(alone.rates.size(), 1u);
+        ASSERT_EQ(alone.rates, 1);
         const size_t frames = alone.stereo.size() / 2;
         const std::unique_ptr<vbmp3::Source> source = vbmp3::openSource(path);
         if (!source) {
@@ -253,7 +247,7 @@ TEST(MpegStreams, ARateChangeMidwayKeepsEachPiecesPitchAndTheLength) {
                              encoded(twoTones(880, 880, 2, row.secondRate, row.secondChannels),
                                      Kind::Mp3Cbr, 64));
         const Decoded alone = decodeAlone(path, FirstHeader::Ignored);
-        ASSERT_EQ(alone.rates.size(), 2u);
+        ASSERT_EQ(alone.rates, 2);
         const std::unique_ptr<vbmp3::Source> source = vbmp3::openSource(path);
         ASSERT_TRUE(source);
         EXPECT_EQ(source->facts().sampleRate, row.firstRate);
@@ -288,11 +282,6 @@ TEST(MpegStreams, FreeFormatSeeksToTheSecond) {
     }
 }
 
-void putBigEndian(std::string& bytes, size_t at, uint32_t value) {
-    for (int i = 0; i < 4; ++i)
-        bytes[at + static_cast<size_t>(i)] = static_cast<char>(value >> (24 - 8 * i));
-}
-
 size_t heapInUse() {
     const struct mallinfo2 info = mallinfo2();
     return info.uordblks + info.hblkhd;
@@ -301,52 +290,43 @@ size_t heapInUse() {
 // A VBR header whose frame count the bytes cannot hold: the bytes decide the length, and the
 // header cannot make the engine allocate beyond what the file could hold.
 TEST(MpegStreams, AVbrHeaderFrameCountThatTheBytesContradictLosesToThem) {
-    const std::string bytes = encoded(twoTones(440, 660, 6), Kind::Mp3Vbr);
-    const size_t xing = fixtures::splitMp3(bytes).head.size() + 4 + 32;
-    ASSERT_EQ(bytes.substr(xing, 4), "Xing");
-    const uint32_t frames = static_cast<uint32_t>(fixtures::splitMp3(bytes).frames.size() - 1);
-    for (const uint32_t claimed : {0xFFFFFFFFu, 1u, frames * 10, frames / 10}) {
-        SCOPED_TRACE(claimed);
-        std::string lying = bytes;
-        putBigEndian(lying, xing + 8, claimed);
-        const std::string path = writeBytes("lying.mp3", lying);
-        const Decoded alone = decodeAlone(pathOf("lying.mp3"));
-        const size_t before = heapInUse();
-        const std::unique_ptr<vbmp3::Source> source = vbmp3::openSource(path);
-        ASSERT_TRUE(source);
-        EXPECT_LT(heapInUse() - before, size_t{4} << 20) << "bytes allocated at open";
-        EXPECT_NEAR(static_cast<double>(source->facts().totalFrames) / kRate, 6, 0.1);
-        EXPECT_NEAR(settledSeconds(source->facts()), 6, 0.1);
-        EXPECT_NEAR(static_cast<double>(test_support::framesRead(*source)) / kRate, 6, 0.1);
-    }
-}
-
-// A constant bit rate reads as the frames' own, whatever tag or header comes with the frames.
-TEST(MpegStreams, AConstantBitRateIsTheFramesOwn) {
-    for (const int kbps : {32, 128, 320}) {
-        for (const bool tagged : {false, true}) {
-            SCOPED_TRACE(std::to_string(kbps) + (tagged ? " kbit/s with tags" : " kbit/s"));
-            fixtures::TrackTags tags;
-            if (tagged)
-                tags = {"Title", "Artist", "Album", "Genre", "2001", "Comment", 12};
-            const std::string path = pathOf("cbr.mp3");
-            fixtures::writeAudio(path, twoTones(440, 660, 5), Kind::Mp3Cbr, tags, kbps);
+    for (const Kind kind : {Kind::Mp3Cbr, Kind::Mp3Vbr}) { // LAME's Info, LAME's Xing
+        const std::string bytes = encoded(twoTones(440, 660, 6), kind);
+        const fixtures::Mp3Parts parts = fixtures::splitMp3(bytes);
+        const size_t header = parts.head.size() + 4 + 32;
+        ASSERT_EQ(bytes.substr(header, 4), kind == Kind::Mp3Cbr ? "Info" : "Xing");
+        const auto frames = static_cast<uint32_t>(parts.frames.size() - 1);
+        for (const uint32_t claimed : {0xFFFFFFFFu, 1u, frames * 10, frames / 10}) {
+            SCOPED_TRACE(bytes.substr(header, 4) + " claiming " + std::to_string(claimed));
+            std::string lying = bytes;
+            putBigEndian(lying, header + 8, claimed);
+            const std::string path = writeBytes("lying.mp3", lying);
+            const size_t before = heapInUse();
             const std::unique_ptr<vbmp3::Source> source = vbmp3::openSource(path);
             ASSERT_TRUE(source);
-            EXPECT_EQ(source->facts().bitRateKbps, kbps);
+            EXPECT_LT(heapInUse() - before, size_t{4} << 20) << "bytes allocated at open";
+            EXPECT_NEAR(static_cast<double>(source->facts().totalFrames) / kRate, 6, 0.1);
+            EXPECT_NEAR(settledSeconds(source->facts()), 6, 0.1);
+            EXPECT_NEAR(static_cast<double>(test_support::framesRead(*source)) / kRate, 6, 0.1);
         }
     }
 }
 
-// Bytes read by this thread so far.
-int64_t bytesReadByThisThread() {
-    std::ifstream io("/proc/thread-self/io");
-    std::string key;
-    int64_t value = 0;
-    while (io >> key >> value)
-        if (key == "rchar:")
-            return value;
-    return -1;
+// A constant bit rate reads as the frames' own, whatever tags and header come with the frames.
+TEST(MpegStreams, AConstantBitRateIsTheFramesOwn) {
+    const fixtures::TrackTags tags{"Title", "Artist", "Album", "Genre", "2001", "Comment", 12};
+    for (const auto& [kbps, tagged] : {std::pair{32, false}, {128, true}, {320, true}}) {
+        SCOPED_TRACE(kbps);
+        const std::string path = pathOf("cbr.mp3");
+        fixtures::writeAudio(path, twoTones(440, 660, 5), Kind::Mp3Cbr,
+                             tagged ? tags : fixtures::TrackTags{}, kbps);
+        const std::unique_ptr<vbmp3::Source> source = vbmp3::openSource(path);
+        ASSERT_TRUE(source);
+        EXPECT_EQ(source->facts().bitRateKbps, kbps);
+    }
+    const std::string free =
+        writeBytes("free.mp3", lameEncoded(twoTones(440, 660, 5), {"--freeformat", "-b", "200"}));
+    EXPECT_EQ(vbmp3::openSource(free)->facts().bitRateKbps, 200) << "free format";
 }
 
 // A 100 MB ID3v2 tag (a picture gallery) is stepped over, not read, at open.

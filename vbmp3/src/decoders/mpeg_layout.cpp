@@ -101,9 +101,9 @@ std::optional<FrameHeader> frameAt(std::string_view bytes, size_t at) {
             h->length = next - at;
             const size_t slotBytes = h->layer == 1 ? 4 : 1;
             const size_t perSlot = h->layer == 1 ? 12 : (h->layer == 3 && !h->mpeg1 ? 72 : 144);
-            h->bitRateKbps =
-                static_cast<int>((h->length / slotBytes - static_cast<size_t>(h->padding)) *
-                                 static_cast<size_t>(h->sampleRate) / perSlot / 1000);
+            const size_t bits = (h->length / slotBytes - static_cast<size_t>(h->padding)) *
+                                static_cast<size_t>(h->sampleRate);
+            h->bitRateKbps = static_cast<int>((bits + perSlot * 500) / (perSlot * 1000));
             return h;
         }
     }
