@@ -326,7 +326,9 @@ TEST(MpegStreams, AConstantBitRateIsTheFramesOwn) {
     }
     const std::string free =
         writeBytes("free.mp3", lameEncoded(twoTones(440, 660, 5), {"--freeformat", "-b", "200"}));
-    EXPECT_EQ(vbmp3::openSource(free)->facts().bitRateKbps, 200) << "free format";
+    const std::unique_ptr<vbmp3::Source> freeFormat = vbmp3::openSource(free);
+    ASSERT_TRUE(freeFormat);
+    EXPECT_EQ(freeFormat->facts().bitRateKbps, 200) << "free format";
 }
 
 // A 100 MB ID3v2 tag (a picture gallery) is stepped over, not read, at open.
@@ -350,6 +352,20 @@ TEST(MpegStreams, AHugeTagIsNotReadAtOpen) {
     EXPECT_NEAR(static_cast<double>(source->facts().totalFrames) / kRate, 3, 0.05);
     EXPECT_NEAR(static_cast<double>(test_support::framesRead(*source)) / kRate, 3, 0.05);
     std::filesystem::remove(path);
+}
+
+// Random bytes hold sync words and headers by chance, never a run of them: no decoder plays them,
+// whatever their first bytes are.
+TEST(MpegStreams, RandomBytesAreNoMpegAudio) {
+    for (unsigned seed = 1; seed <= 64; ++seed) {
+        SCOPED_TRACE(seed);
+        std::mt19937 random(seed);
+        std::string bytes(16384, '\0');
+        for (char& c : bytes)
+            c = static_cast<char>(random());
+        bytes.replace(0, 4, "\xFF\xFB\x90\x64"); // a valid header at the start
+        EXPECT_FALSE(vbmp3::openSource(writeBytes("random.mp3", bytes)));
+    }
 }
 
 // Damage: random bytes over a stretch of a file, or all of it after a valid start. The stream

@@ -95,7 +95,8 @@ std::optional<FrameHeader> frameAt(std::string_view bytes, size_t at) {
     if (!h || h->rateIndex != 0)
         return h;
     const size_t end = std::min(bytes.size(), at + kMaxFreeFrameBytes);
-    for (size_t next = at + 4; next + 4 <= end; ++next) {
+    // No frame is shorter than one at the lowest bit rate in the table.
+    for (size_t next = at + lengthAt(*h, ratesOf(*h)[1]); next + 4 <= end; ++next) {
         const std::optional<FrameHeader> following = headerAt(p + next);
         if (following && alike(*h, *following)) {
             h->length = next - at;
@@ -110,18 +111,25 @@ std::optional<FrameHeader> frameAt(std::string_view bytes, size_t at) {
     return std::nullopt;
 }
 
+// Where the search for the first frame takes free-format frames: only at the start of the audio,
+// since finding each one's length means searching for the next.
+enum class FreeFormat { Taken, Refused };
+
 // Whether a run of frames alike begins at `at`: kFramesInARun of them, or as many as there are
 // before the bytes end.
-bool runAt(std::string_view bytes, size_t at) {
-    const std::optional<FrameHeader> first = frameAt(bytes, at);
-    if (!first)
+bool runAt(std::string_view bytes, size_t at, FreeFormat freeFormat) {
+    if (at + 4 > bytes.size())
         return false;
-    size_t next = at + first->length;
-    for (int count = 1; count < kFramesInARun; ++count) {
-        if (count > 1 && next + 4 > bytes.size())
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+    const std::optional<FrameHeader> start = headerAt(p + at);
+    if (!start || (start->rateIndex == 0 && freeFormat == FreeFormat::Refused))
+        return false;
+    size_t next = at;
+    for (int count = 0; count < kFramesInARun; ++count) {
+        if (count > 0 && next + 4 > bytes.size())
             return true;
         const std::optional<FrameHeader> h = frameAt(bytes, next);
-        if (!h || !alike(*first, *h))
+        if (!h || !alike(*start, *h))
             return false;
         next += h->length;
     }
@@ -185,10 +193,10 @@ void boundFrames(MpegLayout& layout, const FrameHeader& first) {
 } // namespace
 
 std::optional<size_t> firstMpegFrame(std::string_view bytes) {
-    if (frameAt(bytes, 0))
+    if (runAt(bytes, 0, FreeFormat::Taken))
         return 0;
     for (size_t at = 1; at < std::min(bytes.size(), kSearchBytes); ++at)
-        if (static_cast<unsigned char>(bytes[at]) == 0xFF && runAt(bytes, at))
+        if (static_cast<unsigned char>(bytes[at]) == 0xFF && runAt(bytes, at, FreeFormat::Refused))
             return at;
     return std::nullopt;
 }

@@ -43,8 +43,8 @@ enum class HeaderFit {
 };
 
 // Where MPEG audio frames begin in `bytes` (a file's start, or what follows its ID3v2 tag) as
-// libmpg123 finds them: a frame header at the start, or a run of headers alike, each where the
-// one before ends, within the first 64 KiB. Nothing when there is none.
+// libmpg123 finds them: a run of frame headers alike, each where the one before ends, at the
+// start or within the first 64 KiB (free format only at the start). Nothing when there is none.
 std::optional<size_t> firstMpegFrame(std::string_view bytes);
 
 // The layout of the open file `fd` of `size` bytes; nothing unless MPEG audio frames are where
