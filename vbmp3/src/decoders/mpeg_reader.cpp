@@ -8,14 +8,13 @@
 namespace vbmp3 {
 namespace {
 
-constexpr size_t kBufferBytes = 1 << 16;
 // Calls in a row that give nothing and read nothing further: a stream stuck, not damage.
 constexpr int kMaxCallsInPlace = 64;
 
 } // namespace
 
-MpegReader::MpegReader(int fd, off_t start, const std::atomic<bool>* stop)
-    : fd_(fd), start_(start), stop_(stop), buffer_(kBufferBytes) {}
+MpegReader::MpegReader(int fd, off_t start, size_t bufferBytes, const std::atomic<bool>* stop)
+    : fd_(fd), start_(start), stop_(stop), buffer_(bufferBytes) {}
 
 bool MpegReader::openOn(mpg123_handle* handle) {
     return mpg123_replace_reader_handle(handle, read, seek, nullptr) == MPG123_OK &&

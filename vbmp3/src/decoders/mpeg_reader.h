@@ -14,8 +14,9 @@ namespace vbmp3 {
 
 class MpegReader {
 public:
-    // Reads the open file `fd` (not owned) from byte `start` on, which libmpg123 sees as byte 0.
-    MpegReader(int fd, off_t start, const std::atomic<bool>* stop = nullptr);
+    // Reads the open file `fd` (not owned) from byte `start` on, which libmpg123 sees as byte 0,
+    // `bufferBytes` at a time.
+    MpegReader(int fd, off_t start, size_t bufferBytes, const std::atomic<bool>* stop = nullptr);
     // Opens the stream on `handle` through this reader, which must outlive the handle's reads.
     bool openOn(mpg123_handle_struct* handle);
 

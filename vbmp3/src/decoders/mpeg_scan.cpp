@@ -10,6 +10,9 @@
 namespace vbmp3 {
 namespace {
 
+// A ten-hour file is millions of frames: the scan reads it in large pieces.
+constexpr size_t kScanBufferBytes = 1 << 16;
+
 // The frames' samples at each of the rates a frame can have: pieces at other rates play
 // converted to the first one's.
 class SamplesByRate {
@@ -68,7 +71,7 @@ std::optional<ScannedFrames> scanFrames(const std::string& path, off_t start,
                                         const std::atomic<bool>* stop) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     mpg123_handle* handle = fd < 0 ? nullptr : newMpegHandle(settings);
-    MpegReader reader(fd, start, stop);
+    MpegReader reader(fd, start, kScanBufferBytes, stop);
     std::optional<ScannedFrames> scanned;
     off_t* offsets = nullptr;
     off_t step = 0;

@@ -20,6 +20,9 @@ constexpr int64_t kScanAtOpenBytes = 1 << 20;
 // Frames decoded before a seek's target: a VBR frame's data may begin several frames earlier
 // (the bit reservoir), and every frame overlaps the one before.
 constexpr long kFramesBeforeSeek = 8;
+// Playback reads a few frames at a time: what it has read of a file that is then cut short or
+// rewritten still plays, so it keeps no more than a fraction of a second.
+constexpr size_t kPlaybackBufferBytes = 4096;
 
 } // namespace
 
@@ -45,7 +48,7 @@ bool Mpg123Source::open(const std::string& path) {
     const bool heeded = fit != HeaderFit::Longer && fit != HeaderFit::Contradicts;
     const MpegSettings settings{heeded ? 0 : MPG123_IGNORE_INFOFRAME, layout->sampleRate};
     handle_ = newMpegHandle(settings);
-    reader_.emplace(fd_, layout->audioStart);
+    reader_.emplace(fd_, layout->audioStart, kPlaybackBufferBytes);
     long rate = 0;
     int channels = 0, encoding = 0;
     if (!handle_ || mpg123_param(handle_, MPG123_PREFRAMES, kFramesBeforeSeek, 0) != MPG123_OK ||
