@@ -67,6 +67,15 @@ void writeWaveWithInfoAtTheEnd(const std::string& path, uint64_t dataBytes) {
     writeSparse(path, "RIFF" + littleEndian(size - 8, 4) + head, size - info.size(), info);
 }
 
+// A WAV whose samples are preceded by as many empty chunks as `bytes` hold.
+void writeWaveOfEmptyChunks(const std::string& path, uint64_t bytes) {
+    std::string chunks;
+    for (uint64_t i = 0; i < bytes / 8; ++i)
+        chunks += riffChunk("JUNK", "");
+    std::ofstream(path, std::ios::binary)
+        << "RIFF" + littleEndian(4 + chunks.size(), 4) + "WAVE" + chunks;
+}
+
 // A MIDI file whose one track names itself and then claims `trackBytes` of nothing.
 void writeMidiWithLongTrack(const std::string& path, uint64_t trackBytes) {
     const std::string header = std::string("MThd\0\0\0\x06\0\0\0\x01\x01\xE0", 14);
@@ -133,6 +142,14 @@ TEST_F(TagReadCost, BoundedForEveryFileWhateverItsSize) {
          "Near"},
         {"a WAV with its INFO after 100 MiB of samples", "far.wav",
          [](const std::string& p) { writeWaveWithInfoAtTheEnd(p, 100 * kMiB); }, 4 * kKiB, "Far"},
+        {"an ID3v2 tag that claims 200 MiB", "claims.mp3",
+         [](const std::string& p) {
+             writeSparse(p, fixtures::id3v2Tag(kTags, {fixtures::Id3Text::Utf16, 0, 200 * kMiB}),
+                         201 * kMiB);
+         },
+         16 * kMiB + 4 * kKiB, "Near"},
+        {"a WAV of a quarter million empty chunks", "chunks.wav",
+         [](const std::string& p) { writeWaveOfEmptyChunks(p, 2 * kMiB); }, 64 * kKiB, ""},
         {"a MIDI track that claims 60 MiB", "far.mid",
          [](const std::string& p) { writeMidiWithLongTrack(p, 60 * kMiB); }, 1 * kMiB + 4 * kKiB,
          "Far"},
