@@ -37,9 +37,11 @@ uint64_t id3v2Bytes(const FileWindows& stream) {
 // The ASF header object as long as it says it is.
 uint64_t asfHeaderBytes(const FileWindows& stream) {
     const std::string head = stream.firstBytes(kAsfSizeEnd);
-    uint64_t size = 0;
-    for (size_t i = head.size() == kAsfSizeEnd ? kAsfSizeEnd : 0; i-- > kAsfSizeStart;)
-        size = size << 8 | static_cast<unsigned char>(head[i]);
+    if (head.size() < kAsfSizeEnd)
+        return 0;
+    uint64_t size = 0; // little-endian
+    for (size_t i = kAsfSizeEnd; i > kAsfSizeStart; --i)
+        size = size << 8 | static_cast<unsigned char>(head[i - 1]);
     return size;
 }
 
