@@ -1,5 +1,6 @@
 // The FFmpeg decoder, loaded from its module beside the engine when first needed.
 #include "decoders/ffmpeg/module_entry.h"
+#include "decoders/module_file.h"
 #include "decoders/source.h"
 #include "shared/library_symbol.h"
 
@@ -16,6 +17,9 @@ FfmpegOpenFunction load() {
         return nullptr;
     const std::filesystem::path module =
         std::filesystem::path(self.dli_fname).parent_path() / kFfmpegModuleFile;
+    // What this process can map, the loader has mapped already: this object's own header.
+    if (!isWholeModule(module.string(), *static_cast<const ElfW(Ehdr)*>(self.dli_fbase)))
+        return nullptr;
     // Never closed: its sources may live as long as the process.
     void* handle = dlopen(module.c_str(), RTLD_NOW | RTLD_LOCAL);
     FfmpegOpenFunction open = nullptr;
