@@ -102,11 +102,10 @@ const std::vector<Alphabet>& alphabets() {
              })
             list.push_back({letterSet(common), {}});
         list.push_back({letterSet("áðéíóúýþæö"), letterSet("ðþý")}); // Icelandic
-        // Vietnamese, its tones composed.
-        Alphabet vietnamese{letterSet("àáâãèéêìíòóôõùúýăđĩũơư"), {}};
+        // Vietnamese, its tones composed: its letters of Latin-1 alone are French or Italian.
+        Alphabet vietnamese{letterSet("àáâãèéêìíòóôõùúýăđĩũơư"), letterSet("àáâãèéêìíòóôõùúý")};
         for (char32_t c = 0x1EA1; c <= 0x1EF9; c += 2)
             vietnamese.letters.insert(c);
-        vietnamese.weak = vietnamese.letters;
         list.push_back(std::move(vietnamese));
         for (const char* rare : {
                  "áðíóúýæø",          // Faroese

@@ -82,45 +82,67 @@ const Reading* readingIn(const std::vector<Reading>& readings, const std::string
     return nullptr;
 }
 
-// Of the Cyrillic readings, which read each other's bytes cleanly, the one with the likeliest
-// letters. The user's own code page is overruled only by clearly likelier ones: a title of a few
-// words gives little evidence, and the letters of Bulgarian or Ukrainian are not those of Russian.
+// Whether a reads as Cyrillic more plausibly than b by more than margin: fewer capitals inside
+// words, else likelier letters.
+bool morePlausible(const CyrillicLetters& a, const CyrillicLetters& b, double margin) {
+    if (a.caseBreaks != b.caseBreaks)
+        return a.caseBreaks < b.caseBreaks;
+    return a.likelihood > b.likelihood + margin;
+}
+
+// Of the Cyrillic readings, which read each other's bytes cleanly, the most plausible one. The
+// user's own code page, else the one chosen, is overruled only by clearly likelier letters: a
+// title of a few words gives little evidence, and the letters of Bulgarian or Ukrainian are not
+// those of Russian.
 const Reading* weighCyrillic(const std::vector<Reading>& readings, const Reading* chosen,
-                             const std::string& user) {
+                             const Reading* own) {
     constexpr double kClearly = 0.25; // in the mean log frequency of the letters
-    const Reading* own = readingIn(readings, user);
-    const Reading* base = own && scriptOf(own->text) == Script::Cyrillic ? own : chosen;
-    const double margin = base == own ? kClearly : 0;
-    const Reading* best = base;
-    double bestLikelihood = cyrillicLikelihood(base->text) + margin;
-    for (const Reading& reading : readings)
+    const Reading* best = own ? own : chosen;
+    CyrillicLetters bestLetters = cyrillicLetters(best->text);
+    double margin = kClearly;
+    for (const Reading& reading : readings) {
+        const CyrillicLetters letters = cyrillicLetters(reading.text);
         if (scriptOf(reading.text) == Script::Cyrillic &&
-            cyrillicLikelihood(reading.text) > bestLikelihood) {
+            morePlausible(letters, bestLetters, margin)) {
             best = &reading;
-            bestLikelihood = cyrillicLikelihood(reading.text);
+            bestLetters = letters;
+            margin = 0;
         }
+    }
     return best;
 }
 
+// Whether the user's own code page reads the bytes as plausible text of that script: letters
+// that fit a language, and for Cyrillic letters as frequent as a language's.
+bool readsAsOwnLanguage(const Reading& own) {
+    constexpr double kLikeALanguage = -3.3; // about -3.0 in running text, -3.5 for any letters
+    return languageFit(own.text) == 2 && scriptOf(own.text) == Script::Cyrillic &&
+           cyrillicLetters(own.text).likelihood >= kLikeALanguage;
+}
+
 // The first reading, or the user's own code page's where it reads the same script (Latin or
-// Cyrillic): a code page of the user's language that reads the bytes cleanly holds against
-// uchardet's finding of another of that script. Then a reading of that script whose letters fit
-// a language better; between Cyrillic readings, the likelier letters.
+// Cyrillic), or plausible Cyrillic: a code page of the user's language that reads the bytes
+// cleanly holds against uchardet's finding of another. Then a reading of that script whose
+// letters fit a language better; between Cyrillic readings, the most plausible letters.
 std::string chooseReading(const std::vector<Reading>& readings, const std::string& user) {
     const Reading* chosen = &readings.front();
+    const Reading* own = readingIn(readings, user);
+    if (own && scriptOf(own->text) != Script::Other &&
+        (scriptOf(own->text) == scriptOf(chosen->text) || readsAsOwnLanguage(*own)))
+        chosen = own;
     const Script script = scriptOf(chosen->text);
     if (script == Script::Other)
         return chosen->codePage;
-    if (const Reading* own = readingIn(readings, user); own && scriptOf(own->text) == script)
-        chosen = own;
     int fit = languageFit(chosen->text);
     for (const Reading& reading : readings)
         if (scriptOf(reading.text) == script && languageFit(reading.text) > fit) {
             chosen = &reading;
             fit = languageFit(reading.text);
         }
-    return script == Script::Cyrillic ? weighCyrillic(readings, chosen, user)->codePage
-                                      : chosen->codePage;
+    if (script != Script::Cyrillic)
+        return chosen->codePage;
+    return weighCyrillic(readings, chosen, own && scriptOf(own->text) == script ? own : nullptr)
+        ->codePage;
 }
 
 } // namespace

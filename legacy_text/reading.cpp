@@ -55,15 +55,15 @@ bool readsCleanly(const std::string& utf8) {
     });
 }
 
-double cyrillicLikelihood(const std::string& utf8) {
-    // Per mille in Russian or Bulgarian text, whichever is higher, for а to я; then ё.
+CyrillicLetters cyrillicLetters(const std::string& utf8) {
+    // Per mille in Russian or Bulgarian text, whichever is higher, for а to я.
     static constexpr double kPerMille[] = {89, 16, 45, 17,  33, 85, 9,  17, 79, 12, 35,
                                            44, 32, 67, 110, 30, 48, 55, 70, 26, 3,  10,
                                            9,  15, 7,  6,   26, 19, 17, 3,  6,  22};
-    constexpr double kOtherLetter = 0.5;   // ё and the letters of other Cyrillic languages
-    constexpr double kCaseInsideWord = -5; // a capital after a small letter, in one word
+    constexpr double kOtherLetter = 0.5; // ё and the letters of other Cyrillic languages
+    CyrillicLetters letters;
     double sum = 0;
-    size_t letters = 0;
+    size_t count = 0;
     bool previousSmall = false;
     forEachCharacter(utf8, [&](char32_t c) {
         if (c < 0x400 || c > 0x45F) {
@@ -72,14 +72,15 @@ double cyrillicLikelihood(const std::string& utf8) {
         }
         const bool small = c >= 0x430;
         const char32_t lower = c < 0x410 ? c + 0x50 : (small ? c : c + 0x20);
-        const double perMille =
-            lower >= 0x430 && lower <= 0x44F ? kPerMille[lower - 0x430] : kOtherLetter;
-        sum += std::log(perMille / 1000) + (previousSmall && !small ? kCaseInsideWord : 0);
+        sum += std::log(
+            (lower >= 0x430 && lower <= 0x44F ? kPerMille[lower - 0x430] : kOtherLetter) / 1000);
+        letters.caseBreaks += previousSmall && !small;
         previousSmall = small;
-        ++letters;
+        ++count;
         return true;
     });
-    return letters == 0 ? 0.0 : sum / static_cast<double>(letters);
+    letters.likelihood = count == 0 ? 0.0 : sum / static_cast<double>(count);
+    return letters;
 }
 
 } // namespace legacy_text

@@ -10,10 +10,13 @@ namespace legacy_text {
 // Latin letters.
 bool readsCleanly(const std::string& utf8);
 
-// How likely the Cyrillic letters of a reading are: the mean of each letter's log frequency in
-// Russian or Bulgarian, with a penalty for a capital after a small letter inside a word: the
-// two code pages of most Cyrillic text (CP1251 and KOI8-R) read each other's letters as
-// rarer ones and with their case turned ("яКЮДЙХ" for "Сладки"). 0 without Cyrillic letters.
-double cyrillicLikelihood(const std::string& utf8);
+// What tells the readings of Cyrillic text in its code pages apart: they read each other's
+// letters as rarer ones and with their case turned ("яКЮДЙХ" for "Сладки" in CP1251 read as
+// KOI8-R).
+struct CyrillicLetters {
+    size_t caseBreaks = 0; // capitals after a small letter inside a word
+    double likelihood = 0; // the mean log frequency of the letters in Russian or Bulgarian
+};
+CyrillicLetters cyrillicLetters(const std::string& utf8);
 
 } // namespace legacy_text
