@@ -33,10 +33,12 @@ char32_t lowerCase(char32_t c) {
         return 'i';
     if (c == 0x178)
         return 0xFF;
+    if (c == 0x1A0 || c == 0x1AF) // Ơ, Ư
+        return c + 1;
     const bool oddCapitals = (c >= 0x139 && c <= 0x148) || (c >= 0x179 && c <= 0x17E);
     const bool evenCapitals = (c >= 0x100 && c <= 0x137) || (c >= 0x14A && c <= 0x177) ||
-                              (c >= 0x1A0 && c <= 0x1B0) || (c >= 0x218 && c <= 0x21B) ||
-                              (c >= 0x460 && c <= 0x4FF) || (c >= 0x1E00 && c <= 0x1EFF);
+                              (c >= 0x218 && c <= 0x21B) || (c >= 0x460 && c <= 0x4FF) ||
+                              (c >= 0x1E00 && c <= 0x1EFF);
     if ((oddCapitals && c % 2 == 1) || (evenCapitals && c % 2 == 0))
         return c + 1;
     return c;

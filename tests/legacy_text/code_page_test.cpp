@@ -215,6 +215,8 @@ TEST(DecodeTogether, TitlesOfEachLanguageReadRight) {
         {"Mężczyzna", "CP1250", "en_US.UTF-8"},
         {"Ayrılık Günü", "CP1254", "en_US.UTF-8"},
         {"Tarkan Şımarık", "CP1254", "en_US.UTF-8"},
+        {"Người lạ ơi", "CP1258", "vi_VN.UTF-8"},
+        {"Kuzu kuzu", "CP1254", "tr_TR.UTF-8"},
         // ... while Western titles stay CP1252, also those of two languages.
         {"Mañana será otro día", "CP1252", "en_US.UTF-8"},
         {"Ágætis byrjun", "CP1252", "en_US.UTF-8"},
@@ -224,6 +226,26 @@ TEST(DecodeTogether, TitlesOfEachLanguageReadRight) {
     for (const Case& c : cases)
         EXPECT_EQ(decodedUnder(c.locale, {c.title}, c.codePage).front(), c.title)
             << c.codePage << " under " << c.locale;
+}
+
+TEST(DecodeTogether, WholeFilesOfCentralEuropeanAndCyrillicTagsReadRight) {
+    struct Case {
+        std::vector<std::string> fields;
+        const char* codePage;
+        const char* locale;
+    };
+    const Case cases[] = {
+        // Enough text for uchardet: the user's CP1252 reads it cleanly, but as no language.
+        {{"Hořící keř a žluťoučký kůň", "Úpěl ďábelské ódy"}, "CP1250", "en_US.UTF-8"},
+        {{"Gülüm benim", "Ayrılık şarkısı", "Şımarık günler"}, "CP1254", "en_US.UTF-8"},
+        // Small KOI8-R reads as capitals in CP1251: the user's own page gives way to clearly
+        // likelier letters only.
+        {{"песни о главном", "ветер перемен и новые звезды"}, "KOI8-R", "ru_RU.UTF-8"},
+        {{"Нова година", "Обичам те", "Сладки сънища"}, "CP1251", "bg_BG.UTF-8"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(decodedUnder(c.locale, c.fields, c.codePage), c.fields)
+            << c.fields.front() << " in " << c.codePage << " under " << c.locale;
 }
 
 } // namespace
