@@ -13,11 +13,15 @@ namespace legacy_text {
 // The iconv name of the code page that `bytes` (every text of one file, together) are in:
 //  - uchardet's finding where the text is long enough for it (16 non-ASCII bytes or more),
 //  - else the Windows code page of the user's language,
-//  - never one in which the bytes are invalid, read as control or private-use characters, or
-//    put letters of two scripts into one word;
+//  - never one in which the bytes are invalid, read as control or private-use characters, put
+//    letters of two scripts into one word, or join a byte with the Latin letter after it into
+//    one double-byte character inside a Latin word;
 //    when neither reads them cleanly, CP1252; for long text then the code pages most legacy
 //    text is in; at the last ISO-8859-1, which reads any byte.
-//  - Between CP1251 and KOI8-R, the one whose reading has its vowels where Russian has them.
+//  - The user's own code page holds against another of its script (Latin or Cyrillic), and
+//    against any where it reads plausible Cyrillic; a code page of that script whose letters
+//    fit a language better (CP1250, CP1254, CP1257, CP1251, KOI8-R are tried too) overrules it.
+//  - Between Cyrillic code pages, fewer capitals inside words, then clearly likelier letters.
 std::string decideCodePage(const std::string& bytes);
 
 // Bytes of text outside ASCII, the evidence uchardet has: bytes above 0x7F, each with the byte

@@ -1,8 +1,7 @@
 #include "legacy_text/reading.h"
 
-#include <algorithm>
+#include <cmath>
 #include <functional>
-#include <iterator>
 #include <utility>
 
 #include "legacy_text/utf8.h"
@@ -30,11 +29,10 @@ bool isOtherAlphabetLetter(char32_t c) {
     return (c >= 0x370 && c <= 0x52F) || (c >= 0x590 && c <= 0x6FF) || (c >= 0xE00 && c <= 0xE7F);
 }
 
-// Kanji and half-width katakana: what CP932 makes of an accented Latin-1 letter (with the letter
-// after it), and never found alone between two Latin letters.
-bool isKanjiOrHalfWidthKana(char32_t c) {
-    return (c >= 0x3400 && c <= 0x9FFF) || (c >= 0xF900 && c <= 0xFAFF) ||
-           (c >= 0xFF61 && c <= 0xFF9F);
+// Half-width katakana: what CP932 makes of an accented capital of Latin-1, and never found alone
+// between two Latin letters.
+bool isHalfWidthKana(char32_t c) {
+    return c >= 0xFF61 && c <= 0xFF9F;
 }
 
 bool isControl(char32_t c) {
@@ -49,7 +47,7 @@ bool readsCleanly(const std::string& utf8) {
         const bool mixedWord =
             (isAsciiLetter(previous) && isOtherAlphabetLetter(c)) ||
             (isOtherAlphabetLetter(previous) && isAsciiLetter(c)) ||
-            (isAsciiLetter(beforePrevious) && isKanjiOrHalfWidthKana(previous) && isAsciiLetter(c));
+            (isAsciiLetter(beforePrevious) && isHalfWidthKana(previous) && isAsciiLetter(c));
         if (isControl(c) || mixedWord || (c >= 0xE000 && c <= 0xF8FF) || c == 0xFFFD)
             return false;
         beforePrevious = std::exchange(previous, c);
@@ -57,20 +55,32 @@ bool readsCleanly(const std::string& utf8) {
     });
 }
 
-double cyrillicVowelShare(const std::string& utf8) {
-    // Lower case; capitals are 0x20 below (0x50 below for U+0450..U+045F).
-    static constexpr char32_t kVowels[] = {0x430, 0x435, 0x438, 0x43E, 0x443, 0x44B, 0x44D,
-                                           0x44E, 0x44F, 0x451, 0x454, 0x456, 0x457};
-    size_t letters = 0, vowels = 0;
+CyrillicLetters cyrillicLetters(const std::string& utf8) {
+    // Per mille in Russian or Bulgarian text, whichever is higher, for а to я.
+    static constexpr double kPerMille[] = {89, 16, 45, 17,  33, 85, 9,  17, 79, 12, 35,
+                                           44, 32, 67, 110, 30, 48, 55, 70, 26, 3,  10,
+                                           9,  15, 7,  6,   26, 19, 17, 3,  6,  22};
+    constexpr double kOtherLetter = 0.5; // ё and the letters of other Cyrillic languages
+    CyrillicLetters letters;
+    double sum = 0;
+    size_t count = 0;
+    bool previousSmall = false;
     forEachCharacter(utf8, [&](char32_t c) {
-        if (c < 0x400 || c > 0x45F)
+        if (c < 0x400 || c > 0x45F) {
+            previousSmall = false;
             return true;
-        ++letters;
-        const char32_t lower = c < 0x410 ? c + 0x50 : (c < 0x430 ? c + 0x20 : c);
-        vowels += std::find(std::begin(kVowels), std::end(kVowels), lower) != std::end(kVowels);
+        }
+        const bool small = c >= 0x430;
+        const char32_t lower = c < 0x410 ? c + 0x50 : (small ? c : c + 0x20);
+        sum += std::log(
+            (lower >= 0x430 && lower <= 0x44F ? kPerMille[lower - 0x430] : kOtherLetter) / 1000);
+        letters.caseBreaks += previousSmall && !small;
+        previousSmall = small;
+        ++count;
         return true;
     });
-    return letters == 0 ? 0.0 : static_cast<double>(vowels) / static_cast<double>(letters);
+    letters.likelihood = count == 0 ? 0.0 : sum / static_cast<double>(count);
+    return letters;
 }
 
 } // namespace legacy_text

@@ -6,11 +6,17 @@
 namespace legacy_text {
 
 // False where the code page has not read the bytes: controls, private-use or replacement
-// characters, or letters of two scripts inside one word.
+// characters, letters of two scripts inside one word, or a half-width katakana alone between
+// Latin letters.
 bool readsCleanly(const std::string& utf8);
 
-// The share of vowels among the Cyrillic letters (0 without any), about 0.4 in Russian text and
-// far less in Cyrillic read in the wrong Cyrillic code page.
-double cyrillicVowelShare(const std::string& utf8);
+// What tells the readings of Cyrillic text in its code pages apart: they read each other's
+// letters as rarer ones and with their case turned ("яКЮДЙХ" for "Сладки" in CP1251 read as
+// KOI8-R).
+struct CyrillicLetters {
+    size_t caseBreaks = 0; // capitals after a small letter inside a word
+    double likelihood = 0; // the mean log frequency of the letters in Russian or Bulgarian
+};
+CyrillicLetters cyrillicLetters(const std::string& utf8);
 
 } // namespace legacy_text

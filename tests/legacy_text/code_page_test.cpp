@@ -187,6 +187,67 @@ TEST(DecodeTogether, EachFileReadsRightUnderEachLocale) {
                 << c.fields.front() << " in " << c.codePage << " under " << locale;
 }
 
+// Titles as taggers of each language wrote them, read under that language's locale or under
+// en_US: Latin words beside Chinese characters, Bulgarian and Russian beside Latin words, and
+// Central European and Turkish titles that CP1252 reads cleanly but as no language writes.
+TEST(DecodeTogether, TitlesOfEachLanguageReadRight) {
+    struct Case {
+        const char* title;
+        const char* codePage;
+        const char* locale;
+    };
+    const Case cases[] = {
+        // One Chinese character between two Latin words is no CP932 misreading of Latin-1.
+        {"Sony与Ericsson分手", "CP936", "zh_CN.UTF-8"},
+        {"IBM和Lenovo合作", "CP936", "zh_CN.UTF-8"},
+        {"DVD版Blu-ray", "CP932", "ja_JP.UTF-8"},
+        {"X線CT", "CP932", "ja_JP.UTF-8"},
+        // Short CP1251 reads cleanly as KOI8-R too; only clearly likelier letters overrule the
+        // user's own code page.
+        {"Сладки сънища", "CP1251", "bg_BG.UTF-8"},
+        {"Той се върна с Metallica", "CP1251", "bg_BG.UTF-8"},
+        {"Сбогом Destiny's Child", "CP1251", "bg_BG.UTF-8"},
+        {"песни для всех", "CP1251", "ru_RU.UTF-8"},
+        {"ветер перемен", "CP1251", "ru_RU.UTF-8"},
+        {"Группа крови", "KOI8-R", "ru_RU.UTF-8"},
+        {"Hořící keř", "CP1250", "en_US.UTF-8"},
+        {"Tűzön át", "CP1250", "en_US.UTF-8"},
+        {"Mężczyzna", "CP1250", "en_US.UTF-8"},
+        {"Ayrılık Günü", "CP1254", "en_US.UTF-8"},
+        {"Tarkan Şımarık", "CP1254", "en_US.UTF-8"},
+        {"Người lạ ơi", "CP1258", "vi_VN.UTF-8"},
+        {"Kuzu kuzu", "CP1254", "tr_TR.UTF-8"},
+        // ... while Western titles stay CP1252, also those of two languages.
+        {"Mañana será otro día", "CP1252", "en_US.UTF-8"},
+        {"Ágætis byrjun", "CP1252", "en_US.UTF-8"},
+        {"Smörgåsbord Café", "CP1252", "cs_CZ.UTF-8"},
+        {"Mañana será otro día", "CP1252", "pl_PL.UTF-8"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(decodedUnder(c.locale, {c.title}, c.codePage).front(), c.title)
+            << c.codePage << " under " << c.locale;
+}
+
+TEST(DecodeTogether, WholeFilesOfCentralEuropeanAndCyrillicTagsReadRight) {
+    struct Case {
+        std::vector<std::string> fields;
+        const char* codePage;
+        const char* locale;
+    };
+    const Case cases[] = {
+        // Enough text for uchardet: the user's CP1252 reads it cleanly, but as no language.
+        {{"Hořící keř a žluťoučký kůň", "Úpěl ďábelské ódy"}, "CP1250", "en_US.UTF-8"},
+        {{"Gülüm benim", "Ayrılık şarkısı", "Şımarık günler"}, "CP1254", "en_US.UTF-8"},
+        // Small KOI8-R reads as capitals in CP1251: the user's own page gives way to clearly
+        // likelier letters only.
+        {{"песни о главном", "ветер перемен и новые звезды"}, "KOI8-R", "ru_RU.UTF-8"},
+        {{"Нова година", "Обичам те", "Сладки сънища"}, "CP1251", "bg_BG.UTF-8"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(decodedUnder(c.locale, c.fields, c.codePage), c.fields)
+            << c.fields.front() << " in " << c.codePage << " under " << c.locale;
+}
+
 } // namespace
 
 namespace {
