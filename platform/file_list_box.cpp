@@ -119,11 +119,6 @@ void FileListBox::keyPressEvent(QKeyEvent* event) {
         event->ignore();
         return;
     }
-    if (isReturn(*event)) {
-        if (ListIndex() >= 0)
-            emit Click();
-        return;
-    }
     const int32_t previousRow = ListIndex();
     QListView::keyPressEvent(event);
     if (ListIndex() >= 0 && ListIndex() != previousRow) {
