@@ -152,4 +152,8 @@ TEST(Accessibility, TextRunsCarryTheirLanguage) {
         EXPECT_EQ(text->attributes(c.offset, &start, &end), c.attributes) << c.offset;
         EXPECT_EQ(std::make_pair(start, end), std::make_pair(c.start, c.end)) << c.offset;
     }
+    // Readers read a status bar panel by panel: each panel says its language too.
+    int start = -2, end = -2;
+    EXPECT_EQ(reader(&bar)->child(0)->textInterface()->attributes(3, &start, &end), "language:ja");
+    EXPECT_EQ(std::make_pair(start, end), std::make_pair(0, 9));
 }
