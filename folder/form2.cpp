@@ -1,5 +1,6 @@
 #include "folder/form2.h"
 
+#include "platform/desktop_identity.h"
 #include "platform/place.h"
 #include "platform/twips.h"
 #include "platform/x11_window.h"
@@ -49,9 +50,12 @@ void Form2::layOut() {
     setUpButton(Command1, QStringLiteral("OK"));
     setUpButton(Command2, QStringLiteral("Cancel"));
 
+    Drive1.setAccessibleName(QStringLiteral("Drives"));
+    Dir1.setAccessibleName(QStringLiteral("Folders"));
     QWidget::setTabOrder(&Drive1, &Dir1);
     QWidget::setTabOrder(&Dir1, &Command1);
     QWidget::setTabOrder(&Command1, &Command2);
+    platform::claimDesktopIdentity(*this);
     platform::keepOutOfTaskbar(*this);
 }
 

@@ -31,7 +31,7 @@ PlayerAdaptor::PlayerAdaptor(QObject* parent, player::Playback& playback)
     published_.canPlay = canPlay();
     published_.seconds = playback_.state().playSeconds;
     published_.trackId = trackIdNow();
-    published_.metadata = mpris::metadata(playback_.state(), published_.trackId);
+    published_.metadata = metadataNow();
 }
 
 QString PlayerAdaptor::playbackStatus() const {
@@ -140,13 +140,24 @@ QDBusObjectPath PlayerAdaptor::trackIdNow() const {
     return hasTrack(playback_.state()) ? trackId(playback_.trackNumber()) : noTrackId();
 }
 
+QVariantMap PlayerAdaptor::metadataNow() {
+    QVariantMap out = mpris::metadata(playback_.state(), trackIdNow());
+    if (hasTrack(playback_.state())) {
+        const QString art = art_.url(playback_.icon());
+        if (!art.isEmpty()) {
+            out[QStringLiteral("mpris:artUrl")] = art;
+        }
+    }
+    return out;
+}
+
 QVariantMap PlayerAdaptor::takeTickChanges() {
     const player::PlayerState& state = playback_.state();
     QVariantMap changed;
     const bool newTrack = trackIdNow() != published_.trackId;
     if (newTrack) {
         published_.trackId = trackIdNow();
-        published_.metadata = mpris::metadata(state, published_.trackId);
+        published_.metadata = metadataNow();
         changed[kMetadata] = published_.metadata;
     }
     const bool newState = playbackStatus() != published_.status;

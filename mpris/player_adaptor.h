@@ -5,6 +5,8 @@
 #include <QVariantMap>
 #include <cstdint>
 
+#include "mpris/art_file.h"
+
 namespace player {
 class Playback;
 }
@@ -73,6 +75,8 @@ private:
     qlonglong lengthMicroseconds() const;
     // The id of the track open now; the published one may be a tick behind it.
     QDBusObjectPath trackIdNow() const;
+    // The metadata of the track open now, with its picture.
+    QVariantMap metadataNow();
 
     // What the bus was last told.
     struct Published {
@@ -86,6 +90,7 @@ private:
     };
 
     player::Playback& playback_;
+    ArtFile art_;
     Published published_;
 };
 

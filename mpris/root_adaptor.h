@@ -3,6 +3,8 @@
 #include <QDBusAbstractAdaptor>
 #include <QStringList>
 
+#include "platform/desktop_identity.h"
+
 namespace player {
 class Playback;
 }
@@ -25,7 +27,7 @@ public:
     RootAdaptor(QObject* parent, player::Playback& playback);
 
     QString identity() const { return QStringLiteral("Tonalisk"); }
-    QString desktopEntry() const { return QStringLiteral("tonalisk"); }
+    QString desktopEntry() const { return QString::fromLatin1(platform::kDesktopFileId); }
     bool yes() const { return true; }
     bool no() const { return false; }
     // The player takes no files from outside: it plays the folder it lists.

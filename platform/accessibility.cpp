@@ -27,6 +27,10 @@ QAccessibleInterface* accessibleControl(const QString& className, QObject* objec
         return new AccessibleText(static_cast<Label*>(object), QAccessible::StaticText);
     if (is<StatusBar>(className))
         return new AccessibleText(static_cast<StatusBar*>(object), QAccessible::StatusBar);
+    // A plain top-level widget is a window named by its caption (Qt makes it a nameless filler),
+    // so that readers find the active window, its title and its status bar.
+    if (className == QLatin1String("QWidget") && static_cast<QWidget*>(object)->isWindow())
+        return new QAccessibleWidget(static_cast<QWidget*>(object), QAccessible::Window);
     return nullptr;
 }
 

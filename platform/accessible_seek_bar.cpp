@@ -8,8 +8,9 @@ AccessibleSeekBar::AccessibleSeekBar(HScrollBar* bar)
     : QAccessibleWidget(bar, QAccessible::Slider) {}
 
 void* AccessibleSeekBar::interface_cast(QAccessible::InterfaceType type) {
+    // A change of value is announced only for an object that has a value at that moment.
     if (type == QAccessible::ValueInterface)
-        return static_cast<QAccessibleValueInterface*>(this);
+        return bar()->writtenByCode() ? nullptr : static_cast<QAccessibleValueInterface*>(this);
     return QAccessibleWidget::interface_cast(type);
 }
 

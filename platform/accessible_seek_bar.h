@@ -8,7 +8,8 @@ namespace platform {
 
 // The seek bar to a screen reader: a slider whose value, set by the reader, seeks as a thumb
 // drag released there does (the position follows and Scroll is raised once). Stepping actions
-// are left out: a step that does not seek would only be pulled back by the next poll.
+// are left out: the keys step it. Only the user's own moves are told as changes of its value:
+// the position that playback writes every second would otherwise be read out every second.
 class AccessibleSeekBar : public QAccessibleWidget, public QAccessibleValueInterface {
 public:
     explicit AccessibleSeekBar(HScrollBar* bar);

@@ -1,5 +1,7 @@
 #include "platform/accessible_text.h"
 
+#include "platform/text_language.h"
+
 namespace platform {
 
 AccessibleText::AccessibleText(Label* label, QAccessible::Role role)
@@ -50,11 +52,11 @@ void AccessibleText::selection(int, int* startOffset, int* endOffset) const {
 }
 
 QString AccessibleText::attributes(int offset, int* startOffset, int* endOffset) const {
-    // One run of plain text without attributes.
-    *startOffset = 0;
-    *endOffset = characterCount();
-    (void)offset;
-    return {};
+    // Plain text whose only attribute is its language, so that a reader can switch voices.
+    const LanguageRun run = languageRunAt(shown(), offset);
+    *startOffset = run.start;
+    *endOffset = run.end;
+    return run.language.isEmpty() ? QString() : QStringLiteral("language:") + run.language;
 }
 
 } // namespace platform

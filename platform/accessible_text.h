@@ -8,8 +8,8 @@
 namespace platform {
 
 // A control that shows text, to a screen reader: named by its text, which can also be read
-// whole or in parts (characters, words, lines), as screen readers read a line of text on demand.
-// Nothing in it can be selected or edited.
+// whole or in parts (characters, words, lines), as screen readers read a line of text on demand,
+// each part with its language. Nothing in it can be selected or edited.
 class AccessibleText : public QAccessibleWidget, public QAccessibleTextInterface {
 public:
     AccessibleText(Label* label, QAccessible::Role role);

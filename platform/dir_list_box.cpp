@@ -1,8 +1,11 @@
 #include "platform/dir_list_box.h"
 
+#include "platform/press_keys.h"
+
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <QStyle>
 
 namespace platform {
@@ -36,8 +39,20 @@ QString shownName(const QString& folder) {
 DirListBox::DirListBox(VolumeSource volumes, QWidget* parent)
     : QListWidget(parent), volumes_(std::move(volumes)) {
     setSelectionMode(QAbstractItemView::SingleSelection);
-    connect(this, &QListWidget::itemDoubleClicked, this,
-            [this](QListWidgetItem* item) { open(item->data(kFolderRole).toString()); });
+    connect(this, &QListWidget::itemDoubleClicked, this, &DirListBox::openItem);
+}
+
+void DirListBox::openItem(const QListWidgetItem* item) {
+    open(item->data(kFolderRole).toString());
+}
+
+void DirListBox::keyPressEvent(QKeyEvent* event) {
+    if (isReturn(*event)) {
+        if (currentItem() != nullptr)
+            openItem(currentItem());
+        return;
+    }
+    QListWidget::keyPressEvent(event);
 }
 
 void DirListBox::setPath(const QString& folder) {

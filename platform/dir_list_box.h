@@ -9,8 +9,8 @@
 namespace platform {
 
 // Dir1: the chain of folders down to the opened one, then the folders inside it. A double-click
-// opens a folder. It remembers the folder last opened on each volume, which opening the volume's
-// root brings back.
+// opens a folder, and so does Return on the highlighted one. It remembers the folder last opened on
+// each volume, which opening the volume's root brings back.
 class DirListBox : public QListWidget {
     Q_OBJECT
 public:
@@ -20,8 +20,12 @@ public:
     // Opens the folder; a folder that cannot be read shows without subfolders.
     void setPath(const QString& folder);
 
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
 private:
     void open(const QString& folder);
+    void openItem(const QListWidgetItem* item);
 
     VolumeSource volumes_;
     QString path_;

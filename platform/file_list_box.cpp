@@ -1,5 +1,6 @@
 #include "platform/file_list_box.h"
 
+#include "platform/press_keys.h"
 #include "platform/twips.h"
 
 #include <QKeyEvent>
@@ -110,6 +111,14 @@ void FileListBox::mouseReleaseEvent(QMouseEvent* event) {
 }
 
 void FileListBox::keyPressEvent(QKeyEvent* event) {
+    if (asksForMenu(*event)) {
+        emit MenuKey();
+        return;
+    }
+    if (event->key() == Qt::Key_Space && heldModifiers(*event) == Qt::NoModifier) {
+        event->ignore();
+        return;
+    }
     const int32_t previousRow = ListIndex();
     QListView::keyPressEvent(event);
     if (ListIndex() >= 0 && ListIndex() != previousRow) {

@@ -11,8 +11,9 @@ namespace platform {
 // File1: the files of one folder that match a set of wildcard patterns, sorted by name. A single-
 // selection list box: the user picks one entry with the mouse (where the left button goes up, after
 // pressing on an entry and dragging or not) or moves the selection with the keys, and each pick
-// raises one Click. Once an entry is selected the user cannot empty the selection. Counts and
-// indexes hold any folder the file system holds.
+// raises one Click. Once an entry is selected the user cannot empty the selection. The Menu key
+// and Shift+F10 raise MenuKey. Space is left to the window: the selection already follows the
+// keys, so it has nothing to select. Counts and indexes hold any folder the file system holds.
 class FileListBox : public QListView {
     Q_OBJECT
 public:
@@ -51,6 +52,7 @@ signals:
     // x, y in twips.
     void MouseDown(platform::FileListBox::MouseButton button,
                    platform::FileListBox::ShiftState shift, float x, float y);
+    void MenuKey();
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;

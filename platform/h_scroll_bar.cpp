@@ -1,5 +1,7 @@
 #include "platform/h_scroll_bar.h"
 
+#include "platform/press_keys.h"
+
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QStyle>
@@ -33,7 +35,7 @@ void HScrollBar::setValueFromCode(int32_t position) {
 }
 
 void HScrollBar::onValueChanged() {
-    if (!fromCode_ && isSliderDown()) {
+    if (!fromCode_ && (isSliderDown() || movedByKey_)) {
         emit Scroll();
     }
 }
@@ -71,15 +73,44 @@ void HScrollBar::focusInEvent(QFocusEvent* event) {
     }
 }
 
+// What a key does to the bar, as on a slider (a screen reader calls it one); Qt 6.4 steps a
+// horizontal scroll bar against the arrow keys and Page Up backwards.
+QAbstractSlider::SliderAction HScrollBar::keyAction(const QKeyEvent& event) const {
+    const bool forward = !isRightToLeft();
+    switch (event.key()) {
+    case Qt::Key_Right:
+        return forward ? SliderSingleStepAdd : SliderSingleStepSub;
+    case Qt::Key_Left:
+        return forward ? SliderSingleStepSub : SliderSingleStepAdd;
+    case Qt::Key_Up:
+        return SliderSingleStepAdd;
+    case Qt::Key_Down:
+        return SliderSingleStepSub;
+    case Qt::Key_PageUp:
+        return SliderPageStepAdd;
+    case Qt::Key_PageDown:
+        return SliderPageStepSub;
+    case Qt::Key_Home:
+        return SliderToMinimum;
+    case Qt::Key_End:
+        return SliderToMaximum;
+    default:
+        return SliderNoAction;
+    }
+}
+
 void HScrollBar::keyPressEvent(QKeyEvent* event) {
-    // Qt 6.4 steps a horizontal scroll bar against the arrow keys; the thumb goes where they point.
-    if (event->key() == Qt::Key_Left || event->key() == Qt::Key_Right) {
-        const bool towardsTheEnd = (event->key() == Qt::Key_Right) != isRightToLeft();
-        triggerAction(towardsTheEnd ? SliderSingleStepAdd : SliderSingleStepSub);
-        event->accept();
+    const SliderAction action = keyAction(*event);
+    if (action == SliderNoAction || heldModifiers(*event) != Qt::NoModifier) {
+        // Not the bar's: the window's keys (Space plays and pauses) are found above it.
+        event->ignore();
         return;
     }
-    QScrollBar::keyPressEvent(event);
+    event->accept();
+    // The user's own move, as a drag of the thumb.
+    movedByKey_ = true;
+    triggerAction(action);
+    movedByKey_ = false;
 }
 
 } // namespace platform

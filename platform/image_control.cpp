@@ -1,5 +1,7 @@
 #include "platform/image_control.h"
 
+#include "platform/press_keys.h"
+
 #include <QAccessible>
 #include <QMetaMethod>
 #include <QMouseEvent>
@@ -28,6 +30,8 @@ bool ImageControl::handlesClick() const {
 void ImageControl::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.drawPixmap(0, 0, picture_.forRatio(devicePixelRatioF()));
+    painter.end();
+    paintFocusFrame(*this);
 }
 
 void ImageControl::mousePressEvent(QMouseEvent* event) {
@@ -41,6 +45,13 @@ void ImageControl::mouseReleaseEvent(QMouseEvent* event) {
         emit Click();
     }
     pressed_ = false;
+}
+
+void ImageControl::keyPressEvent(QKeyEvent* event) {
+    if (pressesButton(*event))
+        emit Click();
+    else
+        QLabel::keyPressEvent(event);
 }
 
 } // namespace platform

@@ -7,7 +7,8 @@
 namespace platform {
 
 // An image control: shows a picture at its own size, at the screen's pixel density, and raises
-// Click when clicked.
+// Click when clicked, or when Space or Return is pressed while it has the focus (it takes none
+// unless given a focus policy).
 class ImageControl : public QLabel {
     Q_OBJECT
 public:
@@ -27,6 +28,7 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     platform::Picture picture_;

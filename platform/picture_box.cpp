@@ -3,6 +3,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 
+#include "press_keys.h"
 #include "system_colors.h"
 #include "twips.h"
 
@@ -57,6 +58,9 @@ DeviceContext* PictureBox::hDC() {
 void PictureBox::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.drawImage(0, 0, image_);
+    painter.end();
+    // On screen only: the image keeps exactly what was drawn.
+    paintFocusFrame(*this);
 }
 
 void PictureBox::resizeEvent(QResizeEvent*) {
@@ -79,6 +83,13 @@ void PictureBox::mouseReleaseEvent(QMouseEvent* event) {
     pressed_ = false;
     if (click)
         emit clicked();
+}
+
+void PictureBox::keyPressEvent(QKeyEvent* event) {
+    if (pressesButton(*event))
+        emit clicked();
+    else
+        QWidget::keyPressEvent(event);
 }
 
 void PictureBox::updatePen() {

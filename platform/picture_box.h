@@ -10,7 +10,8 @@
 namespace platform {
 
 // A drawing surface keeping what was drawn in a persistent image, repainted on screen from it.
-// Colours are COLORREFs; geometry that it reports is in twips.
+// Colours are COLORREFs; geometry that it reports is in twips. A left click raises clicked, and
+// so do Space and Return while it has the focus.
 class PictureBox : public QWidget {
     Q_OBJECT
 public:
@@ -44,6 +45,7 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void updatePen();

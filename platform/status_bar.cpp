@@ -5,8 +5,7 @@ namespace platform {
 StatusBar::StatusBar(std::initializer_list<int> panelWidthsInPixels, QWidget* parent)
     : QWidget(parent) {
     for (int width : panelWidthsInPixels) {
-        auto panel = std::make_unique<QLabel>(this);
-        panel->setTextFormat(Qt::PlainText);
+        auto panel = std::make_unique<Label>(this);
         panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
         panel->setFixedWidth(width);
         panels_.push_back(std::move(panel));
@@ -18,7 +17,7 @@ QString StatusBar::PanelText(int index) const {
 }
 
 void StatusBar::setPanelText(int index, const QString& text) {
-    panels_.at(index - 1)->setText(text);
+    panels_.at(index - 1)->setCaption(text);
 }
 
 int StatusBar::PanelWidth(int index) const {

@@ -1,15 +1,17 @@
 #pragma once
 
-#include <QLabel>
 #include <QWidget>
 #include <memory>
 #include <vector>
 
+#include "platform/label.h"
+
 namespace platform {
 
 // A status bar of fixed-width text panels, addressed by position from 1, side by side from the
-// left edge and as high as the bar. They are placed by hand when the bar is resized: a layout
-// would place them all again each time a panel's text changes, which is every second.
+// left edge and as high as the bar; screen readers read each panel as a label, with its language.
+// They are placed by hand when the bar is resized: a layout would place them all again each time a
+// panel's text changes, which is every second.
 class StatusBar : public QWidget {
     Q_OBJECT
 public:
@@ -24,7 +26,7 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
-    std::vector<std::unique_ptr<QLabel>> panels_;
+    std::vector<std::unique_ptr<Label>> panels_;
 };
 
 } // namespace platform

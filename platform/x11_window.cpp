@@ -1,5 +1,6 @@
 #include "platform/x11_window.h"
 
+#include <QByteArray>
 #include <QGuiApplication>
 #include <cstdlib>
 #include <cstring>
@@ -41,6 +42,20 @@ void keepOutOfTaskbar(QWidget& window) {
     const auto id = static_cast<xcb_window_t>(window.winId());
     xcb_change_property(connection, XCB_PROP_MODE_APPEND, id, state, XCB_ATOM_ATOM, 32, 1,
                         &skipTaskbar);
+    xcb_flush(connection);
+}
+
+void setWindowClass(QWidget& window, const char* name) {
+    xcb_connection_t* connection = x11Connection();
+    if (connection == nullptr) {
+        return;
+    }
+    // Two NUL-terminated strings: the instance, then the class.
+    QByteArray both(name);
+    both.append('\0').append(name).append('\0');
+    xcb_change_property(connection, XCB_PROP_MODE_REPLACE,
+                        static_cast<xcb_window_t>(window.winId()), XCB_ATOM_WM_CLASS,
+                        XCB_ATOM_STRING, 8, static_cast<uint32_t>(both.size()), both.constData());
     xcb_flush(connection);
 }
 

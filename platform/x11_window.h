@@ -12,6 +12,10 @@ namespace platform {
 // shown.
 void keepOutOfTaskbar(QWidget& window);
 
+// Sets a top-level window's class (WM_CLASS, its instance and class names both) to `name`; Qt
+// names it after the executable. Call it before the window is first shown.
+void setWindowClass(QWidget& window, const char* name);
+
 // Empties the title that the window manager shows: for an empty caption Qt hands it the
 // application's name instead. Call it after each empty caption is set.
 void clearShownTitle(QWidget& window);

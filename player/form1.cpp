@@ -11,16 +11,20 @@ namespace player {
 
 Form1::Form1(const QString& programFolder, Surroundings surroundings)
     : QWidget(nullptr), ui::Form1Controls(static_cast<QWidget&>(*this)),
-      surroundings_(std::move(surroundings)) {
+      programFolder_(programFolder), surroundings_(std::move(surroundings)) {
     ui::setUpForm1Window(*this);
     connectEvents();
-    Form_Load(programFolder);
+}
+
+void Form1::load() {
+    Form_Load(programFolder_);
     ui::setUpForm1Pictures(*this, *this);
 }
 
 void Form1::connectEvents() {
     connect(&File1, &platform::FileListBox::Click, this, &Form1::File1_Click);
     connect(&File1, &platform::FileListBox::MouseDown, this, &Form1::File1_MouseDown);
+    connect(&File1, &platform::FileListBox::MenuKey, this, &Form1::File1_MenuKey);
     connect(&Image1, &platform::ImageControl::Click, this, &Form1::Image1_Click);
     connect(&PlayBtn, &platform::ImageControl::Click, this, &Form1::PlayBtn_Click);
     connect(&StopBtn, &platform::ImageControl::Click, this, &Form1::StopBtn_Click);

@@ -14,8 +14,12 @@ namespace player {
 class Form1 : public QWidget, public ui::Form1Controls {
     Q_OBJECT
 public:
-    // Loads the window (Form_Load) with the given folder as the program's folder.
+    // The window with its controls, on the given folder as the program's folder; not yet loaded.
     Form1(const QString& programFolder, Surroundings surroundings);
+    // Loads the window (Form_Load): the engine, the list, the first track, whose "Open Error" box
+    // waits for the user. Once, before the window is first shown, after whatever must answer the
+    // desktop meanwhile (the bus) is up.
+    void load();
 
     const PlayerState& state() const { return state_; }
     PlayerState& state() { return state_; }
@@ -27,6 +31,8 @@ public:
     void Image1_Click();
     void File1_MouseDown(platform::FileListBox::MouseButton button,
                          platform::FileListBox::ShiftState shift, float x, float y);
+    // The Menu key or Shift+F10 in the file list: what the right button does there.
+    void File1_MenuKey();
     void PlayBtn_Click();
     void StopBtn_Click();
     void scSeek_Scroll();
@@ -42,6 +48,8 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    // The window's own keys, which the focused control leaves to it.
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void connectEvents();
@@ -64,6 +72,7 @@ private:
     bool trackEnded(int32_t polledSeconds) const;
     void GraphShow();
 
+    const QString programFolder_;
     const Surroundings surroundings_;
     PlayerState state_;
     visual::SpectrumLevels spectrumLevels_;

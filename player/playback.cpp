@@ -35,6 +35,10 @@ int Playback::volume() const {
     return window_.Slider1.Value();
 }
 
+QIcon Playback::icon() const {
+    return window_.windowIcon();
+}
+
 bool Playback::takesInput() const {
     return !platform::modalBoxShown();
 }

@@ -4,6 +4,7 @@
 // from outside and what the window does never differ.
 #pragma once
 
+#include <QIcon>
 #include <QObject>
 #include <cstdint>
 
@@ -27,6 +28,8 @@ public:
     int listed() const;
     // The volume slider's position, 0 to 100.
     int volume() const;
+    // The window's icon, the player's picture for desktop panels.
+    QIcon icon() const;
     // False while the window's modal box waits for the user: its controls take no input then,
     // and no verb but raise and quit acts either.
     bool takesInput() const;

@@ -16,7 +16,7 @@ packages=(
   locales
   fonts-ipafont-gothic
   xvfb openbox xdotool x11-apps x11-utils imagemagick pulseaudio pulseaudio-utils desktop-file-utils
-  dbus-daemon playerctl weston at-spi2-core python3-pyatspi appstream
+  dbus-daemon playerctl weston at-spi2-core python3-pyatspi appstream orca speech-dispatcher
   python3 python3-numpy python3-xlib
 )
 [ "${1:-}" = "--ci" ] && packages+=(clang lld pipewire pipewire-pulse wireplumber)

@@ -1,6 +1,7 @@
 #include "ui/form1_controls.h"
 
 #include "platform/caption.h"
+#include "platform/desktop_identity.h"
 #include "platform/place.h"
 #include "platform/system_colors.h"
 #include "platform/twips.h"
@@ -10,6 +11,7 @@
 #include <QIcon>
 #include <QPalette>
 #include <QScreen>
+#include <array>
 
 // Resources compiled into a static library register only when asked to, and from outside any
 // namespace.
@@ -37,6 +39,7 @@ platform::Picture picture(const char* name, const QString& meaning) {
 
 // What screen readers call the controls whose looks do not say it in words.
 void nameForScreenReaders(Form1Controls& c) {
+    c.File1.setAccessibleName(QStringLiteral("Music files"));
     c.scSeek.setAccessibleName(QStringLiteral("Position"));
     c.Slider1.setAccessibleName(QStringLiteral("Volume"));
     c.picWave.setAccessibleName(QStringLiteral("Visualization"));
@@ -110,12 +113,17 @@ Form1Controls::Form1Controls(QWidget& form)
     // The file list's top edge covers the label's lowest pixels, as designed.
     File1.raise();
 
+    // The design's stops first, then the picture buttons, the window's only way to play, pause
+    // and stop, left to right. A click does not take the focus, as before.
     StatusBar1.setFocusPolicy(Qt::TabFocus);
     picWave.setFocusPolicy(Qt::TabFocus);
-    QWidget::setTabOrder(&File1, &scSeek);
-    QWidget::setTabOrder(&scSeek, &StatusBar1);
-    QWidget::setTabOrder(&StatusBar1, &Slider1);
-    QWidget::setTabOrder(&Slider1, &picWave);
+    PlayBtn.setFocusPolicy(Qt::TabFocus);
+    StopBtn.setFocusPolicy(Qt::TabFocus);
+    Image1.setFocusPolicy(Qt::TabFocus);
+    const std::array<QWidget*, 8> tabOrder{&File1,   &scSeek,  &StatusBar1, &Slider1,
+                                           &picWave, &PlayBtn, &StopBtn,    &Image1};
+    for (size_t stop = 1; stop < tabOrder.size(); ++stop)
+        QWidget::setTabOrder(tabOrder[stop - 1], tabOrder[stop]);
     // The first in tab order holds the focus when the window opens: the keys move in the list.
     File1.setFocus();
     nameForScreenReaders(*this);
@@ -136,6 +144,7 @@ void setUpForm1Window(QWidget& form) {
     form.setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                         Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint |
                         Qt::MSWindowsFixedSizeDialogHint);
+    platform::claimDesktopIdentity(form);
     form.setFixedSize(twipsToPixels(designed::Form1.width), twipsToPixels(designed::Form1.height));
     placeInTwips(form, designed::Form1);
     // A scaled screen can be too small in logical pixels for the designed place.

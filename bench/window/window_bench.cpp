@@ -71,6 +71,7 @@ int main(int argc, char** argv) {
     QElapsedTimer clock;
     clock.start();
     player::Form1 form(QString::fromLocal8Bit(argv[1]), player::Surroundings{});
+    form.load();
     const qint64 loaded = clock.elapsed();
     form.show();
     QApplication::processEvents();

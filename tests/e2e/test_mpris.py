@@ -159,6 +159,38 @@ class BusDuringOpenError(unittest.TestCase):
                 proc.stdout.close()
 
 
+class BusDuringStartUpOpenError(unittest.TestCase):
+    """The only file does not open, so the "Open Error" box comes up as the player starts: the
+    player is on the bus already, answers while the box waits, and Quit ends it."""
+
+    def test_the_bus_answers_while_the_start_up_box_is_up(self):
+        with tempfile.TemporaryDirectory(prefix="tonalisk-e2e-") as tmp:
+            app = os.path.join(tmp, "player")
+            install_player(app, [])
+            with open(os.path.join(app, "broken.mp3"), "wb") as broken:
+                broken.write(b"not a sound file at all" * 8)
+            with Desktop(tmp) as desktop:
+                desktop.start_session_bus()
+                proc = desktop.start([os.path.join(app, "tonalisk")], app)
+                self.assertTrue(wait_until(lambda: subprocess.run(
+                    ["xdotool", "search", "--onlyvisible", "--name", "^Tonalisk$"],
+                    env=desktop.env, capture_output=True, text=True).stdout.strip() != "", 10),
+                    "no Open Error box")
+                status = subprocess.run(
+                    ["dbus-send", "--session", "--print-reply", "--reply-timeout=2000",
+                     f"--dest={SERVICE}", "/org/mpris/MediaPlayer2",
+                     "org.freedesktop.DBus.Properties.Get",
+                     "string:org.mpris.MediaPlayer2.Player", "string:PlaybackStatus"],
+                    env=desktop.env, capture_output=True, text=True, timeout=30)
+                log(f"PlaybackStatus during the box: {status.stdout.strip()} {status.stderr.strip()}")
+                self.assertEqual(status.returncode, 0, status.stderr)
+                subprocess.run(["dbus-send", "--session", "--print-reply", f"--dest={SERVICE}",
+                                "/org/mpris/MediaPlayer2", "org.mpris.MediaPlayer2.Quit"],
+                               env=desktop.env, check=True, capture_output=True, timeout=10)
+                self.assertEqual(proc.wait(10), 0)
+                proc.stdout.close()
+
+
 class WaylandHeadless(unittest.TestCase):
     """Under a Wayland compositor without a screen, on Qt's Wayland platform, the player plays."""
 

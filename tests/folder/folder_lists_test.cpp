@@ -92,22 +92,25 @@ TEST_F(TwoDrives, FolderListShowsTheChainDownToItsFolderThenTheFoldersInside) {
     EXPECT_EQ(indentOf(*dirs.item(last - 1)), indentOf(*dirs.item(last)));
 }
 
-TEST_F(TwoDrives, DoubleClickOpensAFolderInsideOrAboveAndTheVolumeRootBringsBackTheLastOne) {
-    DirListBox dirs(volumeSource());
-    dirs.show();
-    dirs.setPath(driveC());
-    folder_test::doubleClickFolder(dirs, driveC() + "/other");
-    EXPECT_EQ(dirs.Path(), driveC() + "/other");
-    EXPECT_TRUE(shownTexts(dirs).endsWith(QStringLiteral("deeper")));
+// A double-click and Return on the highlighted folder open it alike.
+TEST_F(TwoDrives, DoubleClickOrReturnOpensAFolderInsideOrAboveAndTheRootBringsBackTheLastOne) {
+    for (const auto openFolder : {folder_test::doubleClickFolder, folder_test::returnOnFolder}) {
+        DirListBox dirs(volumeSource());
+        dirs.show();
+        dirs.setPath(driveC());
+        openFolder(dirs, driveC() + "/other");
+        EXPECT_EQ(dirs.Path(), driveC() + "/other");
+        EXPECT_TRUE(shownTexts(dirs).endsWith(QStringLiteral("deeper")));
 
-    dirs.setPath(driveD() + "/music");
-    dirs.setPath(driveC()); // the drive's current folder
-    EXPECT_EQ(dirs.Path(), driveC() + "/other");
+        dirs.setPath(driveD() + "/music");
+        dirs.setPath(driveC()); // the drive's current folder
+        EXPECT_EQ(dirs.Path(), driveC() + "/other");
 
-    folder_test::doubleClickFolder(dirs, driveC()); // the root itself, from the chain
-    EXPECT_EQ(dirs.Path(), driveC());
-    dirs.setPath(driveC());
-    EXPECT_EQ(dirs.Path(), driveC());
+        openFolder(dirs, driveC()); // the root itself, from the chain
+        EXPECT_EQ(dirs.Path(), driveC());
+        dirs.setPath(driveC());
+        EXPECT_EQ(dirs.Path(), driveC());
+    }
 }
 
 TEST_F(TwoDrives, AFolderThatCannotBeReadShowsWithoutSubfolders) {

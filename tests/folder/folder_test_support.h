@@ -51,6 +51,20 @@ protected:
 };
 
 // Double-clicks the list's entry that stands for `folder`.
+// Highlights the entry for `folder` with the arrow keys and presses Return on it.
+inline void returnOnFolder(QListWidget& list, const QString& folder) {
+    list.setFocus();
+    QTest::keyClick(&list, Qt::Key_Home);
+    for (int row = 0; row < list.count(); ++row) {
+        if (list.currentItem()->data(Qt::UserRole).toString() == folder) {
+            QTest::keyClick(&list, Qt::Key_Return);
+            return;
+        }
+        QTest::keyClick(&list, Qt::Key_Down);
+    }
+    ADD_FAILURE() << "no entry for " << folder.toStdString();
+}
+
 inline void doubleClickFolder(QListWidget& list, const QString& folder) {
     QCoreApplication::processEvents(); // the list lays its entries out later
     for (int row = 0; row < list.count(); ++row) {

@@ -18,6 +18,7 @@ protected:
         fake::reset();
         form = std::make_unique<player::Form1>(
             driveC() + "/other", player::Surroundings{platform::presentMsgBox, volumeSource()});
+        form->load();
     }
 
     void TearDown() override {
@@ -50,6 +51,32 @@ TEST_F(MainWindowTest, OnlyTheRightButtonOpensTheFolderWindowAndOnlyOne) {
     rightClickFileList();
     EXPECT_EQ(openFolderWindow(), window);
     EXPECT_EQ(window->Dir1.Path(), driveD()); // brought forward, not loaded again
+}
+
+// The keyboard's ways to the list's menu open the folder window as the right button does.
+TEST_F(MainWindowTest, TheMenuKeyAndShiftF10InTheListOpenTheFolderWindow) {
+    struct Case {
+        Qt::Key key;
+        Qt::KeyboardModifiers modifiers;
+        bool opens;
+    } const cases[] = {{Qt::Key_Menu, {}, true},
+                       {Qt::Key_F10, Qt::ShiftModifier, true},
+                       {Qt::Key_F10, {}, false},
+                       {Qt::Key_Menu, Qt::ControlModifier, false},
+                       {Qt::Key_F10, Qt::ControlModifier | Qt::ShiftModifier, false}};
+    for (const Case& c : cases) {
+        form->File1.setFocus();
+        fake::engine().calls.clear();
+        QTest::keyClick(&form->File1, c.key, c.modifiers);
+        folder::Form2* window = openFolderWindow();
+        EXPECT_EQ(window != nullptr, c.opens) << c.key << " " << c.modifiers;
+        if (window != nullptr) {
+            EXPECT_EQ(window->Dir1.Path(), driveC() + "/other");
+        }
+        EXPECT_TRUE(fake::engine().callsWithoutPolls().empty());
+        folder::closeFolderWindow();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
 }
 
 TEST_F(MainWindowTest, OkChangesTheListWithoutAnyEngineCallAndTheTrackGoesOn) {

@@ -1,5 +1,5 @@
 """The Debian package as a user gets it: built, unpacked into a scratch root (never installed into
-the system), its menu entry, icon and library lookup checked, and the unpacked player started the
+the system), its menu entry, icon, copyright, desktop identity and library lookup checked, and the unpacked player started the
 way the menu starts it and the way the user guide tells people to play their own music."""
 import glob
 import os
@@ -20,6 +20,7 @@ BIN = os.environ["TONALISK_BIN"]  # the build's bin folder, for make_test_tone
 APP_FOLDER = "usr/lib/tonalisk"
 ENTRY = "usr/share/applications/io.github.tonalisk.Tonalisk.desktop"
 ICON = "usr/share/icons/hicolor/48x48/apps/tonalisk.png"
+APP_ID = "io.github.tonalisk.Tonalisk"  # the menu entry's id, which every face of the player bears
 FIRST_SOUND_WITHIN = 5.0  # seconds from launch
 
 
@@ -122,6 +123,70 @@ class Package(unittest.TestCase):
                     library = line.split("[")[1].rstrip("]")
                     if library != "libvbmp3.so":
                         self.assertTrue(package_of(library) & named, (binary, library, depends))
+
+    def test_carries_its_copyright_file(self):
+        with open(self.unpacked("usr/share/doc/tonalisk/copyright"), encoding="utf-8") as f:
+            text = f.read()
+        self.assertTrue(text.startswith("Format: https://www.debian.org/doc/packaging-manuals/"))
+        self.assertIn("Upstream-Name: Tonalisk", text)
+
+    def test_one_desktop_identity_for_the_entry_the_window_and_the_bus(self):
+        self.assertEqual(os.path.basename(ENTRY), APP_ID + ".desktop")
+        self.assertEqual(self.entry["StartupWMClass"], APP_ID)
+        if "no-session-bus" in self.desktop.env["DBUS_SESSION_BUS_ADDRESS"]:
+            self.desktop.start_session_bus()
+        home = os.path.join(self.tmp, "home")
+        os.makedirs(home, exist_ok=True)
+        self.assertIsNotNone(self.launch([self.menu_executable()], home))
+        window = subprocess.run(["xdotool", "search", "--sync", "--onlyvisible", "--name",
+                                 "^Tonalisk$"], env=self.desktop.env, capture_output=True,
+                                text=True, timeout=20).stdout.split()[0]
+        wm_class = run(["xprop", "-display", self.desktop.env["DISPLAY"], "-id", window,
+                        "WM_CLASS"])
+        self.assertEqual(wm_class.split("=", 1)[1].strip(), f'"{APP_ID}", "{APP_ID}"')
+
+        def bus(*args):
+            return subprocess.run(["playerctl", "-p", "tonalisk", *args], env=self.desktop.env,
+                                  capture_output=True, text=True, timeout=10).stdout.strip()
+        entry = subprocess.run(
+            ["dbus-send", "--session", "--print-reply", "--dest=org.mpris.MediaPlayer2.tonalisk",
+             "/org/mpris/MediaPlayer2", "org.freedesktop.DBus.Properties.Get",
+             "string:org.mpris.MediaPlayer2", "string:DesktopEntry"],
+            env=self.desktop.env, capture_output=True, text=True, timeout=10).stdout
+        self.assertIn(f'string "{APP_ID}"', entry)
+        art = ""
+        deadline = time.monotonic() + 10
+        while not art and time.monotonic() < deadline:
+            art = bus("metadata", "mpris:artUrl")
+            time.sleep(0.2)
+        self.assertTrue(art.startswith("file://" + self.desktop.env["XDG_RUNTIME_DIR"]), art)
+        with open(art[len("file://"):], "rb") as picture:
+            self.assertEqual(picture.read(8), b"\x89PNG\r\n\x1a\n")
+
+    def test_the_wayland_app_id_is_the_entrys_id(self):
+        runtime = self.desktop.env["XDG_RUNTIME_DIR"]
+        os.chmod(runtime, 0o700)
+        env = dict(self.desktop.env, QT_QPA_PLATFORM="wayland", WAYLAND_DISPLAY="wayland-install",
+                   WAYLAND_DEBUG="1")
+        env.pop("DISPLAY")
+        weston = subprocess.Popen(["weston", "--backend=headless-backend.so",
+                                   "--socket=wayland-install", "--idle-time=0"],
+                                  env=self.desktop.env, stdout=subprocess.DEVNULL,
+                                  stderr=subprocess.DEVNULL)
+        self.desktop.procs.append(weston)
+        deadline = time.monotonic() + 10
+        while not os.path.exists(os.path.join(runtime, "wayland-install")):
+            self.assertLess(time.monotonic(), deadline, "weston did not start")
+            time.sleep(0.1)
+        home = os.path.join(self.tmp, "home")
+        os.makedirs(home, exist_ok=True)
+        player = subprocess.Popen([self.menu_executable()], cwd=home, env=env,
+                                  stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, text=True)
+        self.desktop.procs.append(player)
+        time.sleep(3)
+        player.kill()
+        protocol = player.communicate(timeout=10)[1]
+        self.assertIn(f'set_app_id("{APP_ID}")', protocol)
 
     def test_recommends_the_wayland_plugin(self):
         self.assertEqual(run(["dpkg-deb", "-f", self.deb, "Recommends"]).strip(), "qt6-wayland")

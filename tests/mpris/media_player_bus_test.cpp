@@ -7,11 +7,14 @@
 #include <QDBusVariant>
 #include <QDeadlineTimer>
 #include <QDialog>
+#include <QFileInfo>
+#include <QImage>
 #include <QProcess>
 #include <QTest>
 #include <QTimer>
 #include <cstring>
 #include <functional>
+#include <optional>
 
 #include "form1_fixture.h"
 #include "mpris/media_player_service.h"
@@ -183,7 +186,7 @@ TEST_F(MediaPlayerBusTest, NamesItselfAndWhatItCanDo) {
     start();
     EXPECT_EQ(service->serviceName(), kService);
     EXPECT_EQ(get(kRoot, "Identity").toString(), "Tonalisk");
-    EXPECT_EQ(get(kRoot, "DesktopEntry").toString(), "tonalisk");
+    EXPECT_EQ(get(kRoot, "DesktopEntry").toString(), "io.github.tonalisk.Tonalisk");
     EXPECT_TRUE(get(kRoot, "CanQuit").toBool());
     EXPECT_TRUE(get(kRoot, "CanRaise").toBool());
     EXPECT_FALSE(get(kRoot, "HasTrackList").toBool());
@@ -196,6 +199,41 @@ TEST_F(MediaPlayerBusTest, NamesItselfAndWhatItCanDo) {
     for (const char* rate : {"Rate", "MinimumRate", "MaximumRate"}) {
         EXPECT_EQ(get(kPlayer, rate).toDouble(), 1.0) << rate;
     }
+}
+
+// Panels show the player's icon for every track, from one file in the session's runtime folder
+// that goes with the player; without a runtime folder there is no picture.
+TEST_F(MediaPlayerBusTest, EveryTrackShowsTheIconFromOneFileInTheRuntimeFolder) {
+    const std::optional<QByteArray> runtimeBefore =
+        qEnvironmentVariableIsSet("XDG_RUNTIME_DIR")
+            ? std::optional<QByteArray>(qgetenv("XDG_RUNTIME_DIR"))
+            : std::nullopt;
+    for (const bool withRuntime : {true, false}) {
+        const QString runtime = folder.filePath(QStringLiteral("run"));
+        QDir().mkpath(runtime);
+        if (withRuntime)
+            qputenv("XDG_RUNTIME_DIR", runtime.toLocal8Bit());
+        else
+            qunsetenv("XDG_RUNTIME_DIR");
+        player::Form1& f = start();
+        const QString art = metadata().value("mpris:artUrl").toString();
+        f.Image1_Click();
+        tickOnce(1, 0);
+        EXPECT_EQ(metadata().value("mpris:trackid").value<QDBusObjectPath>().path(),
+                  "/org/tonalisk/Track/2");
+        EXPECT_EQ(metadata().value("mpris:artUrl").toString(), art) << "the same for each track";
+        if (withRuntime) {
+            const QString file = QUrl(art).toLocalFile();
+            EXPECT_EQ(QFileInfo(file).absolutePath(), runtime);
+            EXPECT_EQ(QImage(file).size(), QSize(48, 48)) << art.toStdString();
+        } else {
+            EXPECT_TRUE(art.isEmpty());
+        }
+        service.reset();
+        EXPECT_TRUE(QDir(runtime).isEmpty()) << "the file goes with the player";
+    }
+    if (runtimeBefore)
+        qputenv("XDG_RUNTIME_DIR", *runtimeBefore);
 }
 
 TEST_F(MediaPlayerBusTest, ASecondPlayerTakesAnInstanceName) {

@@ -9,6 +9,7 @@
 #include <QAccessible>
 #include <QAccessibleActionInterface>
 #include <QSignalSpy>
+#include <QTest>
 #include <gtest/gtest.h>
 
 using namespace platform;
@@ -98,4 +99,61 @@ TEST(Accessibility, SurfacePressClicksAndTextControlsReadTheirText) {
     EXPECT_EQ(status->textInterface()->text(0, -1), "現在の状況：再生中  1:05");
     EXPECT_EQ(status->text(QAccessible::Name), "現在の状況：再生中  1:05");
     EXPECT_EQ(status->textInterface()->text(11, 15), "1:05");
+}
+
+// The reader is told of a change of value only while the bar has a value to tell: during the
+// user's moves, never while the program writes the position that playback reached.
+TEST(Accessibility, SeekBarTellsOfTheUsersMovesOnlyNotOfPlayback) {
+    installAccessibility();
+    HScrollBar bar;
+    bar.setMax(100);
+    bar.show();
+    QAccessibleInterface* slider = reader(&bar);
+    std::vector<bool> told;
+    QObject::connect(&bar, &QAbstractSlider::valueChanged,
+                     [&] { told.push_back(slider->valueInterface() != nullptr); });
+    bar.setValueFromCode(10);
+    bar.setMax(50);
+    bar.setValueFromCode(60); // shown at the end
+    QTest::keyClick(&bar, Qt::Key_Left);
+    QTest::keyClick(&bar, Qt::Key_Home);
+    slider->valueInterface()->setCurrentValue(20);
+    EXPECT_EQ(told, (std::vector<bool>{false, false, true, true, true}));
+    EXPECT_EQ(slider->valueInterface()->currentValue().toInt(), 20);
+}
+
+TEST(Accessibility, APlainTopLevelWidgetIsAWindowNamedByItsCaption) {
+    installAccessibility();
+    QWidget window;
+    QWidget inside(&window);
+    window.setWindowTitle(QStringLiteral("夜の歌"));
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    QAccessibleInterface* frame = reader(&window);
+    EXPECT_EQ(frame->role(), QAccessible::Window);
+    EXPECT_EQ(frame->text(QAccessible::Name), "夜の歌");
+    EXPECT_TRUE(frame->state().active);
+    EXPECT_EQ(reader(&inside)->role(), QAccessible::Client);
+}
+
+TEST(Accessibility, TextRunsCarryTheirLanguage) {
+    installAccessibility();
+    StatusBar bar({40, 40});
+    bar.setPanelText(1, QStringLiteral("現在の状況：再生中"));
+    bar.setPanelText(2, QStringLiteral("1:05"));
+    QAccessibleTextInterface* text = reader(&bar)->textInterface();
+    struct Case {
+        int offset, start, end;
+        const char* attributes;
+    } const cases[] = {{0, 0, 9, "language:ja"}, {8, 0, 9, "language:ja"}, {9, 9, 15, ""},
+                       {14, 9, 15, ""},          {15, 15, 15, ""},         {-1, 0, 0, ""}};
+    for (const Case& c : cases) {
+        int start = -2, end = -2;
+        EXPECT_EQ(text->attributes(c.offset, &start, &end), c.attributes) << c.offset;
+        EXPECT_EQ(std::make_pair(start, end), std::make_pair(c.start, c.end)) << c.offset;
+    }
+    // Readers read a status bar panel by panel: each panel says its language too.
+    int start = -2, end = -2;
+    EXPECT_EQ(reader(&bar)->child(0)->textInterface()->attributes(3, &start, &end), "language:ja");
+    EXPECT_EQ(std::make_pair(start, end), std::make_pair(0, 9));
 }

@@ -48,7 +48,7 @@ TEST(HScrollBar, CodeWritesClampIntoRangeAndRaiseNothing) {
     EXPECT_EQ(scrolls.count(), 0);
 }
 
-TEST(HScrollBar, FocusRaisesGotFocusAndArrowKeysNoScroll) {
+TEST(HScrollBar, FocusRaisesGotFocusAndAnArrowKeyScrollsAsADragWould) {
     QWidget window;
     QWidget other(&window);
     other.setFocusPolicy(Qt::StrongFocus);
@@ -62,7 +62,8 @@ TEST(HScrollBar, FocusRaisesGotFocusAndArrowKeysNoScroll) {
     QTest::keyClick(&other, Qt::Key_Tab);
     EXPECT_EQ(focus.count(), 1);
     QTest::keyClick(&bar, Qt::Key_Right);
-    EXPECT_EQ(scrolls.count(), 0);
+    EXPECT_EQ(scrolls.count(), 1);
+    EXPECT_EQ(bar.Value(), 1);
 }
 
 TEST(HScrollBar, ScrollComesAfterThePositionFollowsTheThumbAndHoldingKeepsIt) {

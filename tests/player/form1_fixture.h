@@ -33,6 +33,7 @@ protected:
         };
         form = std::make_unique<player::Form1>(
             folder.path(), player::Surroundings{answer, platform::mountedVolumes});
+        form->load();
         form->Timer1.setEnabled(false); // ticks come from the tests, one at a time
         form->Timer2.setEnabled(false);
         return *form;

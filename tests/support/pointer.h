@@ -60,7 +60,18 @@ public:
     }
     // A key pressed and released on whatever has the window's focus.
     void key(Qt::Key key, Qt::KeyboardModifiers modifiers = {}) {
-        QTest::keyClick(&window_, key, modifiers);
+        if (key >= Qt::Key_Back && key <= Qt::Key_LaunchF) // the media keys type no character
+            QTest::sendKeyEvent(QTest::Click, &window_, key, QString(), modifiers);
+        else
+            QTest::keyClick(&window_, key, modifiers);
+    }
+    // A key held down until the keyboard has repeated it `repeats` times, then let go.
+    void hold(Qt::Key key, int repeats) {
+        const QString text = QTest::keyToAscii(key) ? QString(QChar(QTest::keyToAscii(key))) : "";
+        QTest::simulateEvent(&window_, true, key, {}, text, false);
+        for (int repeat = 0; repeat < repeats; ++repeat)
+            QTest::simulateEvent(&window_, true, key, {}, text, true);
+        QTest::simulateEvent(&window_, false, key, {}, text, false);
     }
 
 private:
