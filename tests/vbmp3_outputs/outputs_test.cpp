@@ -61,19 +61,19 @@ TEST(Backlog, HeardAllOnlyOnceTheDeviceSaysSo) {
     const std::vector<Step> steps{
         {"a new epoch holds nothing", [](Backlog& b) { b.measured(1, 0, true); }, 0ms, true},
         {"rendering", [](Backlog& b) { b.rendering(); }, 0ms, false},
-        {"a render of an epoch not yet seen", [](Backlog&) {}, 0ms, false},
         {"written: a guess", [](Backlog& b) { b.wrote(2400); }, 100ms, false},
         {"the figure", [](Backlog& b) { b.measured(1, 2400, true); }, 0ms, false},
         {"it runs down", [](Backlog&) {}, 50ms, true},
         {"the last frames, padded",
          [](Backlog& b) {
              b.wrote(480);
-             b.padded(12000);
+             b.padded(12000, 9600);
          },
          500ms, false},
         {"a figure with padding and more", [](Backlog& b) { b.measured(1, 12480, true); }, 5ms,
          false},
-        {"down to the padding", [](Backlog&) {}, 10ms, true},
+        {"more left than the padding less two periods", [](Backlog&) {}, 10ms, false},
+        {"down to what is left of it once heard", [](Backlog&) {}, 50ms, true},
         {"paused before them", [](Backlog& b) { b.measured(1, 14400, false); }, 10s, false},
         {"the device lost while paused", [](Backlog& b) { b.lost(); }, 0ms, true},
         {"another epoch begins", [](Backlog& b) { b.measured(2, 4800, true); }, 0ms, true},

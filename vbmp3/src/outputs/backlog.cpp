@@ -55,11 +55,11 @@ void Backlog::lost() {
     guessed_ = false;
 }
 
-void Backlog::padded(int64_t frames) {
+void Backlog::padded(int64_t frames, int64_t leftWhenHeard) {
     std::lock_guard lock(mutex_);
     frames_ = now() + frames;
     at_ = clock_();
-    padding_ = frames;
+    padding_ = leftWhenHeard;
     guessed_ = true;
 }
 

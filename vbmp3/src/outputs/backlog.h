@@ -34,8 +34,8 @@ public:
     // paused), without a figure to wait for.
     void lost();
     // Silence written after the epoch's last frames, so that a device that plays whole periods
-    // only plays them too: all of the epoch is heard once no more than this is left.
-    void padded(int64_t frames);
+    // only plays them too: all of the epoch is heard once no more than `leftWhenHeard` is left.
+    void padded(int64_t frames, int64_t leftWhenHeard);
     // Frames of `epoch` not heard yet; 0 for any other epoch.
     int64_t unheard(uint64_t epoch) const;
     // Every frame of `epoch` that was written has been heard, by the device's own figures: none

@@ -23,8 +23,11 @@ constexpr uint32_t kBufferMs = 1000;
 // left of the buffer beyond two of them; at half the buffer it stops asking altogether.
 constexpr uint32_t kRequestMs = 250;
 constexpr uint32_t kPrebufMs = 20; // played as soon as this much is there
-// Silence after a track's last frames: longer than any server's period.
+// Silence after a track's last frames: longer than any server's period. The track counts as heard
+// once no more than the padding less two periods is left: the server takes its frames a period at
+// a time, so the backlog, counted down smoothly, runs ahead of it by up to one.
 constexpr uint32_t kPaddingMs = 250;
+constexpr uint32_t kHeardWithPaddingLeftMs = kPaddingMs - 50;
 constexpr pa_usec_t kRetryUsec = 1000000;
 constexpr pa_usec_t kStarvedUsec = 10000; // the decoder is catching up after an open or seek
 constexpr auto kRetryAtWakeAfter = std::chrono::milliseconds(200);
@@ -336,7 +339,8 @@ void Link::pad() {
     if (pa_stream_write(stream_, silence.data(), silence.size(), nullptr, 0, PA_SEEK_RELATIVE) < 0)
         return;
     paddedOf_ = epoch_;
-    backlog_.padded(static_cast<int64_t>(silence.size() / kFrameBytes));
+    backlog_.padded(static_cast<int64_t>(silence.size() / kFrameBytes),
+                    bytesOf(kHeardWithPaddingLeftMs, streamRate_) / kFrameBytes);
     release(pa_stream_update_timing_info(stream_, nullptr, nullptr));
 }
 
