@@ -155,11 +155,10 @@ QVariantMap PlayerAdaptor::takeTickChanges() {
     const player::PlayerState& state = playback_.state();
     QVariantMap changed;
     const bool newTrack = trackIdNow() != published_.trackId;
-    if (newTrack) {
-        published_.trackId = trackIdNow();
-        published_.metadata = metadataNow();
-        changed[kMetadata] = published_.metadata;
-    }
+    published_.trackId = trackIdNow();
+    // A new track, or the same one's length as the engine has corrected it.
+    const QVariantMap metadata = metadataNow();
+    publish(published_.metadata, metadata, changed, kMetadata, metadata);
     const bool newState = playbackStatus() != published_.status;
     publish(published_.status, playbackStatus(), changed, kPlaybackStatus, playbackStatus());
     publish(published_.volume, playback_.volume(), changed, kVolume, volume());

@@ -68,6 +68,7 @@ private:
     // What a thumb drag and the gain of focus do alike: seek to the bar's whole second.
     void seekToBarPosition();
     void pollPlayState();
+    void followTrackLength();
     void followEngineVolume();
     bool trackEnded(int32_t polledSeconds) const;
     void GraphShow();

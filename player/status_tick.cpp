@@ -13,6 +13,21 @@ void Form1::pollPlayState() {
     StatusBar1.setPanelText(StatePanel, stateText(state_.playState));
 }
 
+// The engine may correct a track's length after the open (an MP3 without a header has its frames
+// counted in the background): the window takes it at each tick, for the seek range, the
+// end-of-track rule and the bus alike. The rest of the record stays as the start read it.
+void Form1::followTrackLength() {
+    engine::MpegInfo now{};
+    if (!engine::succeeded(engine::vbmp3_getMpegInfo(now)) ||
+        (now.totalSeconds == state_.mpegInfo.totalSeconds &&
+         now.totalMilliseconds == state_.mpegInfo.totalMilliseconds)) {
+        return;
+    }
+    state_.mpegInfo.totalSeconds = now.totalSeconds;
+    state_.mpegInfo.totalMilliseconds = now.totalMilliseconds;
+    setSeekRange();
+}
+
 // A volume set outside the window (the sound server's panel) moves the slider as code does, so
 // its Change is not raised and nothing is set back; the user's own hold on it comes first.
 void Form1::followEngineVolume() {
@@ -38,6 +53,7 @@ bool Form1::trackEnded(int32_t polledSeconds) const {
 
 void Form1::Timer1_Timer() {
     pollPlayState();
+    followTrackLength();
     const engine::PlayState polledState = state_.playState;
     const int32_t polledSeconds = state_.playSeconds;
     scSeek.setValueFromCode(polledSeconds);

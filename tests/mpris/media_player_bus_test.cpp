@@ -281,6 +281,23 @@ TEST_F(MediaPlayerBusTest, MetadataIsTheStartedTrackAndChangesWithIt) {
     EXPECT_EQ(metadata(), m);
 }
 
+// The length that the engine corrects after the open reaches the bus at the tick that takes it.
+TEST_F(MediaPlayerBusTest, ALengthCorrectedAfterTheOpenIsToldOnceAtTheTick) {
+    start();
+    tickOnce(1, 3);
+    heard.changes.clear();
+    fake::engine().mpegInfo.totalSeconds = 1211;
+    fake::engine().mpegInfo.totalMilliseconds = 1210500;
+    tickOnce(1, 4);
+    tickOnce(1, 5);
+    ASSERT_EQ(heard.changes.size(), 1u);
+    EXPECT_EQ(QStringList(heard.changes[0].keys()), QStringList{"Metadata"});
+    const QVariantMap m = asMap(heard.changes[0].value("Metadata"));
+    EXPECT_EQ(m.value("mpris:length").toLongLong(), 1210500000);
+    EXPECT_EQ(m.value("mpris:trackid").value<QDBusObjectPath>().path(), "/org/tonalisk/Track/1");
+    EXPECT_EQ(metadata(), m);
+}
+
 TEST_F(MediaPlayerBusTest, StatusFollowsThePolledStateOnceATickAndOnlyOnChange) {
     start();
     EXPECT_EQ(get(kPlayer, "PlaybackStatus").toString(), "Stopped") << "no tick polled yet";

@@ -151,3 +151,45 @@ TEST_F(Form1Test, AnEmptyListGivesItsOneBoxAndNoMore) {
     EXPECT_EQ(boxes.size(), 1u);
     EXPECT_TRUE(fake::engine().callsNamed("vbmp3_open").empty());
 }
+
+// A length that the engine corrects after the open (its count of a header-less MP3's frames, done
+// in the background) is the window's from the next tick on: the seek range and the end-of-track
+// rule follow it, and a track that ends before the length first read moves on all the same.
+TEST_F(Form1Test, ALengthCorrectedAfterTheOpenIsTheWindowsAtTheNextTick) {
+    struct Case {
+        const char* what;
+        int32_t atOpen;
+        int32_t corrected;
+        int32_t state; // polled after the correction, with `seconds`
+        int32_t seconds;
+        bool nextTrack;
+        int32_t largeChange;
+    };
+    for (const Case& c : {
+             Case{"longer: the last second first read is no end", 71, 1211, 1, 70, false, 121},
+             Case{"longer: its own last second is", 71, 1211, 1, 1210, true, 121},
+             Case{"shorter: its natural end, held at its last second", 1206, 65, 0, 64, true, 6},
+             Case{"shorter, while it plays on", 1206, 65, 1, 30, false, 6},
+             Case{"as first read", 30, 30, 1, 29, true, 3},
+         }) {
+        SCOPED_TRACE(c.what);
+        fake::reset();
+        fake::engine().mpegInfo.totalSeconds = c.atOpen;
+        fake::engine().mpegInfo.totalMilliseconds = c.atOpen * 1000 - 400;
+        player::Form1& f = load({"a.mp3"});
+        tick(1, 5);
+        f.state().infoStep = player::TickerStep::Genre;
+        fake::engine().mpegInfo.totalSeconds = c.corrected;
+        fake::engine().mpegInfo.totalMilliseconds = c.corrected * 1000 - 400;
+        calls().clear();
+        tick(c.state, c.seconds);
+        EXPECT_EQ(fake::engine().callsNamed("vbmp3_open").size(), c.nextTrack ? 1u : 0u);
+        EXPECT_EQ(f.state().mpegInfo.totalSeconds, c.corrected);
+        EXPECT_EQ(f.state().mpegInfo.totalMilliseconds, c.corrected * 1000 - 400);
+        EXPECT_EQ(f.scSeek.Max(), c.corrected);
+        EXPECT_EQ(f.scSeek.LargeChange(), c.largeChange);
+        if (!c.nextTrack) {
+            EXPECT_EQ(f.state().infoStep, player::TickerStep::Genre) << "the ticker goes on";
+        }
+    }
+}

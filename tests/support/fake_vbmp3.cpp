@@ -36,9 +36,15 @@ std::vector<std::string> Engine::callsNamed(const std::string& prefix) const {
 
 std::vector<std::string> Engine::callsWithoutPolls() const {
     std::vector<std::string> out;
-    for (const auto& c : calls)
-        if (c.rfind("vbmp3_getState", 0) != 0 && c.rfind("vbmp3_getVolume", 0) != 0)
+    bool afterState = false;
+    for (const auto& c : calls) {
+        const bool state = c.rfind("vbmp3_getState", 0) == 0;
+        const bool poll = state || c.rfind("vbmp3_getVolume", 0) == 0 ||
+                          (afterState && c.rfind("vbmp3_getMpegInfo", 0) == 0);
+        if (!poll)
             out.push_back(c);
+        afterState = state;
+    }
     return out;
 }
 

@@ -38,8 +38,8 @@ struct Engine {
 
     // The calls whose names start with `prefix`, in order (e.g. all "vbmp3_open").
     std::vector<std::string> callsNamed(const std::string& prefix) const;
-    // The calls without the status polls (vbmp3_getState, vbmp3_getVolume), which a timer makes
-    // every tick.
+    // The calls without the status polls (vbmp3_getState with the vbmp3_getMpegInfo right after
+    // it, vbmp3_getVolume), which a timer makes every tick.
     std::vector<std::string> callsWithoutPolls() const;
 };
 

@@ -6,7 +6,9 @@
 
 #include <algorithm>
 #include <atomic>
+#include <functional>
 #include <thread>
+#include <vector>
 
 namespace {
 
@@ -44,6 +46,50 @@ TEST(Backlog, RunsDownWhilePlayingAndHoldsWhilePaused) {
     backlog.measured(3, 8000, true);
     now += 250ms;
     EXPECT_EQ(backlog.unheard(3), 6000);
+}
+
+// The end of a track is taken as heard only on the device's own word: not while a render is
+// under way or its frames are not yet counted, not on a guess that runs down from a write before
+// the device has given a figure after it, and not while more than the padding after it is left.
+TEST(Backlog, HeardAllOnlyOnceTheDeviceSaysSo) {
+    struct Step {
+        const char* what;
+        std::function<void(Backlog&)> act;
+        std::chrono::milliseconds later;
+        bool heardAll; // of epoch 1, after `later`
+    };
+    const std::vector<Step> steps{
+        {"a new epoch holds nothing", [](Backlog& b) { b.measured(1, 0, true); }, 0ms, true},
+        {"rendering", [](Backlog& b) { b.rendering(); }, 0ms, false},
+        {"written: a guess", [](Backlog& b) { b.wrote(2400); }, 100ms, false},
+        {"the figure", [](Backlog& b) { b.measured(1, 2400, true); }, 0ms, false},
+        {"it runs down", [](Backlog&) {}, 50ms, true},
+        {"the last frames, padded",
+         [](Backlog& b) {
+             b.wrote(480);
+             b.padded(12000, 9600);
+         },
+         500ms, false},
+        {"a figure with padding and more", [](Backlog& b) { b.measured(1, 12480, true); }, 5ms,
+         false},
+        {"more left than the padding less two periods", [](Backlog&) {}, 10ms, false},
+        {"down to what is left of it once heard", [](Backlog&) {}, 50ms, true},
+        {"paused before them", [](Backlog& b) { b.measured(1, 14400, false); }, 10s, false},
+        {"the device lost while paused", [](Backlog& b) { b.lost(); }, 0ms, true},
+        {"another epoch begins", [](Backlog& b) { b.measured(2, 4800, true); }, 0ms, true},
+    };
+    Backlog::Clock::time_point now{};
+    Backlog backlog(kRate, [&] { return now; });
+    for (const Step& step : steps) {
+        step.act(backlog);
+        now += step.later;
+        EXPECT_EQ(backlog.heardAll(1), step.heardAll) << step.what;
+    }
+    EXPECT_FALSE(backlog.heardAll(2));
+    backlog.wrote(2400); // a guess until a figure
+    backlog.lost();      // the device gone: what it held runs down without one
+    now += 200ms;
+    EXPECT_TRUE(backlog.heardAll(2));
 }
 
 // Records how much each render asks for; the first render stalls, as a stopped process does,

@@ -2,6 +2,7 @@
 standard input and which may die of what the engine does: each command answers one line.
     play PATH   init, open and play          state     "STATE SECONDS"
     volume      "LEFT RIGHT"                 free      vbmp3_free
+    close       vbmp3_close
     unload      dlclose the library          threads   how many threads the process runs"""
 import _ctypes
 import ctypes
@@ -28,6 +29,8 @@ for line in sys.stdin:
         left, right = ctypes.c_int32(-1), ctypes.c_int32(-1)
         lib.vbmp3_getVolume(ctypes.byref(left), ctypes.byref(right))
         answer(left.value, right.value)
+    elif command == "close":
+        answer(lib.vbmp3_close())
     elif command == "free":
         answer(lib.vbmp3_free())
     elif command == "unload":

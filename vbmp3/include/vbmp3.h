@@ -19,7 +19,10 @@
  *                    after the natural end of a track (the elapsed time then reads
  *                    totalSeconds - 1 until the next open, play, seek or stop).
  *   VBMP3_PLAYING 1  after vbmp3_play (from the start when stopped) and vbmp3_restart, until the
- *                    last sample has been heard. A lost sound server does not leave this state:
+ *                    last sample has been heard, by the sound server's own account (a track of
+ *                    a twentieth of a second too). A file whose reads hang (a stalled network
+ *                    share) stays here at 0 seconds and costs no other file: the next open or
+ *                    close leaves it behind. A lost sound server does not leave this state:
  *                    the engine goes on against its own clock, silently, until a server answers
  *                    again (it retries about once a second and at each call that changes playback).
  *   VBMP3_PAUSED  2  after vbmp3_pause while playing; the position is kept.
@@ -94,7 +97,9 @@ typedef struct vbmp3_MpegInfo {
 
 /* Starts the engine: output device (or the silent clock without one), threads. Once, first. */
 VBMP3_API int32_t vbmp3_init(void);
-/* Stops and releases everything; no vbmp3_stop or vbmp3_close is needed before it. */
+/* Stops and releases everything; no vbmp3_stop or vbmp3_close is needed before it. Returns within
+ * about two seconds whatever the sound server and the files do: the reading of a file that hangs
+ * is abandoned, and the library then stays loaded for the rest of the process. */
 VBMP3_API int32_t vbmp3_free(void);
 
 /* Opens fileName as the current file, replacing (and closing) any current one, even while it
@@ -107,7 +112,9 @@ VBMP3_API int32_t vbmp3_close(void);
 /* Reads the tags of the named file (not necessarily the current one) into tag. Non-zero when the
  * file could be read. */
 VBMP3_API int32_t vbmp3_getFileTagInfo(const char* fileName, vbmp3_TagInfo* tag);
-/* Fills mpeg with the current file's facts; returns 0 and writes nothing without a current file. */
+/* Fills mpeg with the current file's facts; returns 0 and writes nothing without a current file.
+ * The length (totalMilliseconds, totalSeconds) can change after the open, where the frames of a
+ * file without a header that fits are counted in the background: read again to follow it. */
 VBMP3_API int32_t vbmp3_getMpegInfo(vbmp3_MpegInfo* mpeg);
 
 /* Plays the current file: from the start when stopped (also after a natural end), from the

@@ -5,13 +5,17 @@
 #include "core/engine.h"
 #include "decoders/midi/soundfont.h"
 #include "outputs/output_drivers.h"
+#include "shared/keep_loaded.h"
 #include "tags/tags.h"
 #include "vbmp3.h"
 
+#include <chrono>
+#include <cstdio>
 #include <filesystem>
 #include <memory>
 #include <mutex>
 #include <system_error>
+#include <utility>
 
 namespace {
 
@@ -19,6 +23,9 @@ struct Current {
     std::unique_ptr<vbmp3::Engine> engine;
     int32_t fileSizeKiB = 0;
 };
+
+// vbmp3_free waits this long for a file's decoding to let go (beyond what the output takes).
+constexpr std::chrono::milliseconds kDecodersEndWithin{500};
 
 std::mutex apiMutex;
 Current current;
@@ -53,7 +60,14 @@ int32_t vbmp3_free(void) {
     std::lock_guard lock(apiMutex);
     if (!current.engine)
         return 0;
-    current = Current{};
+    std::unique_ptr<vbmp3::Engine> engine = std::exchange(current, Current{}).engine;
+    if (!engine->shutDown(kDecodersEndWithin)) {
+        // A decoder thread hangs in a file's read (a stalled share) and runs on in the engine and
+        // in this library once the read returns: neither may go.
+        std::fprintf(stderr, "vbmp3: a file's reading does not return; abandoned\n");
+        vbmp3::keepThisLibraryLoaded();
+        static_cast<void>(engine.release());
+    }
     vbmp3::releaseSoundFont();
     return 1;
 }

@@ -25,7 +25,6 @@ Engine::Engine(const OutputStarter& startOutput)
     : ring_(kRingFrames, kOutputChannels), volumeLeft_(kStartVolume), volumeRight_(kStartVolume),
       gainLeft_(volumeGain(kStartVolume)), gainRight_(volumeGain(kStartVolume)) {
     sizeHistory(rate_);
-    decoder_ = std::thread([this] { decodeLoop(); });
     std::shared_ptr<Output> output = startOutput(*this);
     {
         std::lock_guard lock(mutex_);
@@ -35,17 +34,24 @@ Engine::Engine(const OutputStarter& startOutput)
 }
 
 Engine::~Engine() {
+    stopThreads(); // decoders_ then waits for the decoder threads as it goes
+}
+
+bool Engine::shutDown(std::chrono::milliseconds bound) {
+    stopThreads();
+    return decoders_.waitFor(bound);
+}
+
+void Engine::stopThreads() {
     output_->stop();
     {
         std::lock_guard lock(mutex_);
-        quit_ = true;
+        decoder_ = 0;
     }
     decoderWake_.notify_all();
-    decoder_.join();
 }
 
 void Engine::replace(std::unique_ptr<Source> source, std::function<std::string()> mediaName) {
-    std::unique_ptr<Source> unused;
     {
         std::lock_guard lock(mutex_);
         if (source)
@@ -57,14 +63,19 @@ void Engine::replace(std::unique_ptr<Source> source, std::function<std::string()
             rate_ = facts_->sampleRate;
             sizeHistory(rate_);
         }
-        mediaName_ = source ? std::make_shared<const LazyText>(std::move(mediaName)) : nullptr;
-        if (incoming_)
-            unused = std::move(*incoming_); // never started; freed outside the lock
-        incoming_ = std::move(source);
+        if (!source)
+            mediaName_ = nullptr;
         state_ = PlayState::Stopped;
         endHeld_ = false;
         restartDecodingAt(0);
         seekTo_.reset(); // a new source starts at its beginning
+        // The old decoder thread, if any, ends once it sees it is no longer the current one.
+        decoder_ = source ? ++decodersStarted_ : 0;
+        if (decoder_ != 0)
+            decoders_.start([this, id = decoder_, source = std::move(source),
+                             mediaName = std::move(mediaName)]() mutable {
+                decodeLoop(id, std::move(source), std::move(mediaName));
+            });
     }
     decoderWake_.notify_all();
     output_->wake();
@@ -254,6 +265,7 @@ RenderResult Engine::render(float* out, size_t frames, int rate) {
             // The decoder tops the ring up in one go once half of it has been played.
             wakeDecoder = result.starved || (result.played > 0 && ring_.space() >= kRingFrames / 2);
         }
+        result.drained = state_ == PlayState::Playing && drained_;
     }
     std::fill(out + result.played * kOutputChannels, out + frames * kOutputChannels, 0.0f);
     const float left = applyVolume ? gainLeft_.load() : 1.0f;
@@ -277,7 +289,7 @@ int64_t Engine::unheard() const {
 }
 
 void Engine::settleEnd() {
-    if (state_ == PlayState::Playing && drained_ && unheard() == 0)
+    if (state_ == PlayState::Playing && drained_ && (!output_ || output_->heardAll(generation_)))
         endTrack();
 }
 
@@ -306,37 +318,44 @@ int32_t Engine::totalSeconds() const {
     return facts_ ? secondsEntered(facts_->framesNow(), rate_) : 0;
 }
 
-void Engine::decodeLoop() {
+void Engine::decodeLoop(uint64_t id, std::unique_ptr<Source> source,
+                        std::function<std::string()> mediaName) {
     // Named, so that a profile or /proc tells the engine's decoding from its host's own work.
     pthread_setname_np(pthread_self(), "vbmp3-decoder");
     std::vector<float> chunk(kChunkFrames * kOutputChannels);
     std::unique_lock lock(mutex_);
-    while (!quit_) {
-        if (incoming_) {
-            std::unique_ptr<Source> old = std::exchange(current_, std::move(*incoming_));
-            incoming_.reset();
+    while (id == decoder_) {
+        const bool ahead = decodeDone_ || ring_.space() < kChunkFrames;
+        if (ahead && mediaName) {
+            // Once there is sound to play: the name may read the file's tags.
             lock.unlock();
-            old.reset(); // closing a file may take a while; not under the lock
+            auto name = std::make_shared<const std::string>(std::exchange(mediaName, {})());
             lock.lock();
+            if (id == decoder_) {
+                mediaName_ = std::move(name);
+                output_->wake();
+            }
             continue;
         }
-        if (!current_ || decodeDone_ || ring_.space() < kChunkFrames) {
+        if (ahead) {
             decoderWake_.wait(lock);
             continue;
         }
         const uint64_t generation = generation_;
         std::optional<int64_t> seekTo = std::exchange(seekTo_, std::nullopt);
         lock.unlock();
-        bool ok = !seekTo || current_->seek(*seekTo);
-        size_t got = ok ? current_->read(chunk.data(), kChunkFrames) : 0;
+        bool ok = !seekTo || source->seek(*seekTo);
+        size_t got = ok ? source->read(chunk.data(), kChunkFrames) : 0;
         lock.lock();
-        if (generation != generation_)
+        if (id != decoder_ || generation != generation_)
             continue; // a seek, stop or open came meanwhile: this chunk is stale
         if (got == 0)
             decodeDone_ = true;
         else
             ring_.push(chunk.data(), got);
     }
+    lock.unlock();
+    source.reset(); // closing a file may take a while, or hang: on this thread alone
 }
 
 } // namespace vbmp3

@@ -4,12 +4,14 @@
 #pragma once
 
 #include "core/analysis.h"
+#include "core/crew.h"
 #include "core/frame_history.h"
 #include "core/ring_buffer.h"
 #include "decoders/source.h"
 #include "outputs/output.h"
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
@@ -17,7 +19,6 @@
 #include <mutex>
 #include <optional>
 #include <string>
-#include <thread>
 
 namespace vbmp3 {
 
@@ -34,17 +35,26 @@ namespace vbmp3 {
 //            and the position is kept.
 enum class PlayState : int32_t { Stopped = 0, Playing = 1, Paused = 2 };
 
+// Each file is decoded on a thread of its own, which owns its Source: a file whose reads hang (a
+// stalled network share) holds that thread alone. A file that replaces it gets a new thread, and
+// the old one ends on its own once its read returns, closing its file itself.
 class Engine : private Renderer {
 public:
-    // Starts the decoder thread and the output that `startOutput` gives.
+    // Starts the output that `startOutput` gives.
     explicit Engine(const OutputStarter& startOutput);
-    ~Engine() override; // stops the output and joins the decoder thread
+    ~Engine() override; // stops the output and waits for every decoder thread, however long
 
     Engine(const Engine&) = delete;
     Engine& operator=(const Engine&) = delete;
 
+    // Stops the output and the decoder threads. False if a decoder thread still hangs in a
+    // file's read or close after `bound`: it is let go, and uses the engine once it returns, so
+    // the engine must then never be destroyed.
+    bool shutDown(std::chrono::milliseconds bound);
+
     // Makes `source` the current file (nullptr: none), stopped at its start. `mediaName` works out
-    // what plays, for the sound server's list of streams (UTF-8), when an output first asks.
+    // what plays, for the sound server's list of streams (UTF-8); the file's decoder thread calls
+    // it once it has decoded ahead, since it may read the file.
     void replace(std::unique_ptr<Source> source, std::function<std::string()> mediaName = {});
     // The current file's facts; nullopt without one.
     std::optional<StreamFacts> facts() const;
@@ -82,7 +92,12 @@ private:
     int64_t unheard() const;
     // Ends the track once its last rendered frame has been heard (caller holds the lock).
     void settleEnd();
-    void decodeLoop();
+    // The decoder thread `id` of `source`: decodes ahead into the ring while it is the engine's
+    // current decoder, then closes the file.
+    void decodeLoop(uint64_t id, std::unique_ptr<Source> source,
+                    std::function<std::string()> mediaName);
+    // Stops the output and has the decoder threads end.
+    void stopThreads();
     // Drops whatever was decoded ahead and has the decoder go on from `frame` (caller holds the
     // lock).
     void restartDecodingAt(int64_t frame);
@@ -106,9 +121,11 @@ private:
     std::condition_variable decoderWake_;
 
     // Guarded by mutex_.
-    std::optional<std::unique_ptr<Source>> incoming_; // taken over by the decoder thread
+    uint64_t decoder_ = 0; // the decoder thread that feeds the ring; 0: none
+    uint64_t decodersStarted_ = 0;
     std::optional<StreamFacts> facts_;
-    std::shared_ptr<const LazyText> mediaName_;
+    // The current file's, once its decoder has worked it out; the last file's until then.
+    std::shared_ptr<const std::string> mediaName_;
     PlayState state_ = PlayState::Stopped;
     bool endHeld_ = false;          // the elapsed time reads totalSeconds - 1
     bool atStart_ = true;           // the decoder's output begins at frame 0
@@ -120,7 +137,6 @@ private:
     int rate_ = kIdleRate;          // of the current track (of the last one while none is open)
     RingBuffer ring_;
     FrameHistory history_; // the latest rendered frames, pre-volume; the newest is position_ - 1
-    bool quit_ = false;
 
     std::atomic<int32_t> volumeLeft_;
     std::atomic<int32_t> volumeRight_;
@@ -133,8 +149,7 @@ private:
     int32_t spectrum_[2][kSpectrumBins] = {};
     std::shared_ptr<Output> output_;
     bool outputAppliesVolume_ = false;
-    std::thread decoder_;
-    std::unique_ptr<Source> current_; // the decoder thread's own
+    Crew decoders_; // last: the decoder threads use all of the above
 };
 
 } // namespace vbmp3

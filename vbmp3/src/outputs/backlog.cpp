@@ -9,10 +9,12 @@ Backlog::Backlog(int rate, Now now) : rate_(rate), clock_(std::move(now)), at_(c
 
 void Backlog::measured(uint64_t epoch, int64_t frames, bool running) {
     std::lock_guard lock(mutex_);
+    padding_ = epoch == epoch_ ? padding_ : 0;
     epoch_ = epoch;
     frames_ = std::max<int64_t>(frames, 0);
     at_ = clock_();
     running_ = running;
+    guessed_ = false;
 }
 
 void Backlog::setRate(int rate) {
@@ -20,12 +22,23 @@ void Backlog::setRate(int rate) {
     rate_ = rate;
     frames_ = 0;
     at_ = clock_();
+    padding_ = 0;
+    guessed_ = false;
+}
+
+void Backlog::rendering() {
+    std::lock_guard lock(mutex_);
+    rendering_ = true;
 }
 
 void Backlog::wrote(int64_t frames) {
     std::lock_guard lock(mutex_);
+    rendering_ = false;
+    if (frames == 0)
+        return;
     frames_ = now() + frames;
     at_ = clock_();
+    guessed_ = true;
 }
 
 void Backlog::setRunning(bool running) {
@@ -35,9 +48,29 @@ void Backlog::setRunning(bool running) {
     running_ = running;
 }
 
+void Backlog::lost() {
+    std::lock_guard lock(mutex_);
+    frames_ = running_ ? now() : 0;
+    at_ = clock_();
+    guessed_ = false;
+}
+
+void Backlog::padded(int64_t frames, int64_t leftWhenHeard) {
+    std::lock_guard lock(mutex_);
+    frames_ = now() + frames;
+    at_ = clock_();
+    padding_ = leftWhenHeard;
+    guessed_ = true;
+}
+
 int64_t Backlog::unheard(uint64_t epoch) const {
     std::lock_guard lock(mutex_);
     return epoch == epoch_ ? now() : 0;
+}
+
+bool Backlog::heardAll(uint64_t epoch) const {
+    std::lock_guard lock(mutex_);
+    return !rendering_ && (epoch != epoch_ || (!guessed_ && now() <= padding_));
 }
 
 int64_t Backlog::now() const {

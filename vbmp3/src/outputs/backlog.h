@@ -22,12 +22,26 @@ public:
     void measured(uint64_t epoch, int64_t frames, bool running);
     // The device runs at `rate` from now on; what it held is gone.
     void setRate(int rate);
-    // Frames written after the last figure.
+    // Frames are being rendered for the device: until wrote() says how many, none of whatever
+    // epoch they are is heard whole.
+    void rendering();
+    // Frames written after the last figure (0 if the rendering gave none). Running down from now
+    // is only a guess until the device's next figure: the device may begin them later.
     void wrote(int64_t frames);
     // The device pauses or plays on; what it holds stays.
     void setRunning(bool running);
+    // The device no longer answers: what it held runs down as if it played (none of it while
+    // paused), without a figure to wait for.
+    void lost();
+    // Silence written after the epoch's last frames, so that a device that plays whole periods
+    // only plays them too: all of the epoch is heard once no more than `leftWhenHeard` is left.
+    void padded(int64_t frames, int64_t leftWhenHeard);
     // Frames of `epoch` not heard yet; 0 for any other epoch.
     int64_t unheard(uint64_t epoch) const;
+    // Every frame of `epoch` that was written has been heard, by the device's own figures: none
+    // is being rendered, none is left but the padding, and a figure came after the last write.
+    // True for an epoch of which the device holds nothing.
+    bool heardAll(uint64_t epoch) const;
 
 private:
     int64_t now() const; // mutex_ held
@@ -39,6 +53,9 @@ private:
     int64_t frames_ = 0; // at `at_`
     Clock::time_point at_;
     bool running_ = false;
+    int64_t padding_ = 0; // of epoch_
+    bool rendering_ = false;
+    bool guessed_ = false; // frames_ is a guess that no figure has confirmed
 };
 
 } // namespace vbmp3

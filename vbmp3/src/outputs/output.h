@@ -10,33 +10,16 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
-#include <mutex>
 #include <string>
-#include <utility>
 
 namespace vbmp3 {
 
 struct RenderResult {
     size_t played = 0;    // frames of the track written; the rest of the request is silence
     bool starved = false; // playing, but the decoder has not caught up yet
+    bool drained = false; // the track has no more: the output must play out what it holds
     uint64_t epoch = 0;   // see Cues::epoch
     int rate = kIdleRate; // the rate the track wants; frames are given only at that rate
-};
-
-// A text worked out when first asked for, on whichever thread asks: a file's tags are read for
-// its name only where an output shows it, and never on the thread of the C function that opened it.
-class LazyText {
-public:
-    explicit LazyText(std::function<std::string()> make) : make_(std::move(make)) {}
-    const std::string& get() const {
-        std::call_once(once_, [this] { text_ = make_ ? make_() : std::string(); });
-        return text_;
-    }
-
-private:
-    std::function<std::string()> make_;
-    mutable std::once_flag once_;
-    mutable std::string text_;
 };
 
 // What an output that keeps frames of its own must follow.
@@ -49,8 +32,8 @@ struct Cues {
     float gainLeft = 1.0f;
     float gainRight = 1.0f;
     // What is playing, for a sound server's list of streams (UTF-8); null while nothing is open.
-    // A new pointer for each file.
-    std::shared_ptr<const LazyText> mediaName;
+    // A new pointer for each file, once its name is known: the last file's name until then.
+    std::shared_ptr<const std::string> mediaName;
 };
 
 // What an output pulls its frames from. render() runs on the output's own thread.
@@ -94,6 +77,10 @@ public:
     virtual void wake() {}
     // Frames of `epoch` rendered but not heard yet: what the output and the device still hold.
     virtual int64_t unheardFrames(uint64_t /*epoch*/) const { return 0; }
+    // Every frame of `epoch` that render() has given the output has been heard. An output that
+    // keeps frames must also answer false while a render() call of its own is under way, and for
+    // what it has taken but not yet counted: the engine ends a track on this answer alone.
+    virtual bool heardAll(uint64_t epoch) const { return unheardFrames(epoch) == 0; }
     // True if the output sets the volume itself (on the device), so render() must not.
     virtual bool appliesVolume() const { return false; }
 };

@@ -44,6 +44,8 @@ public:
         return device_ ? device_->unheardFrames(epoch) : 0;
     }
 
+    bool heardAll(uint64_t epoch) const override { return !device_ || device_->heardAll(epoch); }
+
     bool appliesVolume() const override { return device_ && device_->appliesVolume(); }
 
 private:

@@ -7,6 +7,7 @@
 #include <sys/eventfd.h>
 #include <unistd.h>
 #include <utility>
+#include <vector>
 
 namespace vbmp3 {
 namespace {
@@ -22,6 +23,11 @@ constexpr uint32_t kBufferMs = 1000;
 // left of the buffer beyond two of them; at half the buffer it stops asking altogether.
 constexpr uint32_t kRequestMs = 250;
 constexpr uint32_t kPrebufMs = 20; // played as soon as this much is there
+// Silence after a track's last frames: longer than any server's period. The track counts as heard
+// once no more than the padding less two periods is left: the server takes its frames a period at
+// a time, so the backlog, counted down smoothly, runs ahead of it by up to one.
+constexpr uint32_t kPaddingMs = 250;
+constexpr uint32_t kHeardWithPaddingLeftMs = kPaddingMs - 50;
 constexpr pa_usec_t kRetryUsec = 1000000;
 constexpr pa_usec_t kStarvedUsec = 10000; // the decoder is catching up after an open or seek
 constexpr auto kRetryAtWakeAfter = std::chrono::milliseconds(200);
@@ -136,6 +142,7 @@ void Link::openStream() {
     pa_stream_set_write_callback(stream_, &Link::onWrite, this);
     pa_stream_set_latency_update_callback(stream_, &Link::onLatency, this);
     epoch_ = cues.epoch; // a new stream holds nothing
+    paddedOf_.reset();
     backlog_.setRate(streamRate_);
     corked_ = !cues.playing;
     gainLeft_ = cues.gainLeft;
@@ -191,8 +198,7 @@ void Link::lose(const char* why) {
 
 // What the server held runs down as if it played, and the clock takes over when it has run out.
 void Link::cover(const char* why) {
-    if (corked_)
-        backlog_.measured(epoch_, 0, false);
+    backlog_.lost();
     const auto held = std::chrono::milliseconds(backlog_.unheard(epoch_) * 1000 / streamRate_);
     covered_ = true;
     gate_.deviceLost(held);
@@ -248,8 +254,7 @@ bool Link::follow(const Cues& cues) {
     return true;
 }
 
-// Follows the engine and writes what the server wants; then names the stream, which may read the
-// file's tags, so not before the frames are on their way.
+// Follows the engine and writes what the server wants; then names the stream.
 void Link::play() {
     const Cues cues = gate_.cues();
     if (!follow(cues))
@@ -282,12 +287,13 @@ void Link::flush(uint64_t epoch) {
     backlog_.measured(epoch, 0, !corked_);
 }
 
-// Writes as much as the server asked for and the decoder has.
+// Writes as much as the server asked for and the decoder has. Each piece counts as held from
+// before the engine renders it, so the engine never takes it for heard in between.
 void Link::fill() {
     if (!streamPlays())
         return;
-    int64_t written = 0;
     bool starved = false;
+    bool drained = false;
     for (size_t wanted = pa_stream_writable_size(stream_);
          wanted >= kFrameBytes && wanted != static_cast<size_t>(-1);
          wanted = pa_stream_writable_size(stream_)) {
@@ -296,33 +302,46 @@ void Link::fill() {
         if (pa_stream_begin_write(stream_, &data, &bytes) < 0 || bytes < kFrameBytes)
             break;
         const size_t frames = bytes / kFrameBytes;
+        backlog_.rendering();
         const RenderResult result = gate_.render(static_cast<float*>(data), frames, streamRate_);
         if (result.rate != streamRate_) {
             // Not in the middle of the server's own callback: the stream is made anew from the
             // loop's wake.
             pa_stream_cancel_write(stream_);
+            backlog_.wrote(0);
             wake();
             break;
         }
-        if (result.epoch != epoch_) {
+        if (result.epoch != epoch_)
             flush(result.epoch);
-            written = 0;
-        }
-        if (result.played == 0) {
+        if (result.played == 0)
             pa_stream_cancel_write(stream_);
-        } else {
+        else
             pa_stream_write(stream_, data, result.played * kFrameBytes, nullptr, 0,
                             PA_SEEK_RELATIVE);
-            written += static_cast<int64_t>(result.played);
-        }
+        backlog_.wrote(static_cast<int64_t>(result.played));
         starved = result.starved;
+        drained = result.drained;
         if (result.played < frames)
             break;
     }
-    if (written > 0)
-        backlog_.wrote(written);
     if (starved)
         schedule(starvedEvent_, kStarvedUsec, &Link::onStarved);
+    if (drained && paddedOf_ != epoch_)
+        pad();
+}
+
+// The track's last frames are written: silence after them has a server that plays whole periods
+// only play them too (PipeWire holds back a last part shorter than its period, a short track
+// whole), and its next figure tells when they have been heard. The next epoch's flush drops it.
+void Link::pad() {
+    const std::vector<char> silence(bytesOf(kPaddingMs, streamRate_), 0);
+    if (pa_stream_write(stream_, silence.data(), silence.size(), nullptr, 0, PA_SEEK_RELATIVE) < 0)
+        return;
+    paddedOf_ = epoch_;
+    backlog_.padded(static_cast<int64_t>(silence.size() / kFrameBytes),
+                    bytesOf(kHeardWithPaddingLeftMs, streamRate_) / kFrameBytes);
+    release(pa_stream_update_timing_info(stream_, nullptr, nullptr));
 }
 
 // Stalled: the server answers no timing request (it hangs), or its timing shows frames waiting in

@@ -25,6 +25,7 @@
 #include <chrono>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 
 namespace vbmp3 {
@@ -45,6 +46,7 @@ public:
     // The engine's cues have changed; never blocks.
     void wake();
     int64_t unheardFrames(uint64_t epoch) const { return backlog_.unheard(epoch); }
+    bool heardAll(uint64_t epoch) const { return backlog_.heardAll(epoch); }
 
 private:
     void connect();
@@ -65,6 +67,7 @@ private:
     void rename(const Cues& cues);
     void flush(uint64_t epoch);
     void fill();
+    void pad();
     void watchStream();
     void askVolume();
     void takeVolume(const pa_cvolume& volume);
@@ -101,12 +104,13 @@ private:
     bool covered_ = false;          // the watch was told the device is lost
     bool lost_ = false;             // said so on stderr
     std::chrono::steady_clock::time_point lastAttempt_;
-    uint64_t epoch_ = 0; // of what the stream holds
+    uint64_t epoch_ = 0;               // of what the stream holds
+    std::optional<uint64_t> paddedOf_; // the epoch whose last frames silence follows
     bool corked_ = true;
     float gainLeft_ = 1.0f; // as last followed
     float gainRight_ = 1.0f;
-    std::shared_ptr<const LazyText> mediaName_; // as the server shows it
-    int volumeSetsPending_ = 0;                 // the server's echo of our own volume is no news
+    std::shared_ptr<const std::string> mediaName_; // as the server shows it
+    int volumeSetsPending_ = 0;                    // the server's echo of our own volume is no news
     bool answered_ = false; // a request or a timing update came since the last watch
     int64_t takenUpTo_ = 0; // the stream's read index at the last watch
     int deafWatches_ = 0;   // watches in a row without a timing update

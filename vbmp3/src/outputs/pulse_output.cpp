@@ -2,10 +2,10 @@
 // bounded time.
 #include "outputs/output_drivers.h"
 #include "outputs/pulse_link.h"
+#include "shared/keep_loaded.h"
 
 #include <cstdio>
 #include <cstdlib>
-#include <dlfcn.h>
 #include <filesystem>
 #include <future>
 #include <thread>
@@ -26,14 +26,6 @@ bool serverExpected() {
     std::error_code error;
     return runtime &&
            std::filesystem::is_directory(std::filesystem::path(runtime) / "pulse", error);
-}
-
-// A link abandoned while it closes runs this library's code later: the library then stays
-// loaded for the rest of the process, whatever its host unloads.
-void keepThisLibraryLoaded() {
-    Dl_info info{};
-    if (dladdr(reinterpret_cast<void*>(&keepThisLibraryLoaded), &info) && info.dli_fname)
-        dlopen(info.dli_fname, RTLD_NOW | RTLD_NOLOAD | RTLD_NODELETE);
 }
 
 class PulseOutput : public Output {
@@ -80,6 +72,8 @@ public:
     int64_t unheardFrames(uint64_t epoch) const override {
         return link_ ? link_->unheardFrames(epoch) : 0;
     }
+
+    bool heardAll(uint64_t epoch) const override { return !link_ || link_->heardAll(epoch); }
 
     bool appliesVolume() const override { return true; }
 

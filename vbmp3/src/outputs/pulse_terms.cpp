@@ -32,9 +32,9 @@ Properties::~Properties() {
     pa_proplist_free(list);
 }
 
-Properties& Properties::forStream(const std::shared_ptr<const LazyText>& mediaName) {
+Properties& Properties::forStream(const std::shared_ptr<const std::string>& mediaName) {
     pa_proplist_sets(list, PA_PROP_MEDIA_ROLE, "music");
-    char* name = pa_utf8_filter(mediaName ? mediaName->get().c_str() : kUnnamed); // valid UTF-8
+    char* name = pa_utf8_filter(mediaName ? mediaName->c_str() : kUnnamed); // valid UTF-8
     pa_proplist_sets(list, PA_PROP_MEDIA_NAME, name);
     pa_xfree(name);
     return *this;

@@ -23,7 +23,7 @@ struct Properties {
     Properties(const Properties&) = delete;
     Properties& operator=(const Properties&) = delete;
 
-    Properties& forStream(const std::shared_ptr<const LazyText>& mediaName);
+    Properties& forStream(const std::shared_ptr<const std::string>& mediaName);
 
     pa_proplist* list;
 };
