@@ -55,6 +55,19 @@ class Child:
         return status
 
 
+def end_run(children, procs, recordings):
+    """Kills the engine's processes that still run and ends the recorders."""
+    for child in children:
+        if child.proc.poll() is None:
+            child.proc.kill()
+            child.end()
+    for p in procs:
+        p.terminate()
+        p.wait()
+    for r in recordings:
+        r.file.close()
+
+
 def row(fault=None, recover=None, sink=True, up=True, slow_connect=False):
     """fault and recover act on the server; the sink is back once recover has returned (at once
     without one)."""
@@ -85,15 +98,7 @@ class Faults:
         self.procs, self.recordings, self.children = [], [], []
 
     def tearDown(self):
-        for child in self.children:
-            if child.proc.poll() is None:
-                child.proc.kill()
-                child.end()
-        for p in self.procs:
-            p.terminate()
-            p.wait()
-        for r in self.recordings:
-            r.file.close()
+        end_run(self.children, self.procs, self.recordings)
         self.server.stop()
         shutil.rmtree(self.tmp, ignore_errors=True)
 

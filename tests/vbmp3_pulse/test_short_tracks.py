@@ -21,7 +21,7 @@ sys.dont_write_bytecode = True  # nothing written into the source tree
 import audio  # noqa: E402
 from desktop import Recording  # noqa: E402
 from sound_server import RATE, PipeWireServer, PulseServer  # noqa: E402
-from test_faults import Child, pipewire_missing  # noqa: E402
+from test_faults import Child, end_run, pipewire_missing  # noqa: E402
 from test_pulse_output import write_stereo_wav  # noqa: E402
 
 LENGTHS = (0.05, 0.2, 0.5, 0.8)  # seconds
@@ -91,14 +91,8 @@ class ShortTracks:
         self.procs, self.child, self.recording = [], None, None
 
     def tearDown(self):
-        if self.child and self.child.proc.poll() is None:
-            self.child.proc.kill()
-            self.child.end()
-        for p in self.procs:
-            p.terminate()
-            p.wait()
-        if self.recording:
-            self.recording.file.close()
+        end_run([self.child] if self.child else [], self.procs,
+                [self.recording] if self.recording else [])
         self.server.stop()
         shutil.rmtree(self.tmp, ignore_errors=True)
 

@@ -19,7 +19,7 @@ sys.dont_write_bytecode = True  # nothing written into the source tree
 import audio  # noqa: E402
 from desktop import Recording  # noqa: E402
 from sound_server import PulseServer  # noqa: E402
-from test_faults import Child  # noqa: E402
+from test_faults import Child, end_run  # noqa: E402
 from test_pulse_output import write_wav  # noqa: E402
 
 STALLED = "stalled.wav"
@@ -43,14 +43,8 @@ class StalledReads:
         self.procs, self.child, self.recording = [], None, None
 
     def tearDown(self):
-        if self.child and self.child.proc.poll() is None:
-            self.child.proc.kill()
-            self.child.end()
-        for p in self.procs:
-            p.terminate()
-            p.wait()
-        if self.recording:
-            self.recording.file.close()
+        end_run([self.child] if self.child else [], self.procs,
+                [self.recording] if self.recording else [])
         if self.server:
             self.server.stop()
         shutil.rmtree(self.tmp, ignore_errors=True)
