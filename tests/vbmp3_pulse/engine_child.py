@@ -1,5 +1,6 @@
 """The engine's C functions in a process of their own, which a test drives line by line over its
 standard input and which may die of what the engine does: each command answers one line.
+    init        vbmp3_init
     play PATH   init, open and play          state     "STATE SECONDS"
     volume      "LEFT RIGHT"                 free      vbmp3_free
     close       vbmp3_close
@@ -18,7 +19,9 @@ def answer(*values):
 
 for line in sys.stdin:
     command, _, argument = line.strip().partition(" ")
-    if command == "play":
+    if command == "init":
+        answer(lib.vbmp3_init())
+    elif command == "play":
         lib.vbmp3_init()
         answer(lib.vbmp3_open(argument.encode(), ctypes.create_string_buffer(272)),
                lib.vbmp3_play())

@@ -3,8 +3,8 @@
 #include "api/boundary_text.h"
 #include "api/media_name.h"
 #include "core/engine.h"
-#include "decoders/midi/soundfont.h"
 #include "outputs/output_drivers.h"
+#include "sandbox/decoder_process.h"
 #include "shared/keep_loaded.h"
 #include "tags/tags.h"
 #include "vbmp3.h"
@@ -50,9 +50,10 @@ extern "C" {
 
 int32_t vbmp3_init(void) {
     std::lock_guard lock(apiMutex);
-    // The SoundFont loads when the first MIDI file opens: most sessions never play one.
-    if (!current.engine)
+    if (!current.engine) {
+        vbmp3::DecoderProcess::ofEngine().start(); // ahead of the first file's open
         current.engine = std::make_unique<vbmp3::Engine>(vbmp3::startFirstDriver);
+    }
     return 1;
 }
 
@@ -61,6 +62,8 @@ int32_t vbmp3_free(void) {
     if (!current.engine)
         return 0;
     std::unique_ptr<vbmp3::Engine> engine = std::exchange(current, Current{}).engine;
+    // Files still open there read as ended, so that their decoder threads let go.
+    vbmp3::DecoderProcess::ofEngine().stop();
     if (!engine->shutDown(kDecodersEndWithin)) {
         // A decoder thread hangs in a file's read (a stalled share) and runs on in the engine and
         // in this library once the read returns: neither may go.
@@ -68,7 +71,6 @@ int32_t vbmp3_free(void) {
         vbmp3::keepThisLibraryLoaded();
         static_cast<void>(engine.release());
     }
-    vbmp3::releaseSoundFont();
     return 1;
 }
 

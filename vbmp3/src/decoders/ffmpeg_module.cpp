@@ -30,10 +30,19 @@ FfmpegOpenFunction load() {
     return open;
 }
 
+FfmpegOpenFunction ffmpegOpen() {
+    static const FfmpegOpenFunction open = load(); // once, thread-safe
+    return open;
+}
+
 } // namespace
 
+bool loadFfmpegModule() {
+    return ffmpegOpen() != nullptr;
+}
+
 std::unique_ptr<Source> openFfmpegSource(const std::string& path) {
-    static const FfmpegOpenFunction open = load(); // once, thread-safe
+    const FfmpegOpenFunction open = ffmpegOpen();
     return std::unique_ptr<Source>(open ? open(path.c_str()) : nullptr);
 }
 

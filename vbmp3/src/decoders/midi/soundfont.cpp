@@ -29,7 +29,7 @@ bool isSoundFontName(const fs::path& path) {
 
 std::shared_ptr<MidiSynth> loadFirstSoundFont() {
     const std::vector<std::string> candidates =
-        soundFontCandidates(kPreferredSoundFonts, kSoundFontFolders);
+        soundFontCandidates(kPreferredSoundFonts, soundFontFolders());
     for (const std::string& path : candidates) {
         if (auto synth = loadMidiSynth(path))
             return synth;
@@ -67,6 +67,10 @@ Loader& loader() {
 }
 
 } // namespace
+
+const std::vector<std::string>& soundFontFolders() {
+    return kSoundFontFolders;
+}
 
 std::vector<std::string> soundFontCandidates(const std::vector<std::string>& preferred,
                                              const std::vector<std::string>& folders) {

@@ -1,0 +1,85 @@
+/* Preloaded into a process that plays through the engine, and active only in the engine's
+ * decoder process (vbmp3-decoder), which inherits it: each read of the file whose name ends in
+ * HOSTILE_NAME does what HOSTILE_ACT says, as a decoder that a crafted file has taken over would:
+ *   crash   writes through a null pointer
+ *   loop    spins for ever
+ *   hog     allocates and touches memory without end
+ *   passwd  opens /etc/passwd, and exits with status 66 if that worked, 65 if it was refused
+ *   socket  opens a network socket, and exits with status 67 if that worked, 65 if it was refused
+ * A call that the sandbox kills the process for ends it by SIGSYS instead. */
+#define _GNU_SOURCE
+#include <dlfcn.h>
+#include <errno.h>
+#include <fcntl.h>
+#include <limits.h>
+#include <stdint.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+static int in_decoder_process(void) {
+    return strcmp(program_invocation_short_name, "vbmp3-decoder") == 0;
+}
+
+static int is_named(int fd) {
+    const char* name = getenv("HOSTILE_NAME");
+    if (!name || !*name || !in_decoder_process())
+        return 0;
+    char link[64];
+    char path[PATH_MAX];
+    snprintf(link, sizeof link, "/proc/self/fd/%d", fd);
+    const ssize_t length = readlink(link, path, sizeof path - 1);
+    const size_t wanted = strlen(name);
+    return length >= (ssize_t)wanted && memcmp(path + length - wanted, name, wanted) == 0;
+}
+
+static void act(int fd) {
+    if (!is_named(fd))
+        return;
+    const char* what = getenv("HOSTILE_ACT");
+    what = what ? what : "";
+    if (strcmp(what, "crash") == 0) {
+        *(volatile int*)(uintptr_t)0 = 1;
+    } else if (strcmp(what, "loop") == 0) {
+        for (volatile unsigned long n = 0;; ++n) {
+        }
+    } else if (strcmp(what, "hog") == 0) {
+        for (;;) {
+            char* block = malloc(1 << 20);
+            if (!block)
+                abort();
+            memset(block, 1, 1 << 20);
+        }
+    } else if (strcmp(what, "passwd") == 0) {
+        _exit(open("/etc/passwd", O_RDONLY) >= 0 ? 66 : 65);
+    } else if (strcmp(what, "socket") == 0) {
+        _exit(socket(AF_INET, SOCK_STREAM, 0) >= 0 ? 67 : 65);
+    }
+}
+
+typedef ssize_t (*Read)(int, void*, size_t);
+typedef ssize_t (*Pread)(int, void*, size_t, off_t);
+
+ssize_t read(int fd, void* buffer, size_t count) {
+    act(fd);
+    Read real = NULL;
+    *(void**)&real = dlsym(RTLD_NEXT, "read");
+    return real(fd, buffer, count);
+}
+
+static ssize_t pread_named(const char* name, int fd, void* buffer, size_t count, off_t offset) {
+    act(fd);
+    Pread real = NULL;
+    *(void**)&real = dlsym(RTLD_NEXT, name);
+    return real(fd, buffer, count, offset);
+}
+
+ssize_t pread(int fd, void* buffer, size_t count, off_t offset) {
+    return pread_named("pread", fd, buffer, count, offset);
+}
+
+ssize_t pread64(int fd, void* buffer, size_t count, off_t offset) {
+    return pread_named("pread64", fd, buffer, count, offset);
+}

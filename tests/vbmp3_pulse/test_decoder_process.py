@@ -1,0 +1,138 @@
+"""The engine's decoder process, through the engine's C functions in a process of their own
+(engine_child.py, without a sound server: the silent clock). It runs before the first open and
+stays the one; when it dies or a file turns it hostile (a preloaded shim, hostile_decoder.c, acts
+inside it only), that file costs its own track only: a playing track ends as at its natural end,
+one that was opening fails to open, the engine's process lives, a new decoder process takes over
+and the next file plays."""
+import os
+import shutil
+import signal
+import sys
+import tempfile
+import time
+import types
+import unittest
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+sys.dont_write_bytecode = True  # nothing written into the source tree
+
+from test_faults import Child, end_run  # noqa: E402
+from test_pulse_output import write_wav  # noqa: E402
+
+PROGRAM = "vbmp3-decoder"
+SECONDS = 6  # each track's length
+PLAYS_WITHIN = 2.0  # from an open to one second played, with room for a busy machine
+STARTS_WITHIN = 2.0  # from vbmp3_init to the decoder process running
+# A process killed for overrunning the engine's time budget for an open (5 s), with room.
+ENDS_WITHIN = 12.0
+
+
+def decoder_processes(pid):
+    """The process ids of pid's children that run the decoder program."""
+    found = []
+    for task in os.listdir(f"/proc/{pid}/task"):
+        try:
+            with open(f"/proc/{pid}/task/{task}/children") as f:
+                children = f.read().split()
+        except FileNotFoundError:
+            continue  # a thread that ended meanwhile
+        for child in children:
+            try:
+                with open(f"/proc/{child}/comm") as f:
+                    if f.read().strip() == PROGRAM:
+                        found.append(int(child))
+            except FileNotFoundError:
+                continue
+    return found
+
+
+def wait_for(condition, within):
+    began = time.monotonic()
+    while not condition():
+        if time.monotonic() - began > within:
+            return False
+        time.sleep(0.05)
+    return True
+
+
+class DecoderProcess(unittest.TestCase):
+    def setUp(self):
+        self.tmp = tempfile.mkdtemp(prefix="tonalisk_decoder_")
+        self.env = dict(os.environ, PULSE_SERVER="unix:" + os.path.join(self.tmp, "no-server"))
+        self.env.pop("SDL_AUDIODRIVER", None)
+        self.child = None
+        self.tracks = [write_wav(os.path.join(self.tmp, f"track{n}.wav"), [n] * SECONDS)
+                       for n in range(3)]
+
+    def tearDown(self):
+        end_run([self.child] if self.child else [], [], [])
+        shutil.rmtree(self.tmp, ignore_errors=True)
+
+    def decoders(self):
+        return decoder_processes(self.child.proc.pid)
+
+    def assert_plays(self, path, what):
+        self.assertEqual(self.child.ask(f"play {path}"), [1, 1], f"{what}: it opens")
+        played = wait_for(lambda: self.child.ask("state")[1] >= 1, PLAYS_WITHIN)
+        self.assertTrue(played, f"{what}: the time stands still at {self.child.ask('state')}")
+        self.assertEqual(self.child.ask("state")[0], 1, what)
+
+    def end_child(self):
+        self.assertEqual(self.child.ask("free"), [1])
+        stderr = self.child.proc.stderr
+        self.assertEqual(self.child.proc.poll(), None, "the engine's process lives")
+        self.child.proc.stdin.close()
+        self.assertEqual(self.child.proc.wait(10), 0, "the engine's process ends well")
+        said = stderr.read()
+        self.child.proc.stdout.close()
+        stderr.close()
+        self.child = None
+        return said
+
+    def test_one_process_runs_ahead_of_the_first_open_and_serves_every_file(self):
+        self.child = Child(self.env)
+        self.assertEqual(self.child.ask("init"), [1])
+        self.assertTrue(wait_for(lambda: len(self.decoders()) == 1, STARTS_WITHIN),
+                        "no decoder process before the first open")
+        first = self.decoders()
+        for n, track in enumerate(self.tracks):
+            self.assert_plays(track, f"track {n}")
+        self.assertEqual(self.decoders(), first, "one decoder process serves every file")
+        self.end_child()
+        self.assertFalse(os.path.exists(f"/proc/{first[0]}/comm") and
+                         open(f"/proc/{first[0]}/comm").read().strip() == PROGRAM,
+                         "the decoder process outlives vbmp3_free")
+
+    def test_a_dead_decoder_process_costs_its_track_only(self):
+        rows = {
+            "killed while a track plays": types.SimpleNamespace(
+                signal=signal.SIGKILL, playing=True, said=None),
+            "crashed while a track plays": types.SimpleNamespace(
+                signal=signal.SIGSEGV, playing=True, said="signal 11"),
+            "killed between tracks": types.SimpleNamespace(
+                signal=signal.SIGKILL, playing=False, said=None),
+        }
+        for name, row in rows.items():
+            with self.subTest(name):
+                self.child = Child(self.env)
+                self.assert_plays(self.tracks[0], "the first track")
+                if not row.playing:
+                    self.assertEqual(self.child.ask("close"), [1])
+                first = self.decoders()
+                self.assertEqual(len(first), 1)
+                os.kill(first[0], row.signal)
+                if row.playing:
+                    ended = wait_for(lambda: self.child.ask("state")[0] == 0, PLAYS_WITHIN)
+                    self.assertTrue(ended, "the track goes on without its decoder")
+                    self.assertEqual(self.child.ask("state"), [0, SECONDS],
+                                     "it ends as at its natural end")
+                self.assert_plays(self.tracks[1], "the next track")
+                self.assertTrue(wait_for(lambda: len(self.decoders()) == 1, STARTS_WITHIN))
+                self.assertNotEqual(self.decoders(), first, "a new decoder process serves it")
+                said = self.end_child()
+                if row.said:
+                    self.assertIn(row.said, said)
+
+
+if __name__ == "__main__":
+    unittest.main(verbosity=2, argv=[sys.argv[0]])

@@ -1,0 +1,186 @@
+#include "sandbox/decoder_process.h"
+
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <dlfcn.h>
+#include <filesystem>
+#include <spawn.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+#include <utility>
+
+extern char** environ;
+
+namespace vbmp3 {
+namespace {
+
+constexpr const char* kProgramName = "vbmp3-decoder";
+// How long a dead or killed process is waited for before it is left for later.
+constexpr std::chrono::milliseconds kReapWithin{200};
+constexpr std::chrono::milliseconds kStopWithin{500};
+
+// The decoder program sits beside the object that holds this code: the engine library.
+std::string programPath() {
+    Dl_info self{};
+    if (dladdr(reinterpret_cast<void*>(&programPath), &self) == 0 || self.dli_fname == nullptr)
+        return kProgramName;
+    return (std::filesystem::path(self.dli_fname).parent_path() / kProgramName).string();
+}
+
+// A process the engine killed has been spoken of already.
+void sayHowItEnded(pid_t pid, int status) {
+    if (WIFSIGNALED(status) && WTERMSIG(status) != SIGKILL)
+        std::fprintf(stderr, "vbmp3: decoder process %d ended by signal %d (%s)\n",
+                     static_cast<int>(pid), WTERMSIG(status), strsignal(WTERMSIG(status)));
+    else if (WIFEXITED(status) && WEXITSTATUS(status) != 0)
+        std::fprintf(stderr, "vbmp3: decoder process %d exited with status %d\n",
+                     static_cast<int>(pid), WEXITSTATUS(status));
+}
+
+} // namespace
+
+struct DecoderProcess::Running {
+    pid_t pid = -1;
+    int socket = -1;
+    uint64_t number = 0;
+    std::mutex callMutex; // one call at a time on the socket
+
+    ~Running() {
+        if (socket >= 0)
+            ::close(socket);
+    }
+};
+
+DecoderProcess& DecoderProcess::ofEngine() {
+    static DecoderProcess& process = *new DecoderProcess;
+    return process;
+}
+
+void DecoderProcess::start() {
+    std::lock_guard lock(mutex_);
+    wanted_ = true;
+    runningLocked();
+}
+
+void DecoderProcess::stop() {
+    std::shared_ptr<Running> running;
+    {
+        std::lock_guard lock(mutex_);
+        wanted_ = false;
+        running = std::exchange(running_, nullptr);
+        if (running)
+            dying_.push_back(running->pid);
+    }
+    // It ends by itself once its call socket closes; one that hangs in a file's read is killed.
+    if (running)
+        ::shutdown(running->socket, SHUT_RDWR);
+    reapDying(kStopWithin);
+    {
+        std::lock_guard lock(mutex_);
+        for (const pid_t pid : dying_)
+            ::kill(pid, SIGKILL);
+    }
+    reapDying(kReapWithin);
+}
+
+std::shared_ptr<DecoderProcess::Running> DecoderProcess::runningLocked() {
+    if (running_ || !wanted_)
+        return running_;
+    int sockets[2];
+    if (::socketpair(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0, sockets) != 0)
+        return nullptr;
+    const std::string program = programPath();
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, sockets[1], wire::kCallSocket);
+    char* argv[] = {const_cast<char*>(program.c_str()),
+                    started_ > 0 ? const_cast<char*>(wire::kQuietArgument) : nullptr, nullptr};
+    pid_t pid = -1;
+    const int failed = ::posix_spawn(&pid, program.c_str(), &actions, nullptr, argv, environ);
+    posix_spawn_file_actions_destroy(&actions);
+    ::close(sockets[1]);
+    if (failed) {
+        ::close(sockets[0]);
+        if (!std::exchange(saidMissing_, true))
+            std::fprintf(stderr, "vbmp3: cannot start %s (%s): no file will open\n",
+                         program.c_str(), std::strerror(failed));
+        return nullptr;
+    }
+    running_ = std::make_shared<Running>();
+    running_->pid = pid;
+    running_->socket = sockets[0];
+    running_->number = ++started_;
+    return running_;
+}
+
+std::optional<DecoderProcess::Answer> DecoderProcess::call(const std::string& bytes,
+                                                           const std::vector<int>& descriptors,
+                                                           std::chrono::milliseconds budget) {
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        std::shared_ptr<Running> running;
+        {
+            std::lock_guard lock(mutex_);
+            running = runningLocked();
+        }
+        if (!running)
+            return std::nullopt;
+        std::unique_lock callLock(running->callMutex);
+        if (!wire::send(running->socket, bytes, descriptors)) {
+            callLock.unlock();
+            replace(running->number, "it was gone");
+            continue; // the call never reached it
+        }
+        bool timedOut = false;
+        std::optional<wire::Message> answer =
+            wire::receive(running->socket, static_cast<int>(budget.count()), &timedOut);
+        callLock.unlock();
+        if (answer)
+            return Answer{std::move(*answer), running->number};
+        replace(running->number, timedOut ? "it overran its time" : "it ended");
+        return std::nullopt;
+    }
+    return std::nullopt;
+}
+
+void DecoderProcess::replace(uint64_t servedBy, const char* why) {
+    {
+        std::lock_guard lock(mutex_);
+        if (!running_ || running_->number != servedBy)
+            return; // replaced already
+        std::fprintf(stderr, "vbmp3: decoder process %d replaced: %s\n",
+                     static_cast<int>(running_->pid), why);
+        ::kill(running_->pid, SIGKILL); // not reaped yet, so the number is still its own
+        dying_.push_back(running_->pid);
+        running_ = nullptr;
+        runningLocked(); // the next, ahead of the next file
+    }
+    reapDying(kReapWithin);
+}
+
+void DecoderProcess::reapDying(std::chrono::milliseconds within) {
+    const auto until = std::chrono::steady_clock::now() + within;
+    for (;;) {
+        {
+            std::lock_guard lock(mutex_);
+            std::erase_if(dying_, [](pid_t pid) {
+                int status = 0;
+                const pid_t reaped = ::waitpid(pid, &status, WNOHANG);
+                if (reaped == pid)
+                    sayHowItEnded(pid, status);
+                return reaped != 0; // reaped, or not ours to wait for
+            });
+            if (dying_.empty())
+                return;
+        }
+        // A process stuck in a read of a hung share dies once the read returns: left for later.
+        if (std::chrono::steady_clock::now() >= until)
+            return;
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+}
+
+} // namespace vbmp3
