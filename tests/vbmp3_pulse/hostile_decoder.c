@@ -1,12 +1,15 @@
 /* Preloaded into a process that plays through the engine, and active only in the engine's
  * decoder process (vbmp3-decoder), which inherits it: each read of the file whose name ends in
- * HOSTILE_NAME does what HOSTILE_ACT says, as a decoder that a crafted file has taken over would:
+ * HOSTILE_NAME, from its byte HOSTILE_FROM on (0 unless set), does what HOSTILE_ACT says, as a
+ * decoder that a crafted file has taken over would:
  *   crash   writes through a null pointer
  *   loop    spins for ever
  *   hog     allocates and touches memory without end
  *   passwd  opens /etc/passwd, and exits with status 66 if that worked, 65 if it was refused
  *   socket  opens a network socket, and exits with status 67 if that worked, 65 if it was refused
- * A call that the sandbox kills the process for ends it by SIGSYS instead. */
+ * A call that the sandbox kills the process for ends it by SIGSYS instead. With HOSTILE_FIRST_ONLY
+ * set it acts in the engine's first decoder process only, not in those that take over from it
+ * (started with --quiet): the same file then plays. */
 #define _GNU_SOURCE
 #include <dlfcn.h>
 #include <errno.h>
@@ -19,13 +22,28 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-static int in_decoder_process(void) {
-    return strcmp(program_invocation_short_name, "vbmp3-decoder") == 0;
+static int acting;
+
+/* Before the process shuts itself in, which leaves /proc/self/cmdline unreadable. */
+__attribute__((constructor)) static void decide(void) {
+    if (strcmp(program_invocation_short_name, "vbmp3-decoder") != 0)
+        return;
+    acting = 1;
+    if (!getenv("HOSTILE_FIRST_ONLY"))
+        return;
+    char line[4096] = {0};
+    const int fd = open("/proc/self/cmdline", O_RDONLY);
+    const ssize_t length = fd >= 0 ? read(fd, line, sizeof line - 1) : -1;
+    if (fd >= 0)
+        close(fd);
+    for (ssize_t at = 0; at < length; at += (ssize_t)strlen(line + at) + 1)
+        if (strcmp(line + at, "--quiet") == 0)
+            acting = 0;
 }
 
 static int is_named(int fd) {
     const char* name = getenv("HOSTILE_NAME");
-    if (!name || !*name || !in_decoder_process())
+    if (!name || !*name || !acting)
         return 0;
     char link[64];
     char path[PATH_MAX];
@@ -35,8 +53,9 @@ static int is_named(int fd) {
     return length >= (ssize_t)wanted && memcmp(path + length - wanted, name, wanted) == 0;
 }
 
-static void act(int fd) {
-    if (!is_named(fd))
+static void act(int fd, off_t offset) {
+    const char* from = getenv("HOSTILE_FROM");
+    if (!is_named(fd) || offset < (from ? atoll(from) : 0))
         return;
     const char* what = getenv("HOSTILE_ACT");
     what = what ? what : "";
@@ -63,14 +82,14 @@ typedef ssize_t (*Read)(int, void*, size_t);
 typedef ssize_t (*Pread)(int, void*, size_t, off_t);
 
 ssize_t read(int fd, void* buffer, size_t count) {
-    act(fd);
+    act(fd, lseek(fd, 0, SEEK_CUR));
     Read real = NULL;
     *(void**)&real = dlsym(RTLD_NEXT, "read");
     return real(fd, buffer, count);
 }
 
 static ssize_t pread_named(const char* name, int fd, void* buffer, size_t count, off_t offset) {
-    act(fd);
+    act(fd, offset);
     Pread real = NULL;
     *(void**)&real = dlsym(RTLD_NEXT, name);
     return real(fd, buffer, count, offset);

@@ -23,8 +23,8 @@ PROGRAM = "vbmp3-decoder"
 SECONDS = 6  # each track's length
 PLAYS_WITHIN = 2.0  # from an open to one second played, with room for a busy machine
 STARTS_WITHIN = 2.0  # from vbmp3_init to the decoder process running
-# A process killed for overrunning the engine's time budget for an open (5 s), with room.
-ENDS_WITHIN = 12.0
+# A playing track whose decoder overruns the engine's time budget for a read (10 s), with room.
+ENDS_WITHIN = 16.0
 
 
 def decoder_processes(pid):
@@ -132,6 +132,45 @@ class DecoderProcess(unittest.TestCase):
                 said = self.end_child()
                 if row.said:
                     self.assertIn(row.said, said)
+
+    def test_a_hostile_file_costs_its_own_track_only(self):
+        hostile = write_wav(os.path.join(self.tmp, "hostile.wav"), [2] * SECONDS)
+        mid_track = str(SECONDS // 2 * 48000 * 4)  # a byte of the samples, halfway through
+        rows = {
+            "a decoder that crashes": types.SimpleNamespace(
+                act="crash", start="0", opens=False, said=["signal 11"]),
+            "a decoder that loops for ever": types.SimpleNamespace(
+                act="loop", start="0", opens=False, said=["overran its time"]),
+            "a decoder that allocates without end": types.SimpleNamespace(
+                act="hog", start="0", opens=False, said=["signal 6"]),
+            "a decoder that opens /etc/passwd": types.SimpleNamespace(
+                act="passwd", start="0", opens=False, said=["exited with status 65"]),
+            "a decoder that opens a network socket": types.SimpleNamespace(
+                act="socket", start="0", opens=False,
+                said=["signal 31", "refused system call 041"]),
+            "a decoder that crashes halfway through": types.SimpleNamespace(
+                act="crash", start=mid_track, opens=True, said=["signal 11"]),
+            "a decoder that loops for ever halfway through": types.SimpleNamespace(
+                act="loop", start=mid_track, opens=True, said=["overran its time"]),
+        }
+        for name, row in rows.items():
+            with self.subTest(name):
+                self.child = Child(dict(self.env, LD_PRELOAD=os.environ["HOSTILE_DECODER"],
+                                        HOSTILE_NAME=os.sep + "hostile.wav", HOSTILE_ACT=row.act,
+                                        HOSTILE_FROM=row.start))
+                opened = self.child.ask(f"play {hostile}")[0]
+                self.assertEqual(opened, 1 if row.opens else 0, "how far it opens")
+                if row.opens:
+                    ended = wait_for(lambda: self.child.ask("state")[0] == 0, ENDS_WITHIN)
+                    self.assertTrue(ended, f"it plays on at {self.child.ask('state')}")
+                    self.assertEqual(self.child.ask("state"), [0, SECONDS],
+                                     "it ends as at its natural end")
+                self.assert_plays(self.tracks[0], "the next track")
+                said = self.end_child()
+                for words in row.said:
+                    self.assertIn(words, said)
+                self.assertNotIn("status 66", said, "/etc/passwd was read")
+                self.assertNotIn("status 67", said, "a socket was opened")
 
 
 if __name__ == "__main__":

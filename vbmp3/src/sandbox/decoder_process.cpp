@@ -141,7 +141,10 @@ std::optional<DecoderProcess::Answer> DecoderProcess::call(const std::string& by
         if (answer)
             return Answer{std::move(*answer), running->number};
         replace(running->number, timedOut ? "it overran its time" : "it ended");
-        return std::nullopt;
+        if (timedOut)
+            return std::nullopt;
+        // It may have died before it read the call (killed from outside): once more. A file that
+        // ended it ends the next as well.
     }
     return std::nullopt;
 }

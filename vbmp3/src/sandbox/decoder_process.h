@@ -32,8 +32,8 @@ public:
         uint64_t servedBy; // the number of the process that answered
     };
     // One call on the call socket and its answer. A process that does not answer within `budget`
-    // is killed, one that is gone is replaced, and nullopt comes back; a call that could not
-    // reach the process is tried once more on its successor.
+    // is killed, one that is gone is replaced, and nullopt comes back; a call that the process
+    // did not answer because it ended is tried once more on its successor.
     std::optional<Answer> call(const std::string& bytes, const std::vector<int>& descriptors,
                                std::chrono::milliseconds budget);
     // Kills process number `servedBy` if it still runs (a file it serves stopped answering or
