@@ -1,6 +1,8 @@
 """The engine's C functions in a process of their own, which a test drives line by line over its
 standard input and which may die of what the engine does: each command answers one line.
     init        vbmp3_init
+    refuse CALLS  the kernel refuses the system calls named (comma-separated, ENOSYS) from now
+                  on, here and in every process started from here (a seccomp filter)
     play PATH   init, open and play          state     "STATE SECONDS"
     volume      "LEFT RIGHT"                 free      vbmp3_free
     close       vbmp3_close
@@ -13,13 +15,26 @@ import sys
 lib = ctypes.CDLL(sys.argv[1])
 
 
+def refuse(names):
+    seccomp = ctypes.CDLL("libseccomp.so.2")
+    allow, refused = 0x7FFF0000, 0x00050000 | 38  # SCMP_ACT_ALLOW, SCMP_ACT_ERRNO(ENOSYS)
+    seccomp.seccomp_init.restype = ctypes.c_void_p
+    filter = ctypes.c_void_p(seccomp.seccomp_init(allow))
+    for name in names.split(","):
+        call = seccomp.seccomp_syscall_resolve_name(name.encode())
+        seccomp.seccomp_rule_add(filter, refused, call, 0)
+    return seccomp.seccomp_load(filter)
+
+
 def answer(*values):
     print(*values, flush=True)
 
 
 for line in sys.stdin:
     command, _, argument = line.strip().partition(" ")
-    if command == "init":
+    if command == "refuse":
+        answer(refuse(argument))
+    elif command == "init":
         answer(lib.vbmp3_init())
     elif command == "play":
         lib.vbmp3_init()

@@ -3,7 +3,9 @@
 stays the one; when it dies or a file turns it hostile (a preloaded shim, hostile_decoder.c, acts
 inside it only), that file costs its own track only: a playing track ends as at its natural end,
 one that was opening fails to open, the engine's process lives, a new decoder process takes over
-and the next file plays."""
+and the next file plays. A kernel that refuses Landlock or seccomp (a filter in the engine's
+process, which the decoder process inherits, answers ENOSYS) still plays, and the first decoder
+process says so on stderr, once."""
 import os
 import shutil
 import signal
@@ -172,6 +174,31 @@ class DecoderProcess(unittest.TestCase):
                 self.assertNotIn("status 66", said, "/etc/passwd was read")
                 self.assertNotIn("status 67", said, "a socket was opened")
 
+    def test_a_kernel_that_refuses_the_sandbox_still_plays(self):
+        bin_dir = os.environ["TONALISK_BIN"]
+        demo = {kind: os.path.join(bin_dir, f"Lantern Walk ({kind}") for kind in
+                ("MIDI).mid", "MP3).mp3", "WMA).wma")}
+        audio_files = [self.tracks[0], demo["MP3).mp3"], demo["WMA).wma"]]
+        # Without Landlock nothing opens once the process is shut in, and FluidSynth opens its
+        # SoundFont again as it plays: MIDI needs Landlock.
+        rows = {
+            "no Landlock": (["landlock_create_ruleset"], ["Landlock:"], audio_files),
+            "no seccomp filter": (["seccomp", "prctl"], ["no new privileges:", "seccomp:"],
+                                  audio_files + [demo["MIDI).mid"]]),
+            "neither": (["landlock_create_ruleset", "seccomp", "prctl"],
+                        ["Landlock:", "seccomp:"], audio_files),
+        }
+        for name, (calls, reasons, files) in rows.items():
+            with self.subTest(name):
+                self.child = Child(self.env)
+                self.assertEqual(self.child.ask("refuse " + ",".join(calls)), [0])
+                for path in files:
+                    self.assert_plays(path, os.path.basename(path))
+                os.kill(self.decoders()[0], signal.SIGKILL)  # its successor says nothing again
+                self.assert_plays(files[0], "after a new decoder process took over")
+                said = self.end_child()
+                for reason in reasons:
+                    self.assertEqual(said.count("runs less shut in (" + reason), 1, said)
 
 if __name__ == "__main__":
     unittest.main(verbosity=2, argv=[sys.argv[0]])
