@@ -3,7 +3,8 @@
  * HOSTILE_NAME, from its byte HOSTILE_FROM on (0 unless set), does what HOSTILE_ACT says, as a
  * decoder that a crafted file has taken over would:
  *   crash   writes through a null pointer
- *   loop    spins for ever
+ *   loop    goes round for ever (a millisecond's sleep each turn, so that it costs the tests
+ *           running beside it no core)
  *   hog     allocates and touches memory without end
  *   passwd  opens /etc/passwd, and exits with status 66 if that worked, 65 if it was refused
  *   socket  opens a network socket, and exits with status 67 if that worked, 65 if it was refused
@@ -20,6 +21,7 @@
 #include <stdlib.h>
 #include <string.h>
 #include <sys/socket.h>
+#include <time.h>
 #include <unistd.h>
 
 static int acting;
@@ -62,7 +64,9 @@ static void act(int fd, off_t offset) {
     if (strcmp(what, "crash") == 0) {
         *(volatile int*)(uintptr_t)0 = 1;
     } else if (strcmp(what, "loop") == 0) {
-        for (volatile unsigned long n = 0;; ++n) {
+        for (;;) {
+            const struct timespec turn = {0, 1000000};
+            nanosleep(&turn, NULL);
         }
     } else if (strcmp(what, "hog") == 0) {
         for (;;) {
