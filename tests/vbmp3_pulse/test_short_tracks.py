@@ -143,6 +143,10 @@ class ShortTracks:
             starts.append((length, tone, opened, ended))
         time.sleep(0.5)  # the last start's sound reaches the recording
         self.assertEqual(self.child.ask("free"), [1])
+        self.child.proc.stdin.close()
+        said = self.child.proc.stderr.read()  # what the engine said of the server meanwhile
+        self.child.end()
+        self.child = None
 
         heard, left = heard_per_start([tone for _, tone, _, _ in starts],
                                       heard_runs(self.recording.samples()))
@@ -158,7 +162,8 @@ class ShortTracks:
         print(f"{self.SERVER.__name__}: {summary}", flush=True)
         self.assertTrue(not any(failures.values()),
                         f"{summary}; " + "; ".join(f"{length} s: {failures[length][:5]}"
-                                                   for length in LENGTHS if failures[length]))
+                                                   for length in LENGTHS if failures[length])
+                        + f"; the engine said: {said!r}")
         self.assertEqual(left, [], "sound that no start explains (tone, seconds, at)")
 
 
