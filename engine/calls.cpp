@@ -45,6 +45,22 @@ int32_t vbmp3_getFileTagInfo(QString& fileName, TagInfo& tag) {
     return result;
 }
 
+int32_t vbmp3_getFilePicture(QString& fileName, QByteArray& picture) {
+    picture.clear();
+    return withPath(fileName, [&](const char* path) {
+        int32_t size = 0;
+        const int32_t result = ::vbmp3_getFilePicture(path, nullptr, 0, &size);
+        if (!succeeded(result) || size <= 0 || size > VBMP3_PICTURE_LIMIT)
+            return result;
+        picture.resize(size);
+        int32_t fetched = 0;
+        const int32_t again = ::vbmp3_getFilePicture(path, picture.data(), size, &fetched);
+        if (!succeeded(again) || fetched != size)
+            picture.clear();
+        return again;
+    });
+}
+
 int32_t vbmp3_getMpegInfo(MpegInfo& mpeg) {
     return ::vbmp3_getMpegInfo(&mpeg);
 }

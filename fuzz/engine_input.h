@@ -10,8 +10,8 @@
 namespace fuzz {
 
 // Writes the bytes into `folder` under each music file name the player offers and, for each,
-// opens the file, reads its tags and facts, plays a little, seeks to the middle and past the end
-// and plays again. Returns the first promise the engine broke, or an empty string.
+// opens the file, reads its tags, picture and facts, plays a little, seeks to the middle and past
+// the end and plays again. Returns the first promise the engine broke, or an empty string.
 std::string runThroughEngine(const uint8_t* data, size_t size, const std::filesystem::path& folder);
 
 } // namespace fuzz

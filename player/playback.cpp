@@ -39,6 +39,13 @@ QIcon Playback::icon() const {
     return window_.windowIcon();
 }
 
+QByteArray Playback::picture() const {
+    QString file = state().currentFile;
+    QByteArray bytes;
+    engine::vbmp3_getFilePicture(file, bytes);
+    return bytes;
+}
+
 bool Playback::takesInput() const {
     return !platform::modalBoxShown();
 }

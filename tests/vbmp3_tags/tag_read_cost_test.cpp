@@ -175,4 +175,47 @@ TEST_F(TagReadCost, BoundedForEveryFileWhateverItsSize) {
     }
 }
 
+// A picture is read through the same windows as the tag text: the bytes it costs are bounded by
+// the picture, never by the file.
+TEST_F(TagReadCost, APictureReadIsBoundedToo) {
+    const struct {
+        const char* name;
+        const char* fileName;
+        std::function<void(const std::string& path)> write;
+        uint64_t maxBytesRead;
+        uint64_t pictureBytes;
+    } cases[] = {
+        {"8 GiB of nothing", "nothing.mp3",
+         [](const std::string& p) { writeSparse(p, "", 8 * kGiB); }, 4 * kKiB, 0},
+        {"a real MP3 with an 8 MiB picture", "picture.mp3",
+         [](const std::string& p) { writeTaggedMp3(p, 1, 8 * kMiB); }, 8 * kMiB + 16 * kKiB,
+         8 * kMiB},
+        {"an ID3v2 tag that claims 200 MiB", "claims.mp3",
+         [](const std::string& p) {
+             writeSparse(p, fixtures::id3v2Tag(kTags, {fixtures::Id3Text::Utf16, kMiB, 200 * kMiB}),
+                         201 * kMiB);
+         },
+         16 * kMiB + 4 * kKiB, kMiB},
+        {"a WAV with its INFO after 100 MiB of samples", "far.wav",
+         [](const std::string& p) { writeWaveWithInfoAtTheEnd(p, 100 * kMiB); }, 4 * kKiB, 0},
+        {"an ASF header object that claims 100 MiB", "huge.wma",
+         [](const std::string& p) { writeAsfWithHugeObject(p, 100 * kMiB); }, 16 * kMiB + 4 * kKiB,
+         0},
+        {"a MIDI track that claims 60 MiB", "far.mid",
+         [](const std::string& p) { writeMidiWithLongTrack(p, 60 * kMiB); }, 0, 0},
+    };
+    const test_support::TempFolder folder;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string path = folder.file(c.fileName);
+        c.write(path);
+        int32_t size = -1;
+        const uint64_t bytesBefore = bytesReadByThisThread();
+        vbmp3_getFilePicture(path.c_str(), nullptr, 0, &size);
+        EXPECT_LE(bytesReadByThisThread() - bytesBefore, c.maxBytesRead + kKindLook);
+        EXPECT_EQ(size, static_cast<int32_t>(c.pictureBytes));
+        std::filesystem::remove(path);
+    }
+}
+
 } // namespace

@@ -55,6 +55,9 @@ enum {
 
 enum { VBMP3_TEXT_SLOT = 128, VBMP3_YEAR_SLOT = 5, VBMP3_BUFFER_LENGTH = 256 };
 
+/* The largest embedded picture that vbmp3_getFilePicture hands over, in bytes (16 MiB). */
+enum { VBMP3_PICTURE_LIMIT = 16777216 };
+
 /* What vbmp3_open reports about the file it opened. 272 bytes. */
 typedef struct vbmp3_InputInfo {
     char formatName[VBMP3_TEXT_SLOT]; /* container, e.g. "MP2/3 (MPEG audio layer 2/3)" */
@@ -112,6 +115,18 @@ VBMP3_API int32_t vbmp3_close(void);
 /* Reads the tags of the named file (not necessarily the current one) into tag. Non-zero when the
  * file could be read. */
 VBMP3_API int32_t vbmp3_getFileTagInfo(const char* fileName, vbmp3_TagInfo* tag);
+/* Reads the picture embedded in the named file's tag (not necessarily the current one): an ID3v2
+ * APIC frame of an MP3 or of a WAV's id3 chunk, a WMA's WM/Picture; the front cover where there
+ * are several, else the first. The bytes are as the tag stores them, usually a JPEG or PNG image,
+ * not checked. Writes the picture's size in bytes into *pictureSize (0 without a picture) and,
+ * when `size` is at least that, the picture into buffer; otherwise buffer is left unwritten, so a
+ * first call with buffer NULL and size 0 asks for the size, and a second one fetches it. Returns
+ * non-zero when the file has a picture of 1 to VBMP3_PICTURE_LIMIT bytes, whether it fitted or
+ * not; 0 without one (a larger one counts as none) and for an unreadable file; 0 and nothing
+ * written if pictureSize is NULL or size negative. The file is read only where its tags are,
+ * never the audio, so the call costs about what vbmp3_getFileTagInfo does plus the picture. */
+VBMP3_API int32_t vbmp3_getFilePicture(const char* fileName, void* buffer, int32_t size,
+                                       int32_t* pictureSize);
 /* Fills mpeg with the current file's facts; returns 0 and writes nothing without a current file.
  * The length (totalMilliseconds, totalSeconds) can change after the open, where the frames of a
  * file without a header that fits are counted in the background: read again to follow it. */

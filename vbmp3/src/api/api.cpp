@@ -6,11 +6,13 @@
 #include "decoders/midi/soundfont.h"
 #include "outputs/output_drivers.h"
 #include "shared/keep_loaded.h"
+#include "tags/pictures.h"
 #include "tags/tags.h"
 #include "vbmp3.h"
 
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <memory>
 #include <mutex>
@@ -23,6 +25,8 @@ struct Current {
     std::unique_ptr<vbmp3::Engine> engine;
     int32_t fileSizeKiB = 0;
 };
+
+static_assert(vbmp3::kMaxPictureBytes == VBMP3_PICTURE_LIMIT);
 
 // vbmp3_free waits this long for a file's decoding to let go (beyond what the output takes).
 constexpr std::chrono::milliseconds kDecodersEndWithin{500};
@@ -110,6 +114,22 @@ int32_t vbmp3_getFileTagInfo(const char* fileName, vbmp3_TagInfo* tag) {
         if (!fileName || !tag || !vbmp3::readTags(fileName, tags))
             return 0;
         vbmp3::fillTagInfo(tags, *tag);
+        return 1;
+    });
+}
+
+int32_t vbmp3_getFilePicture(const char* fileName, void* buffer, int32_t size,
+                             int32_t* pictureSize) {
+    return withEngine([&](vbmp3::Engine&) {
+        if (!pictureSize || size < 0)
+            return 0;
+        *pictureSize = 0;
+        const std::string picture = fileName ? vbmp3::readPicture(fileName) : std::string();
+        if (picture.empty())
+            return 0;
+        *pictureSize = static_cast<int32_t>(picture.size());
+        if (buffer && picture.size() <= static_cast<size_t>(size))
+            std::memcpy(buffer, picture.data(), picture.size());
         return 1;
     });
 }
