@@ -1,7 +1,6 @@
 #include "calls.h"
 
-#include "legacy_text/eight_bit.h"
-#include "legacy_text/locale_code_page.h"
+#include "platform/codepage.h"
 #include "record_copies.h"
 
 namespace engine {
@@ -10,10 +9,9 @@ namespace {
 // Runs call on the path's 8-bit copy and takes the copy back into the caller's text.
 template <typename Call> int32_t withPath(QString& fileName, Call call) {
     // Bytes that are no text of the locale (a file name in a legacy code page) cross as they are.
-    const std::string codeset = legacy_text::boundaryCodeset();
-    const std::string path = legacy_text::toEightBit(fileName.toStdU16String(), codeset);
-    int32_t result = call(path.c_str());
-    fileName = QString::fromStdU16String(legacy_text::fromEightBit(path.c_str(), codeset));
+    const QByteArray path = platform::toEightBit(fileName);
+    int32_t result = call(path.constData());
+    fileName = platform::fromEightBit(QByteArray(path.constData()));
     return result;
 }
 

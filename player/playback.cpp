@@ -28,11 +28,11 @@ uint64_t Playback::trackNumber() const {
 }
 
 int Playback::listed() const {
-    return window_.File1.ListCount();
+    return window_.listed();
 }
 
 int Playback::volume() const {
-    return window_.Slider1.Value();
+    return window_.volume();
 }
 
 QIcon Playback::icon() const {
@@ -83,15 +83,13 @@ void Playback::next() {
 
 void Playback::seekTo(int32_t second) {
     if (takesInput()) {
-        window_.scSeek.setValueFromCode(second);
-        window_.scSeek_Scroll();
+        window_.dragSeekBarTo(second);
     }
 }
 
 void Playback::setVolume(int position) {
-    if (takesInput() && position != window_.Slider1.Value()) {
-        window_.Slider1.setValueFromCode(position);
-        window_.Slider1_Change();
+    if (takesInput() && position != window_.volume()) {
+        window_.moveVolumeSliderTo(position);
     }
 }
 

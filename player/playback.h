@@ -9,8 +9,8 @@
 #include <QObject>
 #include <cstdint>
 
-#include "player/play_status.h"
 #include "player/player_state.h"
+#include "player/rules.h"
 
 namespace player {
 

@@ -98,7 +98,7 @@ typedef struct vbmp3_MpegInfo {
                                   down, plus one (a track of 2.5 s has 3, one of 0.4 s has 1) */
 } vbmp3_MpegInfo;
 
-/* Starts the engine: output device (or the silent clock without one), threads. Once, first. */
+/* Starts the engine (output device or silent clock, threads). Once, first. 0 if it cannot. */
 VBMP3_API int32_t vbmp3_init(void);
 /* Stops and releases everything; no vbmp3_stop or vbmp3_close is needed before it. Returns within
  * about two seconds whatever the sound server and the files do: the reading of a file that hangs

@@ -13,6 +13,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <exception>
 #include <filesystem>
 #include <memory>
 #include <mutex>
@@ -54,9 +55,16 @@ extern "C" {
 
 int32_t vbmp3_init(void) {
     std::lock_guard lock(apiMutex);
-    // The SoundFont loads when the first MIDI file opens: most sessions never play one.
-    if (!current.engine)
+    if (current.engine)
+        return 1;
+    // No exception crosses the C interface: an engine that cannot start (no memory for its
+    // buffers or its transform, no thread) leaves the library as it was before. The SoundFont loads
+    // when the first MIDI file opens: most sessions never play one.
+    try {
         current.engine = std::make_unique<vbmp3::Engine>(vbmp3::startFirstDriver);
+    } catch (const std::exception&) {
+        return 0;
+    }
     return 1;
 }
 
