@@ -12,6 +12,8 @@
 
 namespace vbmp3 {
 
+struct Tags;
+
 // A length that a decoder learns after open (by scanning the file in the background), shared
 // between the decoder and whoever holds the file's facts; -1 until then.
 struct LaterLength {
@@ -56,6 +58,9 @@ public:
 // Opens `path` with the decoder its content calls for (see the table in decoders.cpp). Returns
 // nullptr unless the file really decodes.
 std::unique_ptr<Source> openSource(const std::string& path);
+// Reads the named file's tags with the reader of the decoder its content calls for, the one that
+// would play it; false when the file cannot be read at all.
+bool readTags(const std::string& path, Tags& out);
 
 // Each decoder's own opener; nullptr when it cannot take the file.
 std::unique_ptr<Source> openMpg123Source(const std::string& path);
