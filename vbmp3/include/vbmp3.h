@@ -21,12 +21,13 @@
  *                    totalSeconds - 1 until the next open, play, seek or stop).
  *   VBMP3_PLAYING 1  after vbmp3_play (from the start when stopped) and vbmp3_restart, until the
  *                    last sample has been heard, by the sound server's own account (a track of
- *                    a twentieth of a second too). A file whose reads hang once it has opened (a
- *                    stalled network share) stays here at 0 seconds and costs no other file: the
- *                    next open or close leaves it behind. A lost sound server does not leave this
- * state: the engine goes on against its own clock, silently, until a server answers again (it
- * retries about once a second and at each call that changes playback). VBMP3_PAUSED  2  after
- * vbmp3_pause while playing; the position is kept.
+ *                    a twentieth of a second too). A file whose reads hang once it has opened
+ *                    (a stalled network share) stays here at 0 seconds and costs no other file:
+ *                    the next open or close leaves it behind. A lost sound server does not leave
+ *                    this state: the engine goes on against its own clock, silently, until a
+ *                    server answers again (it retries about once a second and at each call that
+ *                    changes playback).
+ *   VBMP3_PAUSED  2  after vbmp3_pause while playing; the position is kept.
  */
 #ifndef VBMP3_H
 #define VBMP3_H
