@@ -4,7 +4,8 @@
  * The engine opens one music file at a time (MP3, WAV, WMA, MIDI and whatever else its decoders
  * take; the kind comes from the content, not the name), plays it in the background on its own
  * threads and answers questions about it. Every function returns at once: none waits for the
- * decoder or the sound device, and all may be called from any one thread while the engine plays.
+ * decoder or the sound device, the two that name a file wait for it no longer than about 50 ms, and
+ * all may be called from any one thread while the engine plays.
  * Before vbmp3_init and after vbmp3_free every function does nothing and returns 0.
  *
  * Text crossing this interface is zero-terminated 8-bit text in the boundary code page: the
@@ -20,11 +21,12 @@
  *                    totalSeconds - 1 until the next open, play, seek or stop).
  *   VBMP3_PLAYING 1  after vbmp3_play (from the start when stopped) and vbmp3_restart, until the
  *                    last sample has been heard, by the sound server's own account (a track of
- *                    a twentieth of a second too). A file whose reads hang (a stalled network
- *                    share) stays here at 0 seconds and costs no other file: the next open or
- *                    close leaves it behind. A lost sound server does not leave this state:
- *                    the engine goes on against its own clock, silently, until a server answers
- *                    again (it retries about once a second and at each call that changes playback).
+ *                    a twentieth of a second too). A file whose reads hang once it has opened
+ *                    (a stalled network share) stays here at 0 seconds and costs no other file:
+ *                    the next open or close leaves it behind. A lost sound server does not leave
+ *                    this state: the engine goes on against its own clock, silently, until a
+ *                    server answers again (it retries about once a second and at each call that
+ *                    changes playback).
  *   VBMP3_PAUSED  2  after vbmp3_pause while playing; the position is kept.
  */
 #ifndef VBMP3_H
@@ -107,13 +109,21 @@ VBMP3_API int32_t vbmp3_free(void);
 
 /* Opens fileName as the current file, replacing (and closing) any current one, even while it
  * plays; fills info. Non-zero only when the file really decodes. After a failure no file is
- * current: the state reads 0 with 0 seconds, play does nothing, getMpegInfo returns 0. */
+ * current: the state reads 0 with 0 seconds, play does nothing, getMpegInfo returns 0.
+ * The file is read on a thread of the engine's, never the caller's: the call returns within about
+ * 50 ms whatever the file does. A file still opening then (its reads hang: a stalled network share,
+ * a disc spinning up) fails as one that cannot be opened, and so does every call that names it
+ * until its reading returns; a FIFO, a device or a folder fails at once. The file's tags are read
+ * right after it opens, for the stream's name and for vbmp3_getFileTagInfo. */
 VBMP3_API int32_t vbmp3_open(const char* fileName, vbmp3_InputInfo* info);
 /* Closes the current file; its playback ends. */
 VBMP3_API int32_t vbmp3_close(void);
 
 /* Reads the tags of the named file (not necessarily the current one) into tag. Non-zero when the
- * file could be read. */
+ * file could be read. The file opened last, unchanged since (same path, size and modification
+ * time), answers with the tags read at its open, without reading it again. Like vbmp3_open it
+ * waits about 50 ms at most: a file whose reads hang fails as one without a tag, at once while an
+ * earlier call's reading of it still hangs. */
 VBMP3_API int32_t vbmp3_getFileTagInfo(const char* fileName, vbmp3_TagInfo* tag);
 /* Reads the picture embedded in the named file's tag (not necessarily the current one): an ID3v2
  * APIC frame of an MP3 or of a WAV's id3 chunk, a WMA's WM/Picture; the front cover where there

@@ -327,7 +327,7 @@ void Engine::decodeLoop(uint64_t id, std::unique_ptr<Source> source,
     while (id == decoder_) {
         const bool ahead = decodeDone_ || ring_.space() < kChunkFrames;
         if (ahead && mediaName) {
-            // Once there is sound to play: the name may read the file's tags.
+            // Once there is sound to play: the name may wait for the file's tags.
             lock.unlock();
             auto name = std::make_shared<const std::string>(std::exchange(mediaName, {})());
             lock.lock();

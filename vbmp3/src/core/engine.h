@@ -54,7 +54,7 @@ public:
 
     // Makes `source` the current file (nullptr: none), stopped at its start. `mediaName` works out
     // what plays, for the sound server's list of streams (UTF-8); the file's decoder thread calls
-    // it once it has decoded ahead, since it may read the file.
+    // it once it has decoded ahead, since it may wait on the file.
     void replace(std::unique_ptr<Source> source, std::function<std::string()> mediaName = {});
     // The current file's facts; nullopt without one.
     std::optional<StreamFacts> facts() const;

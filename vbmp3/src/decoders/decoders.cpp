@@ -1,7 +1,9 @@
 // The decoders in the order the engine asks them, each with the same say over playback and tags.
-#include "decoders/file_head.h"
-#include "decoders/mpeg_layout.h"
 #include "decoders/source.h"
+
+#include "decoders/file_head.h"
+#include "decoders/midi/midi_tags.h"
+#include "decoders/mpeg_layout.h"
 #include "tags/pictures.h"
 #include "tags/tags.h"
 
@@ -12,13 +14,18 @@ namespace {
 
 // Enough of a file's start for every decoder's signature, MPEG audio frames after junk included.
 constexpr size_t kHeadBytes = 65536;
+// Enough for the signatures that choose a tag reader, all at the file's very start: frames after
+// junk, which only the longer look finds, tell MPEG audio from whatever else FFmpeg plays, and
+// both read ID3 tags.
+constexpr size_t kTagHeadBytes = 16;
 
 bool isStandardMidiFile(std::string_view head) {
     return head.starts_with("MThd");
 }
 
+// The form type follows the chunk's size; a file shorter than that is none.
 bool isRiffWave(std::string_view head) {
-    return head.starts_with("RIFF") && head.substr(8, 4) == "WAVE";
+    return head.starts_with("RIFF") && head.size() >= 12 && head.substr(8, 4) == "WAVE";
 }
 
 // The ASF header object's GUID.
@@ -59,16 +66,10 @@ constexpr Decoder kDecoders[] = {
     {anyFile, openFfmpegSource, readMpegTags, readMpegPicture},
 };
 
-// The file's first bytes, or nothing for a path that is no regular, non-empty file: reading a
-// FIFO or a device would block the caller.
-std::optional<std::string> headOf(const std::string& path) {
-    return readFileHead(path, kHeadBytes);
-}
-
 // The first decoder that accepts the file, which reads its tags and picture; none for a path
 // that is no regular, non-empty file.
 const Decoder* tagReaderOf(const std::string& path) {
-    const std::optional<std::string> head = headOf(path);
+    const std::optional<std::string> head = readFileHead(path, kTagHeadBytes);
     for (const Decoder& decoder : kDecoders)
         if (head && decoder.accepts(*head))
             return &decoder;
@@ -77,8 +78,10 @@ const Decoder* tagReaderOf(const std::string& path) {
 
 } // namespace
 
+// readFileHead gives nothing for a path that is no regular, non-empty file: reading a FIFO or a
+// device would block.
 std::unique_ptr<Source> openSource(const std::string& path) {
-    const std::optional<std::string> head = headOf(path);
+    const std::optional<std::string> head = readFileHead(path, kHeadBytes);
     for (const Decoder& decoder : kDecoders)
         if (head && decoder.accepts(*head))
             if (std::unique_ptr<Source> source = decoder.openSource(path))

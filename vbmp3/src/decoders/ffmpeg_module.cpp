@@ -3,6 +3,7 @@
 #include "decoders/module_file.h"
 #include "decoders/source.h"
 #include "shared/library_symbol.h"
+#include "shared/own_load.h"
 
 #include <filesystem>
 
@@ -33,7 +34,10 @@ FfmpegOpenFunction load() {
 } // namespace
 
 std::unique_ptr<Source> openFfmpegSource(const std::string& path) {
-    static const FfmpegOpenFunction open = load(); // once, thread-safe
+    static const FfmpegOpenFunction open = [] {
+        const OwnLoad loading;
+        return load();
+    }(); // once, thread-safe
     return std::unique_ptr<Source>(open ? open(path.c_str()) : nullptr);
 }
 

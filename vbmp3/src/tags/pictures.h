@@ -11,12 +11,7 @@ namespace vbmp3 {
 // The largest picture handed on; a larger one counts as none. No tag window holds more.
 inline constexpr size_t kMaxPictureBytes = kMaxTagWindow;
 
-// The named file's picture, read by the decoder its content calls for, as stored (JPEG, PNG or
-// whatever the tagger put there, unchecked): the front cover where the file has several, else the
-// first; empty without one, and for one above kMaxPictureBytes.
-std::string readPicture(const std::string& path);
-
-// Each kind of file's reader.
+// Each kind of file's reader of its picture (see readPicture in decoders/source.h).
 std::string readMpegPicture(const std::string& path); // ID3v2 APIC
 std::string readWavePicture(const std::string& path); // APIC of an ID3v2 chunk
 std::string readAsfPicture(const std::string& path);  // WM/Picture
