@@ -1,18 +1,21 @@
-// One connection to the desktop's sound server (PulseAudio, or PipeWire through pipewire-pulse) on
-// libpulse's threaded main loop, with its one playback stream.
+// One connection to the desktop's sound server (PulseAudio, or PipeWire through pipewire-pulse)
+// on libpulse's threaded main loop, with its one playback stream.
 //
-// A second waits in the server and the connection writes only when the server asks for a quarter of
-// it, so both wake a few times a second. A new epoch (open, seek, stop, play after stop)
+// A second waits in the server and the connection writes only when the server asks for a quarter
+// of it, so both wake a few times a second. A new epoch (open, seek, stop, play after stop)
 // flushes the server's buffer, pause corks the stream and the volume is the stream's own volume
 // on the server, so each of them is heard at once. The stream runs at the track's own rate, and
-// the server converts it where it mixes; a track at another rate gets a stream of its own. What the
-// server still holds is the backlog, so that the engine tells the time and shows the frames being
-// heard, not those written.
+// the server converts it where it mixes; a track at another rate gets a stream of its own. What
+// the server still holds is the backlog, so that the engine tells the time and shows the frames
+// being heard, not those written.
 //
 // Whenever no stream plays (not connected yet, the server gone or hanging, the stream killed,
 // no sink to play to) the connection tells its watch, which has the frames consumed in real time,
 // and tries again: once a second, at each wake, and at once when a sink appears. The stream names
 // no sink, so it follows the default sink.
+//
+// Two side jobs have files of their own: the volume both ways (pulse_volume_sync.h), and the
+// watch for a stalled server (pulse_stall_watch.h), which the connection then takes for lost.
 #pragma once
 
 #include "outputs/backlog.h"
