@@ -17,6 +17,8 @@
 //              (vbmp3_free), which joins it, or lets it go if the server does not let go.
 //   SDL        SDL's callback: started by SDL_OpenAudioDevice, joined by SDL_CloseAudioDevice, in
 //              the SDL output's start and stop (vbmp3_init, vbmp3_free).
+//   OpenMP     FluidSynth's workers, which load a SoundFont's samples for the thread that asks
+//              (soundfont or decoder); libgomp's own, and they take none of the locks below.
 //
 // Their locks, each taken only while holding those to its left:
 //   caller     API -> libpulse loop -> switch -> clock   (the connection opens, reports it lost)
