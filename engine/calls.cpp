@@ -1,7 +1,6 @@
 #include "calls.h"
 
-#include "legacy_text/eight_bit.h"
-#include "legacy_text/locale_code_page.h"
+#include "platform/codepage.h"
 #include "record_copies.h"
 
 namespace engine {
@@ -10,10 +9,9 @@ namespace {
 // Runs call on the path's 8-bit copy and takes the copy back into the caller's text.
 template <typename Call> int32_t withPath(QString& fileName, Call call) {
     // Bytes that are no text of the locale (a file name in a legacy code page) cross as they are.
-    const std::string codeset = legacy_text::boundaryCodeset();
-    const std::string path = legacy_text::toEightBit(fileName.toStdU16String(), codeset);
-    int32_t result = call(path.c_str());
-    fileName = QString::fromStdU16String(legacy_text::fromEightBit(path.c_str(), codeset));
+    const QByteArray path = platform::toEightBit(fileName);
+    int32_t result = call(path.constData());
+    fileName = platform::fromEightBit(QByteArray(path.constData()));
     return result;
 }
 
@@ -43,6 +41,22 @@ int32_t vbmp3_getFileTagInfo(QString& fileName, TagInfo& tag) {
         withPath(fileName, [&](const char* path) { return ::vbmp3_getFileTagInfo(path, &raw); });
     fromRaw(raw, tag);
     return result;
+}
+
+int32_t vbmp3_getFilePicture(QString& fileName, QByteArray& picture) {
+    picture.clear();
+    return withPath(fileName, [&](const char* path) {
+        int32_t size = 0;
+        const int32_t result = ::vbmp3_getFilePicture(path, nullptr, 0, &size);
+        if (!succeeded(result) || size <= 0 || size > VBMP3_PICTURE_LIMIT)
+            return result;
+        picture.resize(size);
+        int32_t fetched = 0;
+        const int32_t again = ::vbmp3_getFilePicture(path, picture.data(), size, &fetched);
+        if (!succeeded(again) || fetched != size)
+            picture.clear();
+        return again;
+    });
 }
 
 int32_t vbmp3_getMpegInfo(MpegInfo& mpeg) {

@@ -3,6 +3,7 @@
 // passed through unchanged.
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <array>
 #include <cstdint>
@@ -30,6 +31,9 @@ int32_t vbmp3_free();
 int32_t vbmp3_open(QString& fileName, InputInfo& info);
 int32_t vbmp3_close();
 int32_t vbmp3_getFileTagInfo(QString& fileName, TagInfo& tag);
+// The file's embedded picture into `picture` (the size, then the bytes: two calls), empty without
+// one, or if the file changed between the two.
+int32_t vbmp3_getFilePicture(QString& fileName, QByteArray& picture);
 int32_t vbmp3_getMpegInfo(MpegInfo& mpeg);
 int32_t vbmp3_play();
 int32_t vbmp3_pause();

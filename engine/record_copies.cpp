@@ -1,19 +1,15 @@
 #include "record_copies.h"
 
-#include "legacy_text/eight_bit.h"
-#include "legacy_text/locale_code_page.h"
+#include "platform/codepage.h"
 
 namespace engine {
 namespace {
 
 template <size_t N> void textIn(const QString& text, char (&slot)[N]) {
-    const QByteArray utf8 = text.toUtf8();
-    legacy_text::toSlot({utf8.constData(), static_cast<size_t>(utf8.size())},
-                        legacy_text::boundaryCodeset(), slot, N);
+    platform::toSlot(text, slot, N);
 }
 template <size_t N> QString textOut(const char (&slot)[N]) {
-    return QString::fromStdU16String(
-        legacy_text::fromSlot({slot, N}, legacy_text::boundaryCodeset()));
+    return platform::fromSlot(slot, N);
 }
 
 } // namespace

@@ -11,6 +11,7 @@
 #include "api/boundary_text.h"
 #include "decoders/source.h"
 #include "shared/readable_file.h"
+#include "tags/pictures.h"
 #include "tags/tags.h"
 
 namespace fuzz {
@@ -53,6 +54,11 @@ std::string checkTags(const std::string& path) {
     return allTerminated ? "" : "a tag slot without its terminating NUL";
 }
 
+std::string checkPicture(const std::string& path) {
+    return vbmp3::readPicture(path).size() <= vbmp3::kMaxPictureBytes ? ""
+                                                                      : "a picture above the limit";
+}
+
 std::string checkFacts(const vbmp3::StreamFacts& facts) {
     if (facts.totalFrames < 0)
         return "a negative length";
@@ -80,6 +86,8 @@ std::string play(vbmp3::Source& source, size_t limit, size_t& frames) {
 std::string runFile(const std::string& path) {
     std::unique_ptr<vbmp3::Source> source = vbmp3::openSource(path);
     std::string broken = checkTags(path);
+    if (broken.empty())
+        broken = checkPicture(path);
     if (!source || !broken.empty())
         return broken;
     const vbmp3::StreamFacts& facts = source->facts();

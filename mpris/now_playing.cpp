@@ -71,6 +71,14 @@ QVariantMap metadata(const player::PlayerState& state, const QDBusObjectPath& id
     return out;
 }
 
+QString pictureSuffix(const QByteArray& bytes) {
+    // PNG's eight-byte signature; JPEG's start-of-image marker and the next marker's lead byte.
+    if (bytes.startsWith(QByteArrayView("\x89PNG\r\n\x1a\n"))) {
+        return QStringLiteral("png");
+    }
+    return bytes.startsWith(QByteArrayView("\xff\xd8\xff")) ? QStringLiteral("jpg") : QString();
+}
+
 int sliderPosition(double volume) {
     if (!(volume > 0.0)) { // NaN too
         return 0;

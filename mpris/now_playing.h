@@ -2,6 +2,7 @@
 // the bus and of the window's controls.
 #pragma once
 
+#include <QByteArray>
 #include <QDBusObjectPath>
 #include <QString>
 #include <QVariantMap>
@@ -30,6 +31,10 @@ bool hasTrack(const player::PlayerState& state);
 // The track's metadata as MPRIS clients read it: id, title (else the file name without its
 // extension), artist and genre as lists, album, exact length in microseconds, file:// URL.
 QVariantMap metadata(const player::PlayerState& state, const QDBusObjectPath& id);
+
+// The file name suffix for a picture's bytes by their signature: "png" or "jpg"; empty for
+// anything else (another format, or bytes that are no image), which panels are not shown.
+QString pictureSuffix(const QByteArray& bytes);
 
 // The volume slider's position (0 to 100) for a bus volume; below 0 is 0 and above 1 is 1.
 int sliderPosition(double volume);

@@ -143,7 +143,8 @@ QDBusObjectPath PlayerAdaptor::trackIdNow() const {
 QVariantMap PlayerAdaptor::metadataNow() {
     QVariantMap out = mpris::metadata(playback_.state(), trackIdNow());
     if (hasTrack(playback_.state())) {
-        const QString art = art_.url(playback_.icon());
+        const QString art = art_.url(
+            playback_.trackNumber(), [this] { return playback_.picture(); }, playback_.icon());
         if (!art.isEmpty()) {
             out[QStringLiteral("mpris:artUrl")] = art;
         }

@@ -10,24 +10,20 @@
 namespace platform {
 namespace {
 
-// The engine uses the locale's character set (Qt's own "System" is always UTF-8 on Linux).
-std::string codesetOf(CodePage page) {
-    return page == CodePage::Cp932 ? std::string("CP932") : legacy_text::boundaryCodeset();
-}
-
 std::string_view viewOf(const QByteArray& bytes) {
     return {bytes.constData(), static_cast<size_t>(bytes.size())};
 }
 
 } // namespace
 
-QByteArray toEightBit(const QString& text, CodePage page) {
+QByteArray toEightBit(const QString& text) {
     return QByteArray::fromStdString(
-        legacy_text::toEightBit(text.toStdU16String(), codesetOf(page)));
+        legacy_text::toEightBit(text.toStdU16String(), legacy_text::boundaryCodeset()));
 }
 
-QString fromEightBit(const QByteArray& bytes, CodePage page) {
-    return QString::fromStdU16String(legacy_text::fromEightBit(viewOf(bytes), codesetOf(page)));
+QString fromEightBit(const QByteArray& bytes) {
+    return QString::fromStdU16String(
+        legacy_text::fromEightBit(viewOf(bytes), legacy_text::boundaryCodeset()));
 }
 
 QString displayName(const QString& fileName) {
@@ -37,12 +33,13 @@ QString displayName(const QString& fileName) {
     return QString::fromStdString(legacy_text::decodeAlone(bytes));
 }
 
-void toSlot(const QString& text, char* slot, size_t n, CodePage page) {
-    legacy_text::toSlot(viewOf(text.toUtf8()), codesetOf(page), slot, n);
+void toSlot(const QString& text, char* slot, size_t n) {
+    legacy_text::toSlot(viewOf(text.toUtf8()), legacy_text::boundaryCodeset(), slot, n);
 }
 
-QString fromSlot(const char* slot, size_t n, CodePage page) {
-    return QString::fromStdU16String(legacy_text::fromSlot({slot, n}, codesetOf(page)));
+QString fromSlot(const char* slot, size_t n) {
+    return QString::fromStdU16String(
+        legacy_text::fromSlot({slot, n}, legacy_text::boundaryCodeset()));
 }
 
 } // namespace platform

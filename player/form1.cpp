@@ -11,7 +11,11 @@ namespace player {
 
 Form1::Form1(const QString& programFolder, Surroundings surroundings)
     : QWidget(nullptr), ui::Form1Controls(static_cast<QWidget&>(*this)),
-      programFolder_(programFolder), surroundings_(std::move(surroundings)) {
+      programFolder_(programFolder), surroundings_(std::move(surroundings)),
+      trackStart_(*this, File1, scSeek, state_, surroundings_.presentBox),
+      statusTick_({StatusBar1, scSeek, PlayBtn, PlayImg, PauseImg, Slider1, picWave}, state_,
+                  trackStart_),
+      infoTicker_(File1, Label1, state_) {
     ui::setUpForm1Window(*this);
     connectEvents();
 }
@@ -41,10 +45,10 @@ void Form1::Form_Load(const QString& programFolder) {
     File1.setPath(programFolder);
     state_.viewMode = visual::ViewMode::BarsEverySecond;
     visual::describeViewMode(state_.viewMode, picWave);
-    pickRandomTrack();
-    takeSelectedFile();
+    trackStart_.pickRandomEntry();
+    trackStart_.takeSelectedFile();
     if (File1.ListCount() != 0) {
-        startTrack();
+        trackStart_.start();
         Label1.setCaption(File1.Path());
     } else {
         Label1.setCaption(QStringLiteral("MP3File Nothing"));
@@ -67,6 +71,15 @@ void Form1::closeEvent(QCloseEvent* event) {
     QApplication::quit();
 }
 
+void Form1::File1_Click() {
+    trackStart_.startPicked();
+}
+
+void Form1::Image1_Click() {
+    trackStart_.pickRandomEntry();
+    trackStart_.startPicked();
+}
+
 void Form1::File1_MouseDown(platform::FileListBox::MouseButton button,
                             platform::FileListBox::ShiftState, float, float) {
     if (button == platform::FileListBox::MouseButton::Right) {
@@ -74,13 +87,17 @@ void Form1::File1_MouseDown(platform::FileListBox::MouseButton button,
     }
 }
 
-void Form1::picWave_Click() {
-    visual::picWave_Click(state_.viewMode, picWave, lineCenter);
+void Form1::Timer1_Timer() {
+    statusTick_.tick();
+    emit statusTicked();
 }
 
-void Form1::GraphShow() {
-    visual::GraphShow(state_.viewMode, spectrumLevels_, picWave,
-                      static_cast<float>(ui::kForm1ScaleWidth));
+void Form1::Timer2_Timer() {
+    infoTicker_.tick();
+}
+
+void Form1::picWave_Click() {
+    visual::picWave_Click(state_.viewMode, picWave, lineCenter);
 }
 
 } // namespace player

@@ -3,10 +3,12 @@
 #include <QString>
 #include <QWidget>
 
+#include "player/info_ticker.h"
 #include "player/player_state.h"
+#include "player/status_tick.h"
 #include "player/surroundings.h"
+#include "player/track_start.h"
 #include "ui/form1_controls.h"
-#include "visual/spectrum_levels.h"
 
 namespace player {
 
@@ -24,7 +26,15 @@ public:
     const PlayerState& state() const { return state_; }
     PlayerState& state() { return state_; }
     // How many starts of a track the window has made, failed ones too; each start is a new track.
-    uint64_t tracksStarted() const { return tracksStarted_; }
+    uint64_t tracksStarted() const { return trackStart_.started(); }
+    // How many entries the file list has to pick from.
+    int listed() const;
+    // The volume slider's position, 0 to 100.
+    int volume() const;
+    // What a drag of the seek bar's thumb to that second does.
+    void dragSeekBarTo(int32_t second);
+    // What the user's move of the volume slider to that position does.
+    void moveVolumeSliderTo(int position);
 
     // Event handlers, public so that tests can raise them as the controls would.
     void File1_Click();
@@ -55,33 +65,16 @@ private:
     void connectEvents();
     void Form_Load(const QString& programFolder);
     void Form_Unload();
-
-    void openTrack();
-    void readTrackInfo();
-    void setSeekRange();
-    void startTrack();
-    void takeSelectedFile();
-    void showTrackCaption();
-    void pickRandomTrack();
-    // What a pick by the user does: the engine's file closed, the picked entry started, captioned.
-    void playPickedEntry();
     // What a thumb drag and the gain of focus do alike: seek to the bar's whole second.
     void seekToBarPosition();
-    void pollPlayState();
-    void followTrackLength();
-    void followEngineVolume();
-    bool trackEnded(int32_t polledSeconds) const;
-    void GraphShow();
 
     const QString programFolder_;
     const Surroundings surroundings_;
     PlayerState state_;
-    visual::SpectrumLevels spectrumLevels_;
+    TrackStart trackStart_;
+    StatusTick statusTick_;
+    InfoTicker infoTicker_;
     bool unloaded_ = false;
-    // Starts in a row that the engine could not open. Each counts as a track that ended, until
-    // there have been as many as the list has entries; then the player waits for the user.
-    int failedStartsInRow_ = 0;
-    uint64_t tracksStarted_ = 0;
 };
 
 } // namespace player

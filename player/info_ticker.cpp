@@ -1,15 +1,19 @@
-#include "player/form1.h"
+#include "player/info_ticker.h"
 
-#include "player/ticker_item.h"
+#include "player/rules.h"
 
 namespace player {
 
-void Form1::Timer2_Timer() {
-    if (File1.FileName().isEmpty()) {
+InfoTicker::InfoTicker(const platform::FileListBox& list, platform::Label& label,
+                       PlayerState& state)
+    : list_(list), label_(label), state_(state) {}
+
+void InfoTicker::tick() {
+    if (list_.FileName().isEmpty()) {
         return;
     }
     const TickerItem item = tickerItem(state_.infoStep, state_);
-    Label1.setCaption(item.caption);
+    label_.setCaption(item.caption);
     state_.infoStep = item.nextStep;
 }
 

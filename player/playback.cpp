@@ -28,15 +28,22 @@ uint64_t Playback::trackNumber() const {
 }
 
 int Playback::listed() const {
-    return window_.File1.ListCount();
+    return window_.listed();
 }
 
 int Playback::volume() const {
-    return window_.Slider1.Value();
+    return window_.volume();
 }
 
 QIcon Playback::icon() const {
     return window_.windowIcon();
+}
+
+QByteArray Playback::picture() const {
+    QString file = state().currentFile;
+    QByteArray bytes;
+    engine::vbmp3_getFilePicture(file, bytes);
+    return bytes;
 }
 
 bool Playback::takesInput() const {
@@ -76,15 +83,13 @@ void Playback::next() {
 
 void Playback::seekTo(int32_t second) {
     if (takesInput()) {
-        window_.scSeek.setValueFromCode(second);
-        window_.scSeek_Scroll();
+        window_.dragSeekBarTo(second);
     }
 }
 
 void Playback::setVolume(int position) {
-    if (takesInput() && position != window_.Slider1.Value()) {
-        window_.Slider1.setValueFromCode(position);
-        window_.Slider1_Change();
+    if (takesInput() && position != window_.volume()) {
+        window_.moveVolumeSliderTo(position);
     }
 }
 

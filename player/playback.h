@@ -4,12 +4,13 @@
 // from outside and what the window does never differ.
 #pragma once
 
+#include <QByteArray>
 #include <QIcon>
 #include <QObject>
 #include <cstdint>
 
-#include "player/play_status.h"
 #include "player/player_state.h"
+#include "player/rules.h"
 
 namespace player {
 
@@ -30,6 +31,9 @@ public:
     int volume() const;
     // The window's icon, the player's picture for desktop panels.
     QIcon icon() const;
+    // The picture embedded in the current track's file (its front cover), as the file stores it,
+    // read from the file at each call; empty without one.
+    QByteArray picture() const;
     // False while the window's modal box waits for the user: its controls take no input then,
     // and no verb but raise and quit acts either.
     bool takesInput() const;

@@ -41,4 +41,22 @@ void Form1::Slider1_Change() {
     engine::vbmp3_setVolume(first, second);
 }
 
+int Form1::listed() const {
+    return File1.ListCount();
+}
+
+int Form1::volume() const {
+    return Slider1.Value();
+}
+
+void Form1::dragSeekBarTo(int32_t second) {
+    scSeek.setValueFromCode(second);
+    scSeek_Scroll();
+}
+
+void Form1::moveVolumeSliderTo(int position) {
+    Slider1.setValueFromCode(position);
+    Slider1_Change();
+}
+
 } // namespace player

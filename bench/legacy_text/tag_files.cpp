@@ -1,5 +1,6 @@
 #include "tag_files.h"
 
+#include "decoders/source.h"
 #include "fixtures/audio_writer.h"
 #include "fixtures/encoded_writer.h"
 #include "fixtures/id3v2_writer.h"

@@ -2,6 +2,8 @@
 
 #include <cstring>
 #include <gtest/gtest.h>
+#include <string>
+#include <vector>
 
 #include "fake_vbmp3.h"
 
@@ -125,6 +127,40 @@ TEST_F(Calls, MpegInfoAndBuffersPassStraightThrough) {
     engine::vbmp3_getSpectrum(a, b);
     EXPECT_EQ(a[255], 7);
     EXPECT_EQ(b[255], 40);
+}
+
+// The size first, then the bytes into a buffer of that size, through the path's 8-bit copy; a
+// picture that is gone or grew by the second call leaves nothing.
+TEST_F(Calls, PictureComesInTwoCallsOrNotAtAll) {
+    const std::string png("\x89PNG\r\n\x1a\n\0\xff", 10);
+    struct Case {
+        const char* name;
+        std::string picture;
+        std::string afterFirstCall; // what the file holds at the second call
+        std::vector<std::string> calls;
+        QByteArray expected;
+    };
+    const std::string p = "/音楽/曲.mp3";
+    for (const Case& c : {
+             Case{"a picture", png, png, {p + ",0", p + ",10"}, QByteArray(png.data(), 10)},
+             Case{"none", "", "", {p + ",0"}, {}},
+             Case{"gone meanwhile", png, "", {p + ",0", p + ",10"}, {}},
+             Case{"grown meanwhile", png, png + "more", {p + ",0", p + ",10"}, {}},
+         }) {
+        SCOPED_TRACE(c.name);
+        fake::reset();
+        fake::engine().picture = c.picture;
+        fake::engine().afterPicture = [&c] { fake::engine().picture = c.afterFirstCall; };
+        QString path = QString::fromStdString(p);
+        QByteArray picture("left from before");
+        engine::vbmp3_getFilePicture(path, picture);
+        EXPECT_EQ(picture, c.expected);
+        EXPECT_EQ(path, QString::fromStdString(p));
+        std::vector<std::string> expectedCalls;
+        for (const std::string& args : c.calls)
+            expectedCalls.push_back("vbmp3_getFilePicture(" + args + ")");
+        EXPECT_EQ(fake::engine().calls, expectedCalls);
+    }
 }
 
 } // namespace

@@ -7,6 +7,7 @@ import sys
 import tempfile
 import time
 import unittest
+import zlib
 
 from audio import Track
 from desktop import Desktop
@@ -26,10 +27,15 @@ class BusPlayer(unittest.TestCase):
         cls.addClassCleanup(shutil.rmtree, cls.tmp, ignore_errors=True)
         cls.app = os.path.join(cls.tmp, "player")
         install_player(cls.app, cls.TRACKS)
+        cls.prepare_tracks()
         cls.desktop = Desktop(cls.tmp).__enter__()
         cls.desktop.start_session_bus()
         cls.rec = cls.desktop.record(os.path.join(cls.tmp, "capture.raw"))
         cls.proc = cls.desktop.start([os.path.join(cls.app, "tonalisk")], cls.app)
+
+    @classmethod
+    def prepare_tracks(cls):
+        """What a class does to its tracks once they are written, before the player starts."""
 
     @classmethod
     def tearDownClass(cls):
@@ -116,6 +122,76 @@ class StopAndQuit(BusPlayer):
                        env=self.desktop.env, check=True, capture_output=True, timeout=10)
         self.assertEqual(self.proc.wait(10), 0)
         self.assertEqual(self.playerctl("-l"), "")
+
+
+def png_image(width, height):
+    """A PNG image of a colour gradient, as a tagger would embed a cover."""
+    rows = b"".join(b"\0" + bytes(value for x in range(width)
+                                   for value in (x * 255 // width, y * 255 // height, (x ^ y) & 0xFF))
+                    for y in range(height))
+
+    def chunk(kind, body):
+        return (len(body).to_bytes(4, "big") + kind + body
+                + zlib.crc32(kind + body).to_bytes(4, "big"))
+    header = width.to_bytes(4, "big") + height.to_bytes(4, "big") + bytes((8, 2, 0, 0, 0))
+    return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) + chunk(b"IDAT", zlib.compress(rows))
+            + chunk(b"IEND", b""))
+
+
+def embed_cover(path, picture):
+    """Puts an ID3v2.3 tag with `picture` as the front cover (an APIC frame) in front of the MP3
+    at path, in place of the tag it has."""
+    with open(path, "rb") as f:
+        audio = f.read()
+    if audio.startswith(b"ID3"):
+        audio = audio[10 + sum((audio[6 + i] & 0x7F) << (7 * (3 - i)) for i in range(4)):]
+    body = b"\0image/png\0\x03\0" + picture
+    frames = b"APIC" + len(body).to_bytes(4, "big") + b"\0\0" + body
+    size = bytes((len(frames) >> shift) & 0x7F for shift in (21, 14, 7, 0))
+    with open(path, "wb") as f:
+        f.write(b"ID3\x03\0\0" + size + frames + audio)
+
+
+class EmbeddedCover(BusPlayer):
+    """One track with an embedded cover and one without: the bus's art is the cover's bytes from a
+    file of their own for the one, the player's icon for the other, and the cover's file goes with
+    its track."""
+
+    TRACKS = [Track("cover.mp3", "mp3", 1600, 20), Track("plain.wav", "wav", 3300, 20)]
+    COVER = png_image(200, 200)
+
+    @classmethod
+    def prepare_tracks(cls):
+        embed_cover(os.path.join(cls.app, "cover.mp3"), cls.COVER)
+
+    def art(self):
+        """The title playing, and the path and bytes of its art's file."""
+        def art_file():
+            url = self.playerctl("metadata", "mpris:artUrl")
+            return url[len("file://"):] if url.startswith("file://") else ""
+        self.assertTrue(wait_until(lambda: os.path.isfile(art_file()), 10.0))
+        path = art_file()
+        self.assertEqual(os.path.dirname(path), self.desktop.env["XDG_RUNTIME_DIR"])
+        with open(path, "rb") as f:
+            return self.playerctl("metadata", "xesam:title"), path, f.read()
+
+    def test_the_cover_while_its_track_plays_the_icon_after(self):
+        self.status_becomes("Playing")
+        seen, last = {}, None
+        for _ in range(60):  # random picks, until the cover's track has given way to the other
+            title, path, picture = self.art()
+            seen[title] = picture
+            if last and last[0] == "cover" and title == "plain":
+                self.assertFalse(os.path.exists(last[1]), "the cover's file goes with its track")
+                break
+            last = (title, path)
+            before = self.playerctl("metadata", "mpris:trackid")
+            self.playerctl("next")
+            self.assertTrue(wait_until(
+                lambda: self.playerctl("metadata", "mpris:trackid") != before, 10.0))
+        self.assertEqual(seen.get("cover"), self.COVER)
+        self.assertEqual(seen.get("plain", b"")[:8], b"\x89PNG\r\n\x1a\n", "the icon")
+        self.assertNotEqual(seen["plain"], self.COVER, "the icon, not the cover")
 
 
 class BusDuringOpenError(unittest.TestCase):

@@ -73,8 +73,12 @@ class OrcaSession(unittest.TestCase):
         said = self.key("Insert+KP_Enter", until=lambda spoken: "Tonalisk" in spoken)
         self.assertIn("Tonalisk", said)
         status = "現在の状況：再生中"
-        said = self.key("Insert+KP_Enter", "Insert+KP_Enter",
-                        until=lambda spoken: any(s.startswith(status) for s in spoken))
+        # Orca speaks the panels one after the other, the elapsed time last: wait for both, or a
+        # slow reader's time is heard only under the next test.
+        def state_and_time(spoken):
+            return (any(s.startswith(status) for s in spoken) and
+                    any(re.fullmatch(r"\d+:\d\d\.?", s) for s in spoken))
+        said = self.key("Insert+KP_Enter", "Insert+KP_Enter", until=state_and_time)
         self.assertTrue(any(s.startswith(status) for s in said), said)
         self.assertTrue(any(re.fullmatch(r"\d+:\d\d\.?", s) for s in said), said)
         # Its Japanese text says so over the accessibility bus, so that a reader can switch voices

@@ -1,7 +1,7 @@
 #include "decoders/midi/midi_file.h"
+#include "decoders/midi/midi_tags.h"
 #include "fixtures/real_world.h"
 #include "midi_test_support.h"
-#include "tags/tags.h"
 
 #include <gtest/gtest.h>
 

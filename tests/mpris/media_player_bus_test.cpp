@@ -1,5 +1,6 @@
 // The player on a private session bus, driven as a bus client drives it: method calls, property
 // reads and writes, and the signals it sends, checked against the window and the fake engine.
+#include <QBuffer>
 #include <QDBusArgument>
 #include <QDBusConnection>
 #include <QDBusMessage>
@@ -74,6 +75,47 @@ private:
 
 QVariantMap asMap(const QVariant& value) {
     return value.canConvert<QDBusArgument>() ? qdbus_cast<QVariantMap>(value) : value.toMap();
+}
+
+// The session's runtime folder ($XDG_RUNTIME_DIR) made at `path` for as long as this lives, or
+// unset for an empty path; then as it was.
+class RuntimeFolder {
+public:
+    explicit RuntimeFolder(const QString& path) {
+        if (qEnvironmentVariableIsSet("XDG_RUNTIME_DIR"))
+            before_ = qgetenv("XDG_RUNTIME_DIR");
+        if (path.isEmpty()) {
+            qunsetenv("XDG_RUNTIME_DIR");
+        } else {
+            QDir().mkpath(path);
+            qputenv("XDG_RUNTIME_DIR", path.toLocal8Bit());
+        }
+    }
+    ~RuntimeFolder() {
+        if (before_)
+            qputenv("XDG_RUNTIME_DIR", *before_);
+        else
+            qunsetenv("XDG_RUNTIME_DIR");
+    }
+    RuntimeFolder(const RuntimeFolder&) = delete;
+    RuntimeFolder& operator=(const RuntimeFolder&) = delete;
+
+private:
+    std::optional<QByteArray> before_;
+};
+
+// A picture as a tagger embeds one: an image of a cover's size, in the given format. `seed`
+// varies its pixels.
+QByteArray imageBytes(const char* format, int seed = 0) {
+    QImage image(300, 300, QImage::Format_RGB32);
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            image.setPixel(x, y, qRgb((x + seed) % 256, y % 256, (x * y + seed) % 256));
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, format);
+    return bytes;
 }
 
 class MediaPlayerBusTest : public form1_test::Form1Test {
@@ -204,17 +246,9 @@ TEST_F(MediaPlayerBusTest, NamesItselfAndWhatItCanDo) {
 // Panels show the player's icon for every track, from one file in the session's runtime folder
 // that goes with the player; without a runtime folder there is no picture.
 TEST_F(MediaPlayerBusTest, EveryTrackShowsTheIconFromOneFileInTheRuntimeFolder) {
-    const std::optional<QByteArray> runtimeBefore =
-        qEnvironmentVariableIsSet("XDG_RUNTIME_DIR")
-            ? std::optional<QByteArray>(qgetenv("XDG_RUNTIME_DIR"))
-            : std::nullopt;
     for (const bool withRuntime : {true, false}) {
         const QString runtime = folder.filePath(QStringLiteral("run"));
-        QDir().mkpath(runtime);
-        if (withRuntime)
-            qputenv("XDG_RUNTIME_DIR", runtime.toLocal8Bit());
-        else
-            qunsetenv("XDG_RUNTIME_DIR");
+        const RuntimeFolder runtimeFolder(withRuntime ? runtime : QString());
         player::Form1& f = start();
         const QString art = metadata().value("mpris:artUrl").toString();
         f.Image1_Click();
@@ -232,8 +266,65 @@ TEST_F(MediaPlayerBusTest, EveryTrackShowsTheIconFromOneFileInTheRuntimeFolder) 
         service.reset();
         EXPECT_TRUE(QDir(runtime).isEmpty()) << "the file goes with the player";
     }
-    if (runtimeBefore)
-        qputenv("XDG_RUNTIME_DIR", *runtimeBefore);
+}
+
+// A track's embedded PNG or JPEG picture is what panels show, from a file of its own in the
+// runtime folder that holds exactly its bytes, read once when the track comes. The next track
+// shows its own picture or else the icon, and the last track's file is gone; bytes that are no
+// PNG or JPEG image are never written.
+TEST_F(MediaPlayerBusTest, ATracksEmbeddedPictureIsItsArtUntilTheNextTrack) {
+    const QString runtime = folder.filePath(QStringLiteral("run"));
+    const RuntimeFolder runtimeFolder(runtime);
+    struct Track {
+        const char* name;
+        QByteArray picture;
+        const char* suffix; // of the picture's file; none where the icon is shown
+    };
+    const QByteArray png = imageBytes("PNG");
+    const Track tracks[] = {
+        {"a PNG", png, ".png"},
+        {"a JPEG", imageBytes("JPEG"), ".jpg"},
+        {"another JPEG", imageBytes("JPEG", 1), ".jpg"},
+        {"no picture", {}, nullptr},
+        {"a BMP, an image of another format", imageBytes("BMP"), nullptr},
+        {"text", "no picture at all", nullptr},
+        {"a PNG's signature, cut short", png.left(6), nullptr},
+        {"a PNG after the icon", png, ".png"},
+    };
+    uint64_t number = 0;
+    for (const Track& track : tracks) {
+        SCOPED_TRACE(track.name);
+        fake::engine().picture = track.picture.toStdString();
+        if (number++ == 0) {
+            start();
+        } else {
+            form->Image1_Click();
+            tickOnce(1, 0);
+        }
+        const size_t reads = fake::engine().callsNamed("vbmp3_getFilePicture").size();
+        const QString file = QUrl(metadata().value("mpris:artUrl").toString()).toLocalFile();
+        EXPECT_EQ(QFileInfo(file).absolutePath(), runtime);
+        const QStringList pictureFiles =
+            QDir(runtime).entryList({QStringLiteral("tonalisk-cover-*")}, QDir::Files);
+        if (track.suffix != nullptr) {
+            EXPECT_TRUE(file.endsWith(QLatin1String(track.suffix))) << file.toStdString();
+            QFile written(file);
+            ASSERT_TRUE(written.open(QIODevice::ReadOnly));
+            EXPECT_EQ(written.readAll(), track.picture);
+            EXPECT_EQ(pictureFiles, QStringList{QFileInfo(file).fileName()});
+        } else {
+            EXPECT_EQ(QImage(file).size(), QSize(48, 48)) << "the icon";
+            EXPECT_TRUE(pictureFiles.isEmpty()) << pictureFiles.join(' ').toStdString();
+        }
+        EXPECT_EQ(metadata().value("mpris:trackid").value<QDBusObjectPath>().path(),
+                  "/org/tonalisk/Track/" + QString::number(number));
+        tickOnce(1, 1);
+        tickOnce(1, 2);
+        EXPECT_EQ(fake::engine().callsNamed("vbmp3_getFilePicture").size(), reads)
+            << "not read again for the same track";
+    }
+    service.reset();
+    EXPECT_TRUE(QDir(runtime).isEmpty()) << "the files go with the player";
 }
 
 TEST_F(MediaPlayerBusTest, ASecondPlayerTakesAnInstanceName) {

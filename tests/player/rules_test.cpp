@@ -1,10 +1,6 @@
 #include "platform/codepage.h"
 #include "player/program_folder.h"
-#include "player/random_index.h"
-#include "player/seek_range.h"
-#include "player/status_text.h"
-#include "player/ticker_item.h"
-#include "player/track_caption.h"
+#include "player/rules.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>

@@ -81,6 +81,19 @@ int32_t vbmp3_getFileTagInfo(const char* fileName, vbmp3_TagInfo* tag) {
         std::memcpy(tag, &e.tagInfo, sizeof *tag);
     return e.tagResult;
 }
+int32_t vbmp3_getFilePicture(const char* fileName, void* buffer, int32_t size,
+                             int32_t* pictureSize) {
+    auto& e = instance();
+    fake::log("vbmp3_getFilePicture",
+              (fileName ? fileName : "") + std::string(",") + std::to_string(size));
+    *pictureSize = static_cast<int32_t>(e.picture.size());
+    if (buffer && e.picture.size() <= static_cast<size_t>(size))
+        std::memcpy(buffer, e.picture.data(), e.picture.size());
+    const int32_t result = e.picture.empty() ? 0 : 1;
+    if (e.afterPicture)
+        e.afterPicture();
+    return result;
+}
 int32_t vbmp3_getMpegInfo(vbmp3_MpegInfo* mpeg) {
     auto& e = instance();
     fake::log("vbmp3_getMpegInfo");

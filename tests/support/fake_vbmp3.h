@@ -26,6 +26,9 @@ struct Engine {
     bool writeTagInfo = true;
     int32_t tagResult = 1;
 
+    std::string picture;                // what getFilePicture hands over; none when empty
+    std::function<void()> afterPicture; // if set, run after each getFilePicture (a file changing)
+
     vbmp3_MpegInfo mpegInfo{}; // copied out by getMpegInfo when mpegResult is non-zero
     int32_t mpegResult = 1;
 

@@ -2,10 +2,14 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <thread>
+#include <unistd.h>
 
 #include "file_bytes.h"
 #include "fixtures/audio_writer.h"
@@ -20,6 +24,38 @@ std::string writeTrack() {
     fixtures::writeAudio(path, fixtures::sine(440, 2.5), fixtures::Kind::Wav16,
                          {"Title", "Artist", "Album", "Rock", "2026", "", -1});
     return path;
+}
+
+// Caps the process's address space at what it maps now and takes what is left of its heap, so
+// that the next allocation fails.
+void useUpMemory() {
+    const long pages = [] {
+        std::ifstream statm("/proc/self/statm");
+        long size = 0;
+        statm >> size;
+        return size;
+    }();
+    rlimit limit{};
+    getrlimit(RLIMIT_AS, &limit);
+    limit.rlim_cur = static_cast<rlim_t>(pages) * static_cast<rlim_t>(sysconf(_SC_PAGESIZE));
+    setrlimit(RLIMIT_AS, &limit);
+    void* volatile last = nullptr;
+    while (void* block = std::malloc(64)) {
+        *static_cast<void**>(block) = last;
+        last = block;
+    }
+}
+
+TEST(EngineApiDeathTest, AnEngineThatCannotStartIsRefusedAndTheProcessLives) {
+    EXPECT_EXIT(
+        {
+            useUpMemory();
+            const bool refused = vbmp3_init() == 0;
+            int32_t seconds = 7;
+            const bool idle = vbmp3_getState(&seconds) == 0 && seconds == 7 && vbmp3_play() == 0;
+            std::_Exit(refused && idle ? 0 : 1);
+        },
+        testing::ExitedWithCode(0), "");
 }
 
 TEST(EngineApi, LifecycleThroughTheCFunctions) {

@@ -3,6 +3,7 @@
 #include <chrono>
 #include <fcntl.h>
 #include <filesystem>
+#include <fstream>
 #include <future>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -84,6 +85,24 @@ TEST(DecoderChoice, OnlyRegularFilesReachADecoder) {
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
     expectRefusedWithoutBlocking(fifo);
     EXPECT_EQ(readAsTheEngineDoes(folder.path().string()), kRefused);
+}
+
+// A file that ends inside a decoder's signature plays nothing and takes nothing down.
+TEST(DecoderChoice, AFileCutShortInsideASignatureIsRefused) {
+    const test_support::TempFolder folder;
+    const std::string heads[] = {"RIFF",
+                                 "RIFFx",
+                                 std::string("RIFF\0\0\0\0WAV", 11),
+                                 "MThd",
+                                 "ID3",
+                                 "\xFF\xFB",
+                                 "\x30\x26\xB2\x75\x8E"};
+    for (const std::string& head : heads) {
+        SCOPED_TRACE(testing::PrintToString(head));
+        const std::string path = folder.file("short.wav");
+        std::ofstream(path, std::ios::binary) << head;
+        EXPECT_EQ(readAsTheEngineDoes(path).first, -1);
+    }
 }
 
 // FFmpeg would read "pipe:0" from standard input and "http:..." from the network.

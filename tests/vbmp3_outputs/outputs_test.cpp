@@ -1,5 +1,5 @@
 #include "outputs/backlog.h"
-#include "outputs/output_drivers.h"
+#include "outputs/clock_output.h"
 #include "shared/output_format.h"
 
 #include <gtest/gtest.h>
@@ -21,31 +21,31 @@ constexpr int kRate = 48000;
 TEST(Backlog, RunsDownWhilePlayingAndHoldsWhilePaused) {
     Backlog::Clock::time_point now{};
     Backlog backlog(kRate, [&] { return now; });
-    EXPECT_EQ(backlog.unheard(0), 0);
+    EXPECT_EQ(backlog.latencyFrames(0), 0);
 
     backlog.measured(1, 24000, true);
     now += 100ms;
-    EXPECT_EQ(backlog.unheard(1), 19200);
-    EXPECT_EQ(backlog.unheard(2), 0) << "another epoch holds nothing";
+    EXPECT_EQ(backlog.latencyFrames(1), 19200);
+    EXPECT_EQ(backlog.latencyFrames(2), 0) << "another epoch holds nothing";
     backlog.wrote(4800);
     now += 50ms;
-    EXPECT_EQ(backlog.unheard(1), 21600);
+    EXPECT_EQ(backlog.latencyFrames(1), 21600);
 
     backlog.setRunning(false); // paused: what is there stays
     now += 10s;
-    EXPECT_EQ(backlog.unheard(1), 21600);
+    EXPECT_EQ(backlog.latencyFrames(1), 21600);
     backlog.setRunning(true);
     now += 1s;
-    EXPECT_EQ(backlog.unheard(1), 0) << "never below nothing";
+    EXPECT_EQ(backlog.latencyFrames(1), 0) << "never below nothing";
 
     backlog.measured(2, -5, true); // a negative figure from the server is none
-    EXPECT_EQ(backlog.unheard(2), 0);
+    EXPECT_EQ(backlog.latencyFrames(2), 0);
 
     backlog.setRate(8000); // a stream at another rate: it holds nothing yet, and runs at its rate
-    EXPECT_EQ(backlog.unheard(2), 0);
+    EXPECT_EQ(backlog.latencyFrames(2), 0);
     backlog.measured(3, 8000, true);
     now += 250ms;
-    EXPECT_EQ(backlog.unheard(3), 6000);
+    EXPECT_EQ(backlog.latencyFrames(3), 6000);
 }
 
 // The end of a track is taken as heard only on the device's own word: not while a render is
@@ -123,7 +123,7 @@ TEST(ClockOutput, CatchesUpAfterAStallInBoundedPiecesAndSkipsTheRest) {
     StallingRenderer renderer;
     const auto began = std::chrono::steady_clock::now();
     {
-        auto clock = vbmp3::makeClockOutput();
+        auto clock = std::make_unique<vbmp3::ClockOutput>(0ms);
         ASSERT_TRUE(clock->start(renderer));
         std::this_thread::sleep_for(1500ms);
         clock->stop();
@@ -143,7 +143,7 @@ TEST(ClockOutput, ConsumesTheTracksFramesInRealTimeAtItsRate) {
         StallingRenderer renderer(rate, false);
         const auto began = std::chrono::steady_clock::now();
         {
-            auto clock = vbmp3::makeClockOutput();
+            auto clock = std::make_unique<vbmp3::ClockOutput>(0ms);
             ASSERT_TRUE(clock->start(renderer));
             std::this_thread::sleep_for(1000ms);
             clock->stop();

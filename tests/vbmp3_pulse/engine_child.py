@@ -4,13 +4,16 @@ standard input and which may die of what the engine does: each command answers o
     refuse CALLS  the kernel refuses the system calls named (comma-separated, ENOSYS) from now
                   on, here and in every process started from here (a seccomp filter)
     play PATH   init, open and play          state     "STATE SECONDS"
+    open PATH   init and open: "RESULT MS"   tags PATH init and read its tags: "RESULT MS"
     volume      "LEFT RIGHT"                 free      vbmp3_free
     close       vbmp3_close
-    unload      dlclose the library          threads   how many threads the process runs"""
+    unload      dlclose the library          threads   how many threads the process runs
+MS is how long the call took, in whole milliseconds."""
 import _ctypes
 import ctypes
 import os
 import sys
+import time
 
 lib = ctypes.CDLL(sys.argv[1])
 
@@ -40,6 +43,13 @@ for line in sys.stdin:
         lib.vbmp3_init()
         answer(lib.vbmp3_open(argument.encode(), ctypes.create_string_buffer(272)),
                lib.vbmp3_play())
+    elif command in ("open", "tags"):
+        lib.vbmp3_init()
+        call, record = ((lib.vbmp3_open, 272) if command == "open"
+                        else (lib.vbmp3_getFileTagInfo, 652))
+        began = time.monotonic()
+        result = call(argument.encode(), ctypes.create_string_buffer(record))
+        answer(result, round((time.monotonic() - began) * 1000))
     elif command == "state":
         seconds = ctypes.c_int32(-1)
         answer(lib.vbmp3_getState(ctypes.byref(seconds)), seconds.value)

@@ -1,20 +1,31 @@
 /* Preloaded into a process that plays through the engine: reads of the file whose name ends in
  * STALLED_READ_NAME hang for STALLED_READ_SECONDS (30 unless set), as reads from a network share
- * that stopped answering do, on every thread but the process's first. The first thread opens the
- * file as usual; its decoding, its tags for the stream's name and its closing then hang. */
+ * that stopped answering do. They hang on the threads whose name begins with STALLED_READ_THREAD
+ * ("vbmp3-decoder": the file opens, then its decoding and closing hang), or, without it, on every
+ * thread but the process's first (the engine's opening and tag reading too). */
 #define _GNU_SOURCE
 #include <dlfcn.h>
 #include <limits.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+#include <sys/prctl.h>
 #include <sys/syscall.h>
 #include <time.h>
 #include <unistd.h>
 
+static int stalls_on_this_thread(void) {
+    const char* prefix = getenv("STALLED_READ_THREAD");
+    if (!prefix || !*prefix)
+        return syscall(SYS_gettid) != getpid();
+    char thread[16] = "";
+    prctl(PR_GET_NAME, thread, 0, 0, 0);
+    return strncmp(thread, prefix, strlen(prefix)) == 0;
+}
+
 static void stall_if_named(int fd) {
     const char* name = getenv("STALLED_READ_NAME");
-    if (!name || !*name || syscall(SYS_gettid) == getpid())
+    if (!name || !*name || !stalls_on_this_thread())
         return;
     char link[64];
     char path[PATH_MAX];

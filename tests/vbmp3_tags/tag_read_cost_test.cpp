@@ -1,6 +1,6 @@
-// What a tag read costs the caller's thread: the bytes it reads and its CPU time stay bounded
-// whatever the file's size, and what a file's tags hold still comes back. The big files are
-// sparse, so the disk is left alone.
+// What a tag read costs: the bytes it reads and its CPU time stay bounded whatever the file's size,
+// and what a file's tags hold still comes back; the thread that calls the C function reads none of
+// it. The big files are sparse, so the disk is left alone.
 #include <cstring>
 #include <ctime>
 #include <filesystem>
@@ -8,8 +8,10 @@
 #include <functional>
 #include <gtest/gtest.h>
 
+#include "decoders/source.h"
 #include "fixtures/audio_writer.h"
 #include "fixtures/id3v2_writer.h"
+#include "tags/tags.h"
 #include "temp_folder.h"
 #include "vbmp3.h"
 
@@ -18,6 +20,10 @@ namespace {
 constexpr uint64_t kKiB = 1024, kMiB = 1024 * kKiB, kGiB = 1024 * kMiB;
 // What the look at a file's first bytes for its kind may read on top of the tags themselves.
 constexpr uint64_t kKindLook = 256 * kKiB;
+
+// What is less than any read of a file's tags (the first look at its head alone takes more): the
+// count of the bytes read itself, and the odd read of the system's own (a code page's table).
+constexpr uint64_t kNoneOfTheFile = 1 * kKiB;
 
 // The bytes this thread has read through system calls.
 uint64_t bytesReadByThisThread() {
@@ -162,15 +168,66 @@ TEST_F(TagReadCost, BoundedForEveryFileWhateverItsSize) {
         SCOPED_TRACE(c.name);
         const std::string path = folder.file(c.fileName);
         c.write(path);
-        vbmp3_TagInfo tag{};
+        // As the engine's file thread reads them.
+        vbmp3::Tags tags;
         const uint64_t bytesBefore = bytesReadByThisThread();
         const double cpuBefore = cpuSecondsOfThisThread();
-        EXPECT_NE(vbmp3_getFileTagInfo(path.c_str(), &tag), 0);
+        EXPECT_TRUE(vbmp3::readTags(path, tags));
         const double cpuSeconds = cpuSecondsOfThisThread() - cpuBefore;
         const uint64_t bytesRead = bytesReadByThisThread() - bytesBefore;
         EXPECT_LE(bytesRead, c.maxBytesRead + kKindLook);
         EXPECT_LT(cpuSeconds, 1.0);
-        EXPECT_EQ(std::string(tag.title), c.title);
+        EXPECT_EQ(tags.title, c.title);
+
+        // Whatever it answers within its bound.
+        vbmp3_TagInfo tag{};
+        const uint64_t callerBefore = bytesReadByThisThread();
+        vbmp3_getFileTagInfo(path.c_str(), &tag);
+        EXPECT_LT(bytesReadByThisThread() - callerBefore, kNoneOfTheFile)
+            << "the caller read the file";
+        std::filesystem::remove(path);
+    }
+}
+
+// A picture is read through the same windows as the tag text: the bytes it costs are bounded by
+// the picture, never by the file.
+TEST_F(TagReadCost, APictureReadIsBoundedToo) {
+    const struct {
+        const char* name;
+        const char* fileName;
+        std::function<void(const std::string& path)> write;
+        uint64_t maxBytesRead;
+        uint64_t pictureBytes;
+    } cases[] = {
+        {"8 GiB of nothing", "nothing.mp3",
+         [](const std::string& p) { writeSparse(p, "", 8 * kGiB); }, 4 * kKiB, 0},
+        {"a real MP3 with an 8 MiB picture", "picture.mp3",
+         [](const std::string& p) { writeTaggedMp3(p, 1, 8 * kMiB); }, 8 * kMiB + 16 * kKiB,
+         8 * kMiB},
+        {"an ID3v2 tag that claims 200 MiB", "claims.mp3",
+         [](const std::string& p) {
+             writeSparse(p, fixtures::id3v2Tag(kTags, {fixtures::Id3Text::Utf16, kMiB, 200 * kMiB}),
+                         201 * kMiB);
+         },
+         16 * kMiB + 4 * kKiB, kMiB},
+        {"a WAV with its INFO after 100 MiB of samples", "far.wav",
+         [](const std::string& p) { writeWaveWithInfoAtTheEnd(p, 100 * kMiB); }, 4 * kKiB, 0},
+        {"an ASF header object that claims 100 MiB", "huge.wma",
+         [](const std::string& p) { writeAsfWithHugeObject(p, 100 * kMiB); }, 16 * kMiB + 4 * kKiB,
+         0},
+        {"a MIDI track that claims 60 MiB", "far.mid",
+         [](const std::string& p) { writeMidiWithLongTrack(p, 60 * kMiB); }, 0, 0},
+    };
+    const test_support::TempFolder folder;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string path = folder.file(c.fileName);
+        c.write(path);
+        int32_t size = -1;
+        const uint64_t bytesBefore = bytesReadByThisThread();
+        vbmp3_getFilePicture(path.c_str(), nullptr, 0, &size);
+        EXPECT_LE(bytesReadByThisThread() - bytesBefore, c.maxBytesRead + kKindLook);
+        EXPECT_EQ(size, static_cast<int32_t>(c.pictureBytes));
         std::filesystem::remove(path);
     }
 }

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "api/boundary_text.h"
+#include "decoders/source.h"
 #include "fixtures/audio_writer.h"
 #include "fixtures/encoded_writer.h"
 #include "fixtures/id3v2_writer.h"

@@ -4,7 +4,8 @@
  * The engine opens one music file at a time (MP3, WAV, WMA, MIDI and whatever else its decoders
  * take; the kind comes from the content, not the name), plays it in the background on its own
  * threads and answers questions about it. Every function returns at once: none waits for the
- * decoder or the sound device, and all may be called from any one thread while the engine plays.
+ * decoder or the sound device, the two that name a file wait for it no longer than about 50 ms, and
+ * all may be called from any one thread while the engine plays.
  * The files' bytes are parsed in the engine's own decoder process (vbmp3-decoder, beside the
  * library), started by vbmp3_init and shut in: a file that crashes it or overruns its time or
  * memory costs that file only, and a new one takes over for the next.
@@ -26,11 +27,12 @@
  *                    once what was decoded of it has been heard.
  *   VBMP3_PLAYING 1  after vbmp3_play (from the start when stopped) and vbmp3_restart, until the
  *                    last sample has been heard, by the sound server's own account (a track of
- *                    a twentieth of a second too). A file whose reads hang (a stalled network
- *                    share) stays here at 0 seconds and costs no other file: the next open or
- *                    close leaves it behind; left alone, it ends as above after 10 seconds. A lost sound server does not leave this state:
- *                    the engine goes on against its own clock, silently, until a server answers
- *                    again (it retries about once a second and at each call that changes playback).
+ *                    a twentieth of a second too). A file whose reads hang once it has opened
+ *                    (a stalled network share) stays here at 0 seconds and costs no other file:
+ *                    the next open or close leaves it behind; left alone, it ends as above after
+ *                    10 seconds. A lost sound server does not leave this state: the engine goes
+ *                    on against its own clock, silently, until a server answers again (it retries
+ *                    about once a second and at each call that changes playback).
  *   VBMP3_PAUSED  2  after vbmp3_pause while playing; the position is kept.
  */
 #ifndef VBMP3_H
@@ -60,6 +62,9 @@ enum {
 };
 
 enum { VBMP3_TEXT_SLOT = 128, VBMP3_YEAR_SLOT = 5, VBMP3_BUFFER_LENGTH = 256 };
+
+/* The largest embedded picture that vbmp3_getFilePicture hands over, in bytes (16 MiB). */
+enum { VBMP3_PICTURE_LIMIT = 16777216 };
 
 /* What vbmp3_open reports about the file it opened. 272 bytes. */
 typedef struct vbmp3_InputInfo {
@@ -101,7 +106,7 @@ typedef struct vbmp3_MpegInfo {
                                   down, plus one (a track of 2.5 s has 3, one of 0.4 s has 1) */
 } vbmp3_MpegInfo;
 
-/* Starts the engine: output device (or the silent clock without one), threads. Once, first. */
+/* Starts the engine (output device or silent clock, threads). Once, first. 0 if it cannot. */
 VBMP3_API int32_t vbmp3_init(void);
 /* Stops and releases everything; no vbmp3_stop or vbmp3_close is needed before it. Returns within
  * about two seconds whatever the sound server and the files do: the reading of a file that hangs
@@ -110,14 +115,34 @@ VBMP3_API int32_t vbmp3_free(void);
 
 /* Opens fileName as the current file, replacing (and closing) any current one, even while it
  * plays; fills info. Non-zero only when the file really decodes. After a failure no file is
- * current: the state reads 0 with 0 seconds, play does nothing, getMpegInfo returns 0. */
+ * current: the state reads 0 with 0 seconds, play does nothing, getMpegInfo returns 0.
+ * The file is read on a thread of the engine's, never the caller's: the call returns within about
+ * 50 ms whatever the file does. A file still opening then (its reads hang: a stalled network share,
+ * a disc spinning up) fails as one that cannot be opened, and so does every call that names it
+ * until its reading returns; a FIFO, a device or a folder fails at once. The file's tags are read
+ * right after it opens, for the stream's name and for vbmp3_getFileTagInfo. */
 VBMP3_API int32_t vbmp3_open(const char* fileName, vbmp3_InputInfo* info);
 /* Closes the current file; its playback ends. */
 VBMP3_API int32_t vbmp3_close(void);
 
 /* Reads the tags of the named file (not necessarily the current one) into tag. Non-zero when the
- * file could be read. */
+ * file could be read. The file opened last, unchanged since (same path, size and modification
+ * time), answers with the tags read at its open, without reading it again. Like vbmp3_open it
+ * waits about 50 ms at most: a file whose reads hang fails as one without a tag, at once while an
+ * earlier call's reading of it still hangs. */
 VBMP3_API int32_t vbmp3_getFileTagInfo(const char* fileName, vbmp3_TagInfo* tag);
+/* Reads the picture embedded in the named file's tag (not necessarily the current one): an ID3v2
+ * APIC frame of an MP3 or of a WAV's id3 chunk, a WMA's WM/Picture; the front cover where there
+ * are several, else the first. The bytes are as the tag stores them, usually a JPEG or PNG image,
+ * not checked. Writes the picture's size in bytes into *pictureSize (0 without a picture) and,
+ * when `size` is at least that, the picture into buffer; otherwise buffer is left unwritten, so a
+ * first call with buffer NULL and size 0 asks for the size, and a second one fetches it. Returns
+ * non-zero when the file has a picture of 1 to VBMP3_PICTURE_LIMIT bytes, whether it fitted or
+ * not; 0 without one (a larger one counts as none) and for an unreadable file; 0 and nothing
+ * written if pictureSize is NULL or size negative. The file is read only where its tags are,
+ * never the audio, so the call costs about what vbmp3_getFileTagInfo does plus the picture. */
+VBMP3_API int32_t vbmp3_getFilePicture(const char* fileName, void* buffer, int32_t size,
+                                       int32_t* pictureSize);
 /* Fills mpeg with the current file's facts; returns 0 and writes nothing without a current file.
  * The length (totalMilliseconds, totalSeconds) can change after the open, where the frames of a
  * file without a header that fits are counted in the background: read again to follow it. */

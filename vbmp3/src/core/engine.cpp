@@ -232,7 +232,7 @@ std::optional<Engine::HeardWindow> Engine::latestFrames(float* out, int32_t* lef
             int64_t end = position_ - std::min(unheard(), kept);
             end = std::max(end - end % kHeardStep, position_ - kept);
             history_.copyEnding(static_cast<size_t>(position_ - end), kFftLength, out);
-            return HeardWindow{generation_, end};
+            return HeardWindow{epoch_, end};
         }
     }
     std::fill_n(left, length, 0);
@@ -246,7 +246,7 @@ RenderResult Engine::render(float* out, size_t frames, int rate) {
     bool wakeDecoder = false;
     {
         std::lock_guard lock(mutex_);
-        result.epoch = generation_;
+        result.epoch = epoch_;
         result.rate = rate_;
         applyVolume = !outputAppliesVolume_;
         if (state_ == PlayState::Playing && !drained_ && rate == rate_) {
@@ -281,20 +281,20 @@ RenderResult Engine::render(float* out, size_t frames, int rate) {
 
 Cues Engine::cues() const {
     std::lock_guard lock(mutex_);
-    return {generation_, state_ == PlayState::Playing, rate_, gainLeft_, gainRight_, mediaName_};
+    return {epoch_, state_ == PlayState::Playing, rate_, gainLeft_, gainRight_, mediaName_};
 }
 
 int64_t Engine::unheard() const {
-    return output_ ? output_->unheardFrames(generation_) : 0;
+    return output_ ? output_->latencyFrames(epoch_) : 0;
 }
 
 void Engine::settleEnd() {
-    if (state_ == PlayState::Playing && drained_ && (!output_ || output_->heardAll(generation_)))
+    if (state_ == PlayState::Playing && drained_ && (!output_ || output_->heardAll(epoch_)))
         endTrack();
 }
 
 void Engine::restartDecodingAt(int64_t frame) {
-    ++generation_;
+    ++epoch_;
     ring_.clear();
     seekTo_ = frame;
     decodeDone_ = false;
@@ -306,7 +306,7 @@ void Engine::restartDecodingAt(int64_t frame) {
 }
 
 void Engine::endTrack() {
-    ++generation_; // nothing of the old position is heard after the end
+    ++epoch_; // nothing of the old position is heard after the end
     state_ = PlayState::Stopped;
     endHeld_ = true;
     atStart_ = false;
@@ -327,7 +327,7 @@ void Engine::decodeLoop(uint64_t id, std::unique_ptr<Source> source,
     while (id == decoder_) {
         const bool ahead = decodeDone_ || ring_.space() < kChunkFrames;
         if (ahead && mediaName) {
-            // Once there is sound to play: the name may read the file's tags.
+            // Once there is sound to play: the name may wait for the file's tags.
             lock.unlock();
             auto name = std::make_shared<const std::string>(std::exchange(mediaName, {})());
             lock.lock();
@@ -341,14 +341,14 @@ void Engine::decodeLoop(uint64_t id, std::unique_ptr<Source> source,
             decoderWake_.wait(lock);
             continue;
         }
-        const uint64_t generation = generation_;
+        const uint64_t epoch = epoch_;
         std::optional<int64_t> seekTo = std::exchange(seekTo_, std::nullopt);
         lock.unlock();
         bool ok = !seekTo || source->seek(*seekTo);
         size_t got = 0;
         const float* frames = ok ? source->readFrames(chunk.data(), kChunkFrames, got) : nullptr;
         lock.lock();
-        if (id != decoder_ || generation != generation_)
+        if (id != decoder_ || epoch != epoch_)
             continue; // a seek, stop or open came meanwhile: this chunk is stale
         if (got == 0)
             decodeDone_ = true;

@@ -54,7 +54,7 @@ public:
 
     // Makes `source` the current file (nullptr: none), stopped at its start. `mediaName` works out
     // what plays, for the sound server's list of streams (UTF-8); the file's decoder thread calls
-    // it once it has decoded ahead, since it may read the file.
+    // it once it has decoded ahead, since it may wait on the file.
     void replace(std::unique_ptr<Source> source, std::function<std::string()> mediaName = {});
     // The current file's facts; nullopt without one.
     std::optional<StreamFacts> facts() const;
@@ -105,10 +105,10 @@ private:
     int32_t totalSeconds() const;
     // Has the history hold the latest frames at `rate` (caller holds the lock).
     void sizeHistory(int rate);
-    // Which frames are heard now: the kFftLength frames of a generation that end at a frame of
+    // Which frames are heard now: the kFftLength frames of an epoch that end at a frame of
     // the track, rounded down to a whole step.
     struct HeardWindow {
-        uint64_t generation;
+        uint64_t epoch;
         int64_t end;
         bool operator==(const HeardWindow&) const = default;
     };
@@ -129,9 +129,9 @@ private:
     PlayState state_ = PlayState::Stopped;
     bool endHeld_ = false;          // the elapsed time reads totalSeconds - 1
     bool atStart_ = true;           // the decoder's output begins at frame 0
-    uint64_t generation_ = 0;       // bumped whenever decoded-ahead frames become stale
+    uint64_t epoch_ = 0;            // bumped whenever decoded-ahead frames become stale
     std::optional<int64_t> seekTo_; // for the decoder, before its next read
-    bool decodeDone_ = false;       // the source has no more frames for this generation
+    bool decodeDone_ = false;       // the source has no more frames for this epoch
     bool drained_ = false;          // all of the track has been rendered; ends once heard
     int64_t position_ = 0;          // frame of the track that render() gives next
     int rate_ = kIdleRate;          // of the current track (of the last one while none is open)

@@ -1,5 +1,5 @@
 // A fixed-capacity FIFO of interleaved stereo frames. Not synchronised: the engine guards it with
-// its own lock, so that clearing it and bumping the playback generation happen together.
+// its own lock, so that clearing it and bumping the playback epoch happen together.
 #pragma once
 
 #include <algorithm>

@@ -11,7 +11,9 @@
 int main(int argc, char** argv) {
     // Nothing of the engine's process but the call socket.
     ::close_range(vbmp3::wire::kCallSocket + 1, ~0U, 0);
-    vbmp3::lockDown(!(argc > 1 && std::strcmp(argv[1], vbmp3::wire::kQuietArgument) == 0));
+    const bool speak = !(argc > 1 && std::strcmp(argv[1], vbmp3::wire::kQuietArgument) == 0);
+    // Where it loads the engine's parts ahead of need, the first call may wait for that.
+    vbmp3::sayingOwnLoads(vbmp3::wire::kCallSocket, [&] { vbmp3::lockDown(speak); });
     vbmp3::serveCalls(vbmp3::wire::kCallSocket);
     // Files may still be closing on their threads: their process ends with them, no destructors.
     ::_exit(0);

@@ -2,11 +2,17 @@
 
 #include "decoders/source.h"
 #include "sandbox/wire.h"
+#include "shared/own_load.h"
 #include "shared/readable_file.h"
+#include "tags/pictures.h"
 #include "tags/tags.h"
 
 #include <algorithm>
+#include <chrono>
+#include <condition_variable>
+#include <cstring>
 #include <memory>
+#include <mutex>
 #include <pthread.h>
 #include <sys/mman.h>
 #include <thread>
@@ -17,6 +23,8 @@ namespace {
 
 // How often an open file's idle thread looks whether a background scan has found the length.
 constexpr int kLengthLookMs = 100;
+// How often a call's watcher looks whether a part of the engine's own is loading.
+constexpr std::chrono::milliseconds kOwnLoadLook{2};
 
 void closeAll(const std::vector<int>& descriptors) {
     for (const int fd : descriptors)
@@ -105,19 +113,66 @@ std::string readFileTags(const std::vector<int>& descriptors) {
     return answer.bytes();
 }
 
+// Reads the picture of the file of descriptors {file, picture window} into the window (a memfd the
+// engine made kMaxPictureBytes long); answers whether it did, and the picture's size.
+std::string readFilePicture(const std::vector<int>& descriptors) {
+    wire::Writer answer;
+    const std::string picture =
+        descriptors.size() == 2 ? readPicture(descriptorPath(descriptors[0])) : std::string();
+    void* window = picture.empty() || picture.size() > kMaxPictureBytes
+                       ? MAP_FAILED
+                       : ::mmap(nullptr, picture.size(), PROT_WRITE, MAP_SHARED, descriptors[1], 0);
+    closeAll(descriptors);
+    if (window == MAP_FAILED)
+        return answer.number(0).bytes();
+    std::memcpy(window, picture.data(), picture.size());
+    ::munmap(window, picture.size());
+    return answer.number(1).number(static_cast<int64_t>(picture.size())).bytes();
+}
+
 } // namespace
+
+void sayingOwnLoads(int socket, const std::function<void()>& work) {
+    std::mutex mutex;
+    std::condition_variable doneChanged;
+    bool done = false;
+    std::thread watcher([&] {
+        bool said = false;
+        std::unique_lock lock(mutex);
+        for (bool last = false; !last;) {
+            last = doneChanged.wait_for(lock, kOwnLoadLook, [&] { return done; });
+            const bool underway = !last && OwnLoad::isUnderway();
+            if (underway != said) {
+                said = underway;
+                const auto what = underway ? wire::Interim::Loading : wire::Interim::Loaded;
+                wire::send(socket, wire::Writer().number(static_cast<int64_t>(what)).bytes());
+            }
+        }
+    });
+    work();
+    {
+        std::lock_guard lock(mutex);
+        done = true;
+    }
+    doneChanged.notify_one();
+    watcher.join();
+}
 
 void serveCalls(int socket) {
     while (const std::optional<wire::Message> message = wire::receive(socket, -1)) {
         wire::Reader request(message->bytes);
         const auto call = static_cast<wire::Call>(request.number());
         std::string answer;
-        if (call == wire::Call::Open)
-            answer = openFile(message->descriptors);
-        else if (call == wire::Call::Tags)
-            answer = readFileTags(message->descriptors);
-        else
-            closeAll(message->descriptors);
+        sayingOwnLoads(socket, [&] {
+            if (call == wire::Call::Open)
+                answer = openFile(message->descriptors);
+            else if (call == wire::Call::Tags)
+                answer = readFileTags(message->descriptors);
+            else if (call == wire::Call::Picture)
+                answer = readFilePicture(message->descriptors);
+            else
+                closeAll(message->descriptors);
+        });
         if (!wire::send(socket, answer))
             return;
     }

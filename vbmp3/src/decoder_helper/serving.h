@@ -3,7 +3,13 @@
 // whose reads hang holds up that file alone.
 #pragma once
 
+#include <functional>
+
 namespace vbmp3 {
+
+// Runs `work` on this thread while another tells the engine on `socket` when one of the engine's
+// own parts starts and ends loading here (wire::Interim).
+void sayingOwnLoads(int socket, const std::function<void()>& work);
 
 // Answers the engine's calls on `socket` until the engine closes it.
 void serveCalls(int socket);

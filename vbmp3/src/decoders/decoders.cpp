@@ -1,7 +1,10 @@
 // The decoders in the order the engine asks them, each with the same say over playback and tags.
-#include "decoders/file_head.h"
-#include "decoders/mpeg_layout.h"
 #include "decoders/source.h"
+
+#include "decoders/file_head.h"
+#include "decoders/midi/midi_tags.h"
+#include "decoders/mpeg_layout.h"
+#include "tags/pictures.h"
 #include "tags/tags.h"
 
 #include <string_view>
@@ -11,13 +14,18 @@ namespace {
 
 // Enough of a file's start for every decoder's signature, MPEG audio frames after junk included.
 constexpr size_t kHeadBytes = 65536;
+// Enough for the signatures that choose a tag reader, all at the file's very start: frames after
+// junk, which only the longer look finds, tell MPEG audio from whatever else FFmpeg plays, and
+// both read ID3 tags.
+constexpr size_t kTagHeadBytes = 16;
 
 bool isStandardMidiFile(std::string_view head) {
     return head.starts_with("MThd");
 }
 
+// The form type follows the chunk's size; a file shorter than that is none.
 bool isRiffWave(std::string_view head) {
-    return head.starts_with("RIFF") && head.substr(8, 4) == "WAVE";
+    return head.starts_with("RIFF") && head.size() >= 12 && head.substr(8, 4) == "WAVE";
 }
 
 // The ASF header object's GUID.
@@ -43,30 +51,37 @@ struct Decoder {
     bool (*accepts)(std::string_view head);
     std::unique_ptr<Source> (*openSource)(const std::string& path);
     bool (*readTags)(const std::string& path, Tags& out);
+    std::string (*readPicture)(const std::string& path);
 };
 
 // The lightest decoder that takes a file plays it; one that refuses it (an MP3 inside a WAV, a
 // codec it lacks) passes it on down the list. FFmpeg takes whatever comes its way, so it ends
-// the list. The first decoder that accepts a file reads its tags.
+// the list. The first decoder that accepts a file reads its tags and its picture.
 constexpr Decoder kDecoders[] = {
-    {isStandardMidiFile, openMidiSource, readMidiTags},
-    {isMpegAudio, openMpg123Source, readMpegTags},
-    {isRiffWave, openSndfileSource, readWaveTags},
-    {isAsf, openFfmpegSource, readAsfTags},
+    {isStandardMidiFile, openMidiSource, readMidiTags, readNoPicture},
+    {isMpegAudio, openMpg123Source, readMpegTags, readMpegPicture},
+    {isRiffWave, openSndfileSource, readWaveTags, readWavePicture},
+    {isAsf, openFfmpegSource, readAsfTags, readAsfPicture},
     // Whatever else FFmpeg plays may carry an ID3 tag at either end, as MP3 files do.
-    {anyFile, openFfmpegSource, readMpegTags},
+    {anyFile, openFfmpegSource, readMpegTags, readMpegPicture},
 };
 
-// The file's first bytes, or nothing for a path that is no regular, non-empty file: reading a
-// FIFO or a device would block the caller.
-std::optional<std::string> headOf(const std::string& path) {
-    return readFileHead(path, kHeadBytes);
+// The first decoder that accepts the file, which reads its tags and picture; none for a path
+// that is no regular, non-empty file.
+const Decoder* tagReaderOf(const std::string& path) {
+    const std::optional<std::string> head = readFileHead(path, kTagHeadBytes);
+    for (const Decoder& decoder : kDecoders)
+        if (head && decoder.accepts(*head))
+            return &decoder;
+    return nullptr;
 }
 
 } // namespace
 
+// readFileHead gives nothing for a path that is no regular, non-empty file: reading a FIFO or a
+// device would block.
 std::unique_ptr<Source> openSource(const std::string& path) {
-    const std::optional<std::string> head = headOf(path);
+    const std::optional<std::string> head = readFileHead(path, kHeadBytes);
     for (const Decoder& decoder : kDecoders)
         if (head && decoder.accepts(*head))
             if (std::unique_ptr<Source> source = decoder.openSource(path))
@@ -76,11 +91,13 @@ std::unique_ptr<Source> openSource(const std::string& path) {
 
 bool readTags(const std::string& path, Tags& out) {
     out = Tags{};
-    const std::optional<std::string> head = headOf(path);
-    for (const Decoder& decoder : kDecoders)
-        if (head && decoder.accepts(*head))
-            return decoder.readTags(path, out);
-    return false;
+    const Decoder* decoder = tagReaderOf(path);
+    return decoder != nullptr && decoder->readTags(path, out);
+}
+
+std::string readPicture(const std::string& path) {
+    const Decoder* decoder = tagReaderOf(path);
+    return decoder != nullptr ? decoder->readPicture(path) : std::string();
 }
 
 } // namespace vbmp3

@@ -3,6 +3,7 @@
 #include "decoders/module_file.h"
 #include "decoders/source.h"
 #include "shared/library_symbol.h"
+#include "shared/own_load.h"
 
 #include <filesystem>
 
@@ -31,7 +32,10 @@ FfmpegOpenFunction load() {
 }
 
 FfmpegOpenFunction ffmpegOpen() {
-    static const FfmpegOpenFunction open = load(); // once, thread-safe
+    static const FfmpegOpenFunction open = [] {
+        const OwnLoad loading;
+        return load();
+    }(); // once, thread-safe
     return open;
 }
 

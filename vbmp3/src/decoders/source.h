@@ -12,6 +12,8 @@
 
 namespace vbmp3 {
 
+struct Tags;
+
 // A length that a decoder learns after open (by scanning the file in the background), shared
 // between the decoder and whoever holds the file's facts; -1 until then.
 struct LaterLength {
@@ -63,6 +65,13 @@ public:
 // Opens `path` with the decoder its content calls for (see the table in decoders.cpp). Returns
 // nullptr unless the file really decodes.
 std::unique_ptr<Source> openSource(const std::string& path);
+// Reads the named file's tags with the reader of the decoder its content calls for, the one that
+// would play it; false when the file cannot be read at all.
+bool readTags(const std::string& path, Tags& out);
+// The named file's picture, read likewise, as stored (JPEG, PNG or whatever the tagger put there,
+// unchecked): the front cover where the file has several, else the first; empty without one, and
+// for one above kMaxPictureBytes (tags/pictures.h).
+std::string readPicture(const std::string& path);
 
 // Each decoder's own opener; nullptr when it cannot take the file.
 std::unique_ptr<Source> openMpg123Source(const std::string& path);

@@ -63,7 +63,7 @@ void Backlog::padded(int64_t frames, int64_t leftWhenHeard) {
     guessed_ = true;
 }
 
-int64_t Backlog::unheard(uint64_t epoch) const {
+int64_t Backlog::latencyFrames(uint64_t epoch) const {
     std::lock_guard lock(mutex_);
     return epoch == epoch_ ? now() : 0;
 }

@@ -37,7 +37,7 @@ public:
     // only plays them too: all of the epoch is heard once no more than `leftWhenHeard` is left.
     void padded(int64_t frames, int64_t leftWhenHeard);
     // Frames of `epoch` not heard yet; 0 for any other epoch.
-    int64_t unheard(uint64_t epoch) const;
+    int64_t latencyFrames(uint64_t epoch) const;
     // Every frame of `epoch` that was written has been heard, by the device's own figures: none
     // is being rendered, none is left but the padding, and a figure came after the last write.
     // True for an epoch of which the device holds nothing.

@@ -1,7 +1,7 @@
-// The desktop's sound server as the engine's output: a Link (see pulse_link.h) that stops in
-// bounded time.
+// The desktop's sound server as the engine's output: a PulseConnection (see pulse_connection.h)
+// that stops in bounded time.
 #include "outputs/output_drivers.h"
-#include "outputs/pulse_link.h"
+#include "outputs/pulse_connection.h"
 #include "shared/keep_loaded.h"
 
 #include <cstdio>
@@ -13,7 +13,7 @@
 namespace vbmp3 {
 namespace {
 
-// A stop waits this long for the link to close. Only a libpulse call that blocks (a connect
+// A stop waits this long for the connection to close. Only a libpulse call that blocks (a connect
 // that looks up an unreachable server) takes longer; a hanging server does not.
 constexpr auto kCloseWithin = std::chrono::milliseconds(1500);
 
@@ -35,22 +35,22 @@ public:
     bool start(Renderer& renderer) override {
         if (!serverExpected())
             return false;
-        auto link = std::make_shared<Link>(renderer, watch_);
-        if (!link->open())
+        auto connection = std::make_shared<PulseConnection>(renderer, watch_);
+        if (!connection->open())
             return false;
-        link_ = std::move(link);
+        connection_ = std::move(connection);
         return true;
     }
 
     void stop() override {
-        if (!link_)
+        if (!connection_)
             return;
-        link_->detach();
-        std::shared_ptr<Link> link = std::move(link_);
+        connection_->detach();
+        std::shared_ptr<PulseConnection> connection = std::move(connection_);
         auto closed = std::make_shared<std::promise<void>>();
         std::future<void> done = closed->get_future();
-        std::thread closer([link, closed] {
-            link->close();
+        std::thread closer([connection, closed] {
+            connection->close();
             closed->set_value();
         });
         if (done.wait_for(kCloseWithin) == std::future_status::ready) {
@@ -65,21 +65,23 @@ public:
     ~PulseOutput() override { stop(); }
 
     void wake() override {
-        if (link_)
-            link_->wake();
+        if (connection_)
+            connection_->wake();
     }
 
-    int64_t unheardFrames(uint64_t epoch) const override {
-        return link_ ? link_->unheardFrames(epoch) : 0;
+    int64_t latencyFrames(uint64_t epoch) const override {
+        return connection_ ? connection_->latencyFrames(epoch) : 0;
     }
 
-    bool heardAll(uint64_t epoch) const override { return !link_ || link_->heardAll(epoch); }
+    bool heardAll(uint64_t epoch) const override {
+        return !connection_ || connection_->heardAll(epoch);
+    }
 
     bool appliesVolume() const override { return true; }
 
 private:
     DeviceWatch& watch_;
-    std::shared_ptr<Link> link_;
+    std::shared_ptr<PulseConnection> connection_;
 };
 
 } // namespace

@@ -1,5 +1,7 @@
 #include "sandbox/decoder_process.h"
 
+#include "shared/own_load.h"
+
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
@@ -39,6 +41,27 @@ void sayHowItEnded(pid_t pid, int status) {
     else if (WIFEXITED(status) && WEXITSTATUS(status) != 0)
         std::fprintf(stderr, "vbmp3: decoder process %d exited with status %d\n",
                      static_cast<int>(pid), WEXITSTATUS(status));
+}
+
+// The answer to the call just sent, waiting up to `budget` for each message. While the decoder
+// process says it loads a part of the engine's own, this process counts a load of its own, so that
+// a caller's bound on the file does not run meanwhile.
+std::optional<wire::Message> answerOn(int socket, std::chrono::milliseconds budget,
+                                      bool& timedOut) {
+    std::optional<OwnLoad> loading;
+    for (;;) {
+        std::optional<wire::Message> message =
+            wire::receive(socket, static_cast<int>(budget.count()), &timedOut);
+        if (!message)
+            return message;
+        const int64_t first = wire::Reader(message->bytes).number();
+        if (first == static_cast<int64_t>(wire::Interim::Loading))
+            loading.emplace();
+        else if (first == static_cast<int64_t>(wire::Interim::Loaded))
+            loading.reset();
+        else
+            return message;
+    }
 }
 
 } // namespace
@@ -135,8 +158,7 @@ std::optional<DecoderProcess::Answer> DecoderProcess::call(const std::string& by
             continue; // the call never reached it
         }
         bool timedOut = false;
-        std::optional<wire::Message> answer =
-            wire::receive(running->socket, static_cast<int>(budget.count()), &timedOut);
+        std::optional<wire::Message> answer = answerOn(running->socket, budget, timedOut);
         callLock.unlock();
         if (answer)
             return Answer{std::move(*answer), running->number};

@@ -1,9 +1,11 @@
-// Opening a file and reading its tags, as the engine asks for them: the file is opened here, read
-// only, and handed to the decoder process, which parses it.
+// Opening a file and reading its tags and picture, as the engine asks for them: the file is opened
+// here, read only, and handed to the decoder process, which parses it.
 #include "sandbox/decoder_process.h"
 #include "sandbox/remote_source.h"
+#include "tags/pictures.h"
 
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -88,6 +90,33 @@ bool readTags(const std::string& path, Tags& out) {
         return false;
     out = std::move(tags);
     return true;
+}
+
+std::string readPicture(const std::string& path) {
+    // The decoder process writes the picture into memory both map: no message holds 16 MiB. The
+    // window takes memory only where it is written.
+    Descriptors sent{{openMusicFile(path), ::memfd_create("vbmp3-picture", MFD_CLOEXEC)}};
+    if (sent.all[0] < 0 || sent.all[1] < 0 ||
+        ::ftruncate(sent.all[1], static_cast<off_t>(kMaxPictureBytes)) != 0)
+        return {};
+    wire::Writer request;
+    request.number(static_cast<int64_t>(wire::Call::Picture));
+    const std::optional<DecoderProcess::Answer> answer =
+        DecoderProcess::ofEngine().call(request.bytes(), sent.all, kOpenBudget);
+    if (!answer)
+        return {};
+    wire::Reader reader(answer->message.bytes);
+    const bool read = reader.number() != 0;
+    const int64_t size = reader.number();
+    if (!read || !reader.whole() || size <= 0 || size > static_cast<int64_t>(kMaxPictureBytes))
+        return {};
+    const auto bytes = static_cast<size_t>(size);
+    void* window = ::mmap(nullptr, bytes, PROT_READ, MAP_SHARED, sent.all[1], 0);
+    if (window == MAP_FAILED)
+        return {};
+    std::string picture(static_cast<const char*>(window), bytes); // the one copy
+    ::munmap(window, bytes);
+    return picture;
 }
 
 } // namespace vbmp3

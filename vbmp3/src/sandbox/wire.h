@@ -1,6 +1,9 @@
 // What the engine and its decoder process say to each other. Each call is one message on a
 // SOCK_SEQPACKET socket, answered by one message; files and shared memory go across as
-// descriptors (SCM_RIGHTS). The engine asks on one socket for opens and tags; each open file then
+// descriptors (SCM_RIGHTS). The engine asks on one socket for opens, tags and pictures; while a
+// call runs, the decoder process may say first that it is loading a part of the engine's own (the
+// FFmpeg module, the SoundFont) and that it is done, so that the engine does not count that time
+// against the file. Each open file then
 // has a socket of its own for its reads and seeks, served on a thread of its own, and hands its
 // frames back in a shared window (a memfd both map), never in a message.
 #pragma once
@@ -17,7 +20,10 @@
 
 namespace vbmp3::wire {
 
-enum class Call : int64_t { Open = 1, Tags = 2, Read = 3, Seek = 4 };
+enum class Call : int64_t { Open = 1, Tags = 2, Read = 3, Seek = 4, Picture = 5 };
+// The first number of the decoder process's messages that come ahead of an answer; an answer's
+// first is 0 or 1.
+enum class Interim : int64_t { Loading = -1, Loaded = -2 };
 
 // The descriptor the decoder process is started with: its end of the engine's call socket.
 inline constexpr int kCallSocket = 3;

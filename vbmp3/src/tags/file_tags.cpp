@@ -3,6 +3,7 @@
 #include "tags/file_windows.h"
 #include "tags/id3_tags.h"
 #include "tags/tag_text.h"
+#include "tags/tag_windows.h"
 #include "tags/tags.h"
 
 #include "legacy_text/code_page.h"
@@ -10,40 +11,12 @@
 #include <taglib/asffile.h>
 #include <taglib/id3v1tag.h>
 #include <taglib/id3v2framefactory.h>
-#include <taglib/id3v2header.h>
 #include <taglib/id3v2tag.h>
 #include <taglib/mpegfile.h>
 #include <taglib/wavfile.h>
 
 namespace vbmp3 {
 namespace {
-
-// The ID3v1 trailer, and the 3 bytes before it where TagLib tells the end of an APE tag
-// ("APETAGEX") from a trailer's "TAG".
-constexpr uint64_t kTrailerBytes = 128 + 3;
-// The ASF header object's GUID and size come first; every tag is inside it.
-constexpr size_t kAsfSizeEnd = 24;
-constexpr size_t kAsfSizeStart = 16;
-
-// The whole ID3v2 tag at the file's start (header, frames, padding, footer) as its header states
-// it; 0 without one.
-uint64_t id3v2Bytes(const FileWindows& stream) {
-    const std::string head = stream.firstBytes(TagLib::ID3v2::Header::size());
-    if (head.size() < TagLib::ID3v2::Header::size() || !head.starts_with("ID3"))
-        return 0;
-    return TagLib::ID3v2::Header(TagLib::ByteVector(head.data(), head.size())).completeTagSize();
-}
-
-// The ASF header object as long as it says it is.
-uint64_t asfHeaderBytes(const FileWindows& stream) {
-    const std::string head = stream.firstBytes(kAsfSizeEnd);
-    if (head.size() < kAsfSizeEnd)
-        return 0;
-    uint64_t size = 0; // little-endian
-    for (size_t i = kAsfSizeEnd; i > kAsfSizeStart; --i)
-        size = size << 8 | static_cast<unsigned char>(head[i - 1]);
-    return size;
-}
 
 // TagLib reads RIFF INFO text as UTF-8 unless a process-wide handler says otherwise, and drops
 // what is not; the chunk's own bytes are read here instead.
@@ -98,8 +71,7 @@ std::string attribute(const TagLib::ASF::Tag& tag, const char* name) {
 bool readMpegTags(const std::string& path, Tags& out) {
     out = Tags{};
     FileWindows stream(path);
-    stream.openHead(id3v2Bytes(stream));
-    stream.openTail(kTrailerBytes);
+    openMpegTagWindows(stream);
     TagLib::MPEG::File file(&stream, TagLib::ID3v2::FrameFactory::instance(), false);
     if (!file.isOpen())
         return false;
@@ -123,10 +95,8 @@ bool readMpegTags(const std::string& path, Tags& out) {
 
 bool readWaveTags(const std::string& path, Tags& out) {
     out = Tags{};
-    // The INFO list and an ID3v2 chunk come before the samples or after them.
     FileWindows stream(path);
-    stream.openHead(kMaxTagWindow);
-    stream.openTail(kMaxTagWindow);
+    openWaveTagWindows(stream);
     WaveFile file(&stream, false);
     if (!file.isOpen())
         return false;
@@ -140,7 +110,7 @@ bool readWaveTags(const std::string& path, Tags& out) {
 bool readAsfTags(const std::string& path, Tags& out) {
     out = Tags{};
     FileWindows stream(path);
-    stream.openHead(asfHeaderBytes(stream));
+    openAsfTagWindows(stream);
     TagLib::ASF::File file(&stream, false);
     if (!file.isOpen())
         return false;

@@ -12,14 +12,10 @@ struct Tags {
     int32_t genreCode = -1; // the ID3v1 genre number, or -1
 };
 
-// Reads the named file's tags with the decoder its content calls for, the one that would play
-// it; false when the file cannot be read at all.
-bool readTags(const std::string& path, Tags& out);
-
-// Each kind of file's reader; false when the file cannot be read at all.
+// The readers of the kinds of file whose tags TagLib reads; false when the file cannot be read at
+// all.
 bool readMpegTags(const std::string& path, Tags& out); // ID3v2, ID3v1
 bool readWaveTags(const std::string& path, Tags& out); // RIFF INFO, an ID3v2 chunk
 bool readAsfTags(const std::string& path, Tags& out);  // WMA
-bool readMidiTags(const std::string& path, Tags& out);
 
 } // namespace vbmp3

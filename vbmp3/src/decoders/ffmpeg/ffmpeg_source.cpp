@@ -1,12 +1,12 @@
 // The FFmpeg decoder: whatever libavformat recognises by content and libavcodec decodes (MP3,
 // WAV of any PCM width, float and ADPCM, WMA and more), turned into stereo float at the stream's
-// own rate by libswresample.
+// own rate by libswresample. Opening, decoding and seeking; the length and bit rate are
+// ffmpeg_length.cpp's.
 #include "decoders/ffmpeg/ffmpeg_source.h"
 #include "decoders/pending_frames.h"
 
 #include <algorithm>
 #include <array>
-#include <cmath>
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -18,18 +18,29 @@ extern "C" {
 namespace vbmp3 {
 namespace {
 
-// A file whose first packets all fail is not music, however many of them it has.
+// A file whose first packets all fail is not music, however many of them it has; nor one whose
+// first packets decode, but to no sound.
 constexpr int kMaxBadPackets = 64;
+constexpr int kMaxPacketsWithoutSound = 4 * kMaxBadPackets;
 // Packets looked at while opening to tell a constant bit rate from a variable one.
 constexpr int kPacketsForBitRate = 8;
 // How far before a seek's target decoding resumes.
 constexpr double kSeekRunUpSeconds = 1.0 / 3;
-// A header claims more than the file holds when its length needs more bytes than this share of
-// the file: bit rates are averages, and the file's header and packet overhead count as held.
-constexpr double kCutMargin = 1.1;
+// The frames a drained resampler is asked for at a time, until it has none left.
+constexpr int kDrainFrames = 4096;
 // Far above any recording's: a damaged header's rate in the millions is no music, and the sound
 // server would refuse the stream.
 constexpr int kMaxSampleRate = 768000;
+
+// FFmpeg numbers each family of audio codecs in a block of its own that grows at its end: PCM's
+// block runs up to ADPCM's first, ADPCM's up to the next family's first.
+bool isPcm(AVCodecID id) {
+    return id >= AV_CODEC_ID_PCM_S16LE && id < AV_CODEC_ID_ADPCM_IMA_QT;
+}
+
+bool isAdpcm(AVCodecID id) {
+    return id >= AV_CODEC_ID_ADPCM_IMA_QT && id < AV_CODEC_ID_AMR_NB;
+}
 
 int32_t kindOf(const char* formatName) {
     std::string name = formatName;
@@ -81,20 +92,6 @@ bool FfmpegSource::open(const std::string& path) {
     return true;
 }
 
-void FfmpegSource::boundByBytesHeld() {
-    // A WAV's data comes in blocks of a fixed size and sample count (one sample for PCM): the
-    // bytes that the file holds from the first packet on bound its length, whatever its data
-    // chunk size, fact chunk and byte rate claim.
-    const AVCodecParameters* par = format()->streams[stream_]->codecpar;
-    const int64_t held = avio_size(input_.io()) - dataStart_;
-    const int64_t samplesPerBlock = blockSamples_ > 0 ? blockSamples_ : 1;
-    if (facts_.fileKind != kKindWave || lengthMeasured_ || par->block_align <= 0 ||
-        dataStart_ < 0 || held < 0 || (blockSamples_ == 0 && facts_.bitsPerSample == 0))
-        return;
-    const int64_t samples = held / par->block_align * samplesPerBlock;
-    facts_.totalFrames = std::min(facts_.totalFrames, samples);
-}
-
 void FfmpegSource::fillFacts(const AVCodec* codec) {
     const AVCodecParameters* par = format()->streams[stream_]->codecpar;
     facts_.formatName = format()->iformat->long_name ? format()->iformat->long_name : "";
@@ -102,13 +99,10 @@ void FfmpegSource::fillFacts(const AVCodec* codec) {
     facts_.fileKind = kindOf(format()->iformat->name);
     facts_.sampleRate = par->sample_rate;
     facts_.channels = par->ch_layout.nb_channels;
-    bool pcm = par->codec_id >= AV_CODEC_ID_FIRST_AUDIO && par->codec_id < AV_CODEC_ID_ADPCM_IMA_QT;
-    facts_.bitsPerSample = pcm ? par->bits_per_coded_sample : 0;
+    facts_.bitsPerSample = isPcm(par->codec_id) ? par->bits_per_coded_sample : 0;
     // WAV's own seek guesses the position of compressed blocks (ADPCM) from the byte rate, which
     // lands far off; blocks of fixed size and sample count can be found exactly instead.
-    const bool adpcm = par->codec_id >= AV_CODEC_ID_FIRST_AUDIO + 0x1000 &&
-                       par->codec_id < AV_CODEC_ID_FIRST_AUDIO + 0x2000;
-    if (facts_.fileKind == kKindWave && adpcm && par->block_align > 0)
+    if (facts_.fileKind == kKindWave && isAdpcm(par->codec_id) && par->block_align > 0)
         blockSamples_ =
             av_get_audio_frame_duration2(const_cast<AVCodecParameters*>(par), par->block_align);
     facts_.seekable = (input_.io()->seekable & AVIO_SEEKABLE_NORMAL) != 0;
@@ -117,83 +111,6 @@ void FfmpegSource::fillFacts(const AVCodec* codec) {
     for (unsigned i = 0; i < format()->nb_streams; ++i)
         facts_.hasPicture =
             facts_.hasPicture || (format()->streams[i]->disposition & AV_DISPOSITION_ATTACHED_PIC);
-}
-
-FfmpegSource::PacketSum FfmpegSource::sumPackets() {
-    // Reading the packets once without decoding also fills the seek index.
-    PacketSum sum;
-    int firstSize = -1;
-    while (av_read_frame(format(), packet_) >= 0) {
-        if (packet_->stream_index == stream_) {
-            sum.duration += packet_->duration;
-            sum.bytes += packet_->size;
-            if (packet_->pts != AV_NOPTS_VALUE) {
-                sum.firstPts = sum.firstPts == AV_NOPTS_VALUE ? packet_->pts : sum.firstPts;
-                sum.lastEnd = std::max(sum.lastEnd, packet_->pts + packet_->duration);
-            }
-            if (firstSize < 0)
-                firstSize = packet_->size;
-            sum.varying = sum.varying || std::abs(packet_->size - firstSize) > 1;
-        }
-        av_packet_unref(packet_);
-    }
-    return sum;
-}
-
-bool FfmpegSource::claimsMoreThanHeld(int64_t claimedFrames) const {
-    // The header's length needs this many bytes at the stream's bit rate; the file, header
-    // included, holds fewer when the download was cut short.
-    const AVStream* st = format()->streams[stream_];
-    const int64_t bitRate =
-        st->codecpar->bit_rate > 0 ? st->codecpar->bit_rate : format()->bit_rate;
-    const int64_t held = avio_size(input_.io());
-    if (bitRate <= 0 || held <= 0)
-        return false;
-    const double needed = static_cast<double>(claimedFrames) / facts_.sampleRate * bitRate / 8;
-    return needed > kCutMargin * static_cast<double>(held);
-}
-
-bool FfmpegSource::measureLength() {
-    AVStream* st = format()->streams[stream_];
-    const AVRational outputBase{1, facts_.sampleRate};
-    const bool estimated = format()->duration_estimation_method == AVFMT_DURATION_FROM_BITRATE;
-    if (st->duration != AV_NOPTS_VALUE)
-        facts_.totalFrames = av_rescale_q(st->duration, timeBase_, outputBase);
-    else if (format()->duration != AV_NOPTS_VALUE)
-        facts_.totalFrames =
-            av_rescale_q(format()->duration, AVRational{1, AV_TIME_BASE}, outputBase);
-    // Where the container only guessed the length from the bit rate, the packets give the exact
-    // one. Where its header gives one, the packets only ever correct a header that claims more
-    // than the file holds (a cut download keeps its Xing header or ASF play duration): reading
-    // them would read the whole file, and some codecs' packet durations are short (WMA Pro).
-    if (estimated || claimsMoreThanHeld(facts_.totalFrames)) {
-        const PacketSum sum = sumPackets();
-        if (av_seek_frame(format(), stream_, st->start_time == AV_NOPTS_VALUE ? 0 : st->start_time,
-                          AVSEEK_FLAG_BACKWARD) < 0)
-            return false;
-        if (estimated) {
-            facts_.totalFrames = av_rescale_q(sum.duration, timeBase_, outputBase);
-            const double seconds = sum.duration * av_q2d(timeBase_);
-            facts_.variableBitRate = sum.varying;
-            facts_.bitRateKbps =
-                seconds > 0 ? static_cast<int32_t>(std::lround(sum.bytes * 8 / seconds / 1000)) : 0;
-            lengthMeasured_ = true;
-            return true;
-        }
-        // ASF's durations are rounded; its times not.
-        const int64_t held = sum.firstPts == AV_NOPTS_VALUE
-                                 ? sum.duration
-                                 : std::max(sum.duration, sum.lastEnd - sum.firstPts);
-        const int64_t packetFrames = av_rescale_q(held, timeBase_, outputBase);
-        if (packetFrames > 0)
-            facts_.totalFrames = std::min(facts_.totalFrames, packetFrames);
-    }
-    const int64_t bitRateOfData = st->codecpar->bit_rate;
-    // Uncompressed samples have an exact rate; the container's would count its tags as well.
-    const bool exact = facts_.bitsPerSample > 0 && bitRateOfData > 0;
-    int64_t bitRate = format()->bit_rate > 0 && !exact ? format()->bit_rate : bitRateOfData;
-    facts_.bitRateKbps = static_cast<int32_t>((bitRate + 500) / 1000);
-    return true;
 }
 
 bool FfmpegSource::decodeFirstPackets() {
@@ -225,14 +142,16 @@ bool FfmpegSource::decodeFirstPackets() {
             av_frame_unref(frame_);
         }
         bad += ok ? 0 : 1;
-        if (!decoded && (bad > kMaxBadPackets || packets > 4 * kMaxBadPackets))
+        if (!decoded && (bad > kMaxBadPackets || packets > kMaxPacketsWithoutSound))
             return false;
     }
-    if (!decoded)
-        decoded = drain() && !pending_.empty(); // a file of one packet
+    if (!decoded) { // a file of one packet
+        drain();
+        decoded = !pending_.empty();
+    }
     if (decoded && !lengthMeasured_ && facts_.fileKind == kKindMpeg) {
         for (int i = 1; i < std::min(packets, kPacketsForBitRate); ++i)
-            facts_.variableBitRate = facts_.variableBitRate || std::abs(sizes[i] - sizes[0]) > 1;
+            facts_.variableBitRate = facts_.variableBitRate || sizesVary(sizes[0], sizes[i]);
     }
     return decoded;
 }
@@ -253,7 +172,7 @@ bool FfmpegSource::convertFrame() {
         // A mono file plays at its own level on both sides instead of being panned to the middle.
         mono_ = in.nb_channels == 1;
         AVChannelLayout out{};
-        av_channel_layout_default(&out, mono_ ? 1 : 2);
+        av_channel_layout_default(&out, mono_ ? 1 : kOutputChannels);
         // A stream whose frames change rate midway keeps the rate it opened with.
         int r = swr_alloc_set_opts2(&swr_, &out, AV_SAMPLE_FMT_FLT, facts_.sampleRate, &in,
                                     static_cast<AVSampleFormat>(frame_->format),
@@ -314,7 +233,7 @@ bool FfmpegSource::appendConverted(int capacity, const uint8_t** in, int inCount
     return got > 0;
 }
 
-bool FfmpegSource::drain() {
+void FfmpegSource::drain() {
     if (avcodec_send_packet(decoder_, nullptr) >= 0) {
         while (avcodec_receive_frame(decoder_, frame_) >= 0) {
             if (frame_->nb_samples > 0)
@@ -323,10 +242,9 @@ bool FfmpegSource::drain() {
         }
     }
     if (swr_)
-        while (appendConverted(4096, nullptr, 0)) {
+        while (appendConverted(kDrainFrames, nullptr, 0)) {
         }
     ended_ = true;
-    return true;
 }
 
 bool FfmpegSource::decodeMore() {
@@ -339,10 +257,10 @@ bool FfmpegSource::decodeMore() {
         av_frame_unref(frame_);
         return true;
     }
-    if (r != AVERROR(EAGAIN))
-        return drain();
-    if (av_read_frame(format(), packet_) < 0)
-        return drain(); // the end, or a file cut short: play what decoded
+    if (r != AVERROR(EAGAIN) || av_read_frame(format(), packet_) < 0) {
+        drain(); // the end, or a file cut short: play what decoded
+        return true;
+    }
     if (packet_->stream_index == stream_)
         avcodec_send_packet(decoder_, packet_); // a damaged packet is skipped
     av_packet_unref(packet_);

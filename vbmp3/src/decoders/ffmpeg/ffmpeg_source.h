@@ -36,6 +36,8 @@ public:
 private:
     AVFormatContext* format() const { return input_.format(); }
     void fillFacts(const AVCodec* codec);
+
+    // The length and bit rate (ffmpeg_length.cpp).
     struct PacketSum {
         int64_t duration = 0, bytes = 0;
         int64_t firstPts = AV_NOPTS_VALUE, lastEnd = 0;
@@ -45,9 +47,13 @@ private:
     bool claimsMoreThanHeld(int64_t claimedFrames) const;
     bool measureLength();
     void boundByBytesHeld();
+    // Whether two packets' sizes tell a variable bit rate.
+    static bool sizesVary(int first, int other);
+
+    // Decoding and seeking.
     bool decodeFirstPackets();
     bool decodeMore(); // one step of demuxing or decoding; false at the end
-    bool drain();      // the decoder's and resampler's last frames
+    void drain();      // the decoder's and resampler's last frames
     bool convertFrame();
     bool appendConverted(int capacity, const uint8_t** in, int inCount);
     bool seekToBlock(int64_t frame);

@@ -1,6 +1,6 @@
+#include "decoders/midi/midi_tags.h"
 #include "decoders/file_head.h"
 #include "decoders/midi/midi_file.h"
-#include "tags/tags.h"
 
 #include "legacy_text/code_page.h"
 

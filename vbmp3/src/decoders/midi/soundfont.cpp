@@ -1,5 +1,6 @@
 #include "decoders/midi/soundfont.h"
 #include "decoders/midi/midi_synth.h"
+#include "shared/own_load.h"
 
 #include <algorithm>
 #include <condition_variable>
@@ -107,7 +108,11 @@ void startSoundFontLoad() {
     state.started = true;
     state.done = false;
     state.thread = std::thread([&state] {
-        std::shared_ptr<MidiSynth> synth = loadFirstSoundFont();
+        std::shared_ptr<MidiSynth> synth;
+        {
+            const OwnLoad loading;
+            synth = loadFirstSoundFont();
+        }
         std::lock_guard done(state.mutex);
         state.synth = std::move(synth);
         state.done = true;

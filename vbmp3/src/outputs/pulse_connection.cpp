@@ -1,4 +1,4 @@
-#include "outputs/pulse_link.h"
+#include "outputs/pulse_connection.h"
 
 #include "outputs/pulse_terms.h"
 #include "shared/output_format.h"
@@ -15,9 +15,9 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 constexpr size_t kFrameBytes = sizeof(float) * kOutputChannels;
-// Kept in the server: a second, so that it asks for a quarter of a second at a time and the link
-// wakes a few times a second, not ten. Seek, stop, pause and volume flush, cork or rewind what it
-// holds, so they are heard at once all the same.
+// Kept in the server: a second, so that it asks for a quarter of a second at a time and the
+// connection wakes a few times a second, not ten. Seek, stop, pause and volume flush, cork or
+// rewind what it holds, so they are heard at once all the same.
 constexpr uint32_t kBufferMs = 1000;
 // The smallest piece the server asks for. PulseAudio sizes the sink's own latency from what is
 // left of the buffer beyond two of them; at half the buffer it stops asking altogether.
@@ -31,12 +31,8 @@ constexpr uint32_t kHeardWithPaddingLeftMs = kPaddingMs - 50;
 constexpr pa_usec_t kRetryUsec = 1000000;
 constexpr pa_usec_t kStarvedUsec = 10000; // the decoder is catching up after an open or seek
 constexpr auto kRetryAtWakeAfter = std::chrono::milliseconds(200);
-// How often a playing stream is watched, and for how many watches in a row the server may leave
-// it without an answer (it asks for frames a few times a second) or its frames untaken, before
-// the link takes the server for lost.
+// How often a playing stream is looked at for a stall.
 constexpr pa_usec_t kWatchUsec = 500000;
-constexpr int kDeafWatches = 3;
-constexpr int kStuckWatches = 7;
 // A server that answers has a stream playing within this; the clock does not cut it short.
 constexpr std::chrono::milliseconds kStreamExpectedWithin{500};
 
@@ -55,14 +51,15 @@ int64_t framesOf(pa_usec_t usec, int rate) {
 
 } // namespace
 
-Link::Link(Renderer& renderer, DeviceWatch& watch) : gate_(renderer, watch), backlog_(kIdleRate) {}
+PulseConnection::PulseConnection(Renderer& renderer, DeviceWatch& watch)
+    : engine_(renderer, watch), backlog_(kIdleRate) {}
 
-Link::~Link() {
+PulseConnection::~PulseConnection() {
     if (wakeFd_ >= 0)
         ::close(wakeFd_);
 }
 
-bool Link::open() {
+bool PulseConnection::open() {
     wakeFd_ = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
     loop_ = pa_threaded_mainloop_new();
     if (wakeFd_ < 0 || !loop_ || pa_threaded_mainloop_start(loop_) < 0) {
@@ -73,15 +70,15 @@ bool Link::open() {
     }
     pa_threaded_mainloop_lock(loop_);
     api_ = pa_threaded_mainloop_get_api(loop_);
-    wakeEvent_ = api_->io_new(api_, wakeFd_, PA_IO_EVENT_INPUT, &Link::onWake, this);
-    covered_ = true; // until a stream plays
-    gate_.deviceLost(kStreamExpectedWithin);
+    wakeEvent_ = api_->io_new(api_, wakeFd_, PA_IO_EVENT_INPUT, &PulseConnection::onWake, this);
+    onClock_ = true; // until a stream plays
+    engine_.deviceLost(kStreamExpectedWithin);
     pa_threaded_mainloop_unlock(loop_);
     wake(); // connects on the loop's thread: the caller never waits for the server
     return true;
 }
 
-void Link::close() {
+void PulseConnection::close() {
     pa_threaded_mainloop_lock(loop_);
     for (pa_time_event* event : {retryEvent_, starvedEvent_, watchEvent_}) {
         if (event)
@@ -94,24 +91,24 @@ void Link::close() {
     pa_threaded_mainloop_free(loop_);
 }
 
-void Link::wake() {
+void PulseConnection::wake() {
     const uint64_t one = 1;
     [[maybe_unused]] ssize_t written = ::write(wakeFd_, &one, sizeof one);
 }
 
-void Link::connect() {
+void PulseConnection::connect() {
     context_ = pa_context_new_with_proplist(api_, nullptr, Properties().list);
     if (!context_) {
-        lose();
+        reconnectLater();
         return;
     }
-    pa_context_set_state_callback(context_, &Link::onContextState, this);
+    pa_context_set_state_callback(context_, &PulseConnection::onContextState, this);
     if (pa_context_connect(context_, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0)
-        lose();
+        reconnectLater();
 }
 
 // Another try at whatever is missing: the connection, or the stream on it.
-void Link::retry() {
+void PulseConnection::retry() {
     lastAttempt_ = Clock::now();
     if (!context_)
         connect();
@@ -120,15 +117,15 @@ void Link::retry() {
 }
 
 // Sinks that appear (a stream waits for one) and changes to our stream (its volume in a panel).
-void Link::subscribe() {
-    pa_context_set_subscribe_callback(context_, &Link::onEvent, this);
+void PulseConnection::subscribe() {
+    pa_context_set_subscribe_callback(context_, &PulseConnection::onEvent, this);
     const auto mask = static_cast<pa_subscription_mask_t>(PA_SUBSCRIPTION_MASK_SINK |
                                                           PA_SUBSCRIPTION_MASK_SINK_INPUT);
     release(pa_context_subscribe(context_, mask, nullptr, nullptr));
 }
 
-void Link::openStream() {
-    const Cues cues = gate_.cues();
+void PulseConnection::openStream() {
+    const Cues cues = engine_.cues();
     streamRate_ = cues.rate;
     const pa_sample_spec format{PA_SAMPLE_FLOAT32NE, static_cast<uint32_t>(streamRate_),
                                 kOutputChannels};
@@ -138,17 +135,15 @@ void Link::openStream() {
         streamLost();
         return;
     }
-    pa_stream_set_state_callback(stream_, &Link::onStreamState, this);
-    pa_stream_set_write_callback(stream_, &Link::onWrite, this);
-    pa_stream_set_latency_update_callback(stream_, &Link::onLatency, this);
+    pa_stream_set_state_callback(stream_, &PulseConnection::onStreamState, this);
+    pa_stream_set_write_callback(stream_, &PulseConnection::onWrite, this);
+    pa_stream_set_latency_update_callback(stream_, &PulseConnection::onLatency, this);
     epoch_ = cues.epoch; // a new stream holds nothing
     paddedOf_.reset();
     backlog_.setRate(streamRate_);
     corked_ = !cues.playing;
-    gainLeft_ = cues.gainLeft;
-    gainRight_ = cues.gainRight;
     mediaName_ = nullptr; // named once it plays
-    const pa_cvolume volume = volumeOf(gainLeft_, gainRight_);
+    const pa_cvolume volume = volume_.begin(cues);
     const pa_buffer_attr attr{static_cast<uint32_t>(-1), bytesOf(kBufferMs, streamRate_),
                               bytesOf(kPrebufMs, streamRate_), bytesOf(kRequestMs, streamRate_),
                               static_cast<uint32_t>(-1)};
@@ -160,55 +155,56 @@ void Link::openStream() {
 
 // A track at another rate: what the old stream holds is of an older epoch anyway. Should the
 // server not give the new stream, the clock takes over as at the first connection.
-void Link::reopenStream() {
+void PulseConnection::reopenStream() {
     dropStream();
-    covered_ = true;
-    gate_.deviceLost(kStreamExpectedWithin);
+    onClock_ = true;
+    engine_.deviceLost(kStreamExpectedWithin);
     openStream();
 }
 
-void Link::streamReady() {
-    if (std::exchange(covered_, false))
-        gate_.deviceBack();
-    if (std::exchange(lost_, false))
+void PulseConnection::streamReady() {
+    if (std::exchange(onClock_, false))
+        engine_.deviceBack();
+    if (std::exchange(lossReported_, false))
         std::fprintf(stderr, "vbmp3: sound server back\n");
     backlog_.measured(epoch_, 0, !corked_);
-    deafWatches_ = stuckWatches_ = 0;
-    schedule(watchEvent_, kWatchUsec, &Link::onWatch);
-    play();
+    stall_.begin();
+    schedule(watchEvent_, kWatchUsec, &PulseConnection::onWatch);
+    syncAndFill();
 }
 
 // The stream ended (killed, its sink gone, none to play to) but the connection may live on.
-void Link::streamLost() {
+void PulseConnection::streamLost() {
     dropStream();
     if (!context_ || pa_context_get_state(context_) != PA_CONTEXT_READY) {
-        lose();
+        reconnectLater();
         return;
     }
-    cover("the sound server ended the stream; playing silently until it takes one again");
-    schedule(retryEvent_, kRetryUsec, &Link::onRetry);
+    fallBackToClock("the sound server ended the stream; playing silently until it takes one again");
+    schedule(retryEvent_, kRetryUsec, &PulseConnection::onRetry);
 }
 
 // The server is gone, hangs, or never answered.
-void Link::lose(const char* why) {
+void PulseConnection::reconnectLater(const char* why) {
     dropConnection();
-    cover(why);
-    schedule(retryEvent_, kRetryUsec, &Link::onRetry);
+    fallBackToClock(why);
+    schedule(retryEvent_, kRetryUsec, &PulseConnection::onRetry);
 }
 
 // What the server held runs down as if it played, and the clock takes over when it has run out.
-void Link::cover(const char* why) {
+void PulseConnection::fallBackToClock(const char* why) {
     backlog_.lost();
-    const auto held = std::chrono::milliseconds(backlog_.unheard(epoch_) * 1000 / streamRate_);
-    covered_ = true;
-    gate_.deviceLost(held);
-    if (!std::exchange(lost_, true))
+    const auto held =
+        std::chrono::milliseconds(backlog_.latencyFrames(epoch_) * 1000 / streamRate_);
+    onClock_ = true;
+    engine_.deviceLost(held);
+    if (!std::exchange(lossReported_, true))
         std::fprintf(stderr, "vbmp3: %s\n", why);
 }
 
 // Takes the stream out before libpulse is called, so that a callback that libpulse makes meanwhile
 // finds it is no longer current; a failed stream's callbacks cannot be cleared.
-void Link::dropStream() {
+void PulseConnection::dropStream() {
     pa_stream* stream = std::exchange(stream_, nullptr);
     if (!stream)
         return;
@@ -219,10 +215,10 @@ void Link::dropStream() {
     pa_stream_unref(stream);
 }
 
-void Link::dropConnection() {
+void PulseConnection::dropConnection() {
     dropStream();
     pa_context* context = std::exchange(context_, nullptr);
-    volumeSetsPending_ = 0; // a connection's operations end with it, unanswered
+    volume_.connectionDropped();
     if (!context)
         return;
     pa_context_set_state_callback(context, nullptr, nullptr);
@@ -231,13 +227,13 @@ void Link::dropConnection() {
     pa_context_unref(context);
 }
 
-bool Link::streamPlays() const {
+bool PulseConnection::streamPlays() const {
     return stream_ && pa_stream_get_state(stream_) == PA_STREAM_READY;
 }
 
 // Brings the stream in line with the engine: a new rate makes a new stream, a new epoch flushes,
 // pause corks, volume. False when the stream is being made anew.
-bool Link::follow(const Cues& cues) {
+bool PulseConnection::sync(const Cues& cues) {
     if (cues.rate != streamRate_) {
         reopenStream();
         return false;
@@ -249,39 +245,27 @@ bool Link::follow(const Cues& cues) {
         backlog_.setRunning(!corked_);
         release(pa_stream_cork(stream_, corked_, nullptr, nullptr));
     }
-    if (cues.gainLeft != gainLeft_ || cues.gainRight != gainRight_)
-        setVolume(cues);
+    volume_.follow(cues);
     return true;
 }
 
 // Follows the engine and writes what the server wants; then names the stream.
-void Link::play() {
-    const Cues cues = gate_.cues();
-    if (!follow(cues))
+void PulseConnection::syncAndFill() {
+    const Cues cues = engine_.cues();
+    if (!sync(cues))
         return;
     fill();
     if (streamPlays() && cues.mediaName != mediaName_)
         rename(cues);
 }
 
-void Link::setVolume(const Cues& cues) {
-    gainLeft_ = cues.gainLeft;
-    gainRight_ = cues.gainRight;
-    const pa_cvolume volume = volumeOf(gainLeft_, gainRight_);
-    pa_operation* operation = pa_context_set_sink_input_volume(
-        context_, pa_stream_get_index(stream_), &volume, &Link::onVolumeSet, this);
-    if (operation)
-        ++volumeSetsPending_;
-    release(operation);
-}
-
-void Link::rename(const Cues& cues) {
+void PulseConnection::rename(const Cues& cues) {
     mediaName_ = cues.mediaName;
     release(pa_stream_proplist_update(stream_, PA_UPDATE_REPLACE,
                                       Properties().forStream(mediaName_).list, nullptr, nullptr));
 }
 
-void Link::flush(uint64_t epoch) {
+void PulseConnection::flush(uint64_t epoch) {
     release(pa_stream_flush(stream_, nullptr, nullptr));
     epoch_ = epoch;
     backlog_.measured(epoch, 0, !corked_);
@@ -289,7 +273,7 @@ void Link::flush(uint64_t epoch) {
 
 // Writes as much as the server asked for and the decoder has. Each piece counts as held from
 // before the engine renders it, so the engine never takes it for heard in between.
-void Link::fill() {
+void PulseConnection::fill() {
     if (!streamPlays())
         return;
     bool starved = false;
@@ -303,7 +287,7 @@ void Link::fill() {
             break;
         const size_t frames = bytes / kFrameBytes;
         backlog_.rendering();
-        const RenderResult result = gate_.render(static_cast<float*>(data), frames, streamRate_);
+        const RenderResult result = engine_.render(static_cast<float*>(data), frames, streamRate_);
         if (result.rate != streamRate_) {
             // Not in the middle of the server's own callback: the stream is made anew from the
             // loop's wake.
@@ -326,7 +310,7 @@ void Link::fill() {
             break;
     }
     if (starved)
-        schedule(starvedEvent_, kStarvedUsec, &Link::onStarved);
+        schedule(starvedEvent_, kStarvedUsec, &PulseConnection::onStarved);
     if (drained && paddedOf_ != epoch_)
         pad();
 }
@@ -334,7 +318,7 @@ void Link::fill() {
 // The track's last frames are written: silence after them has a server that plays whole periods
 // only play them too (PipeWire holds back a last part shorter than its period, a short track
 // whole), and its next figure tells when they have been heard. The next epoch's flush drops it.
-void Link::pad() {
+void PulseConnection::pad() {
     const std::vector<char> silence(bytesOf(kPaddingMs, streamRate_), 0);
     if (pa_stream_write(stream_, silence.data(), silence.size(), nullptr, 0, PA_SEEK_RELATIVE) < 0)
         return;
@@ -344,47 +328,16 @@ void Link::pad() {
     release(pa_stream_update_timing_info(stream_, nullptr, nullptr));
 }
 
-// Stalled: the server answers no timing request (it hangs), or its timing shows frames waiting in
-// the stream that the sink does not take (the stream leads nowhere). A sink that renders ahead
-// takes a new stream's first frames only after what it rendered already, up to two seconds on.
-void Link::watchStream() {
+void PulseConnection::watchStream() {
     if (!streamPlays())
         return;
-    schedule(watchEvent_, kWatchUsec, &Link::onWatch);
-    const pa_timing_info* timing = pa_stream_get_timing_info(stream_);
-    const bool taken = timing && timing->read_index != takenUpTo_;
-    const bool waiting = !timing || timing->write_index > timing->read_index;
-    if (timing)
-        takenUpTo_ = timing->read_index;
-    const bool answered = std::exchange(answered_, false);
-    deafWatches_ = answered || corked_ ? 0 : deafWatches_ + 1;
-    stuckWatches_ = taken || !waiting || corked_ ? 0 : stuckWatches_ + 1;
-    if (deafWatches_ >= kDeafWatches || stuckWatches_ >= kStuckWatches)
-        lose("the sound server takes no sound; playing silently until it does");
+    schedule(watchEvent_, kWatchUsec, &PulseConnection::onWatch);
+    if (stall_.stalled(pa_stream_get_timing_info(stream_), corked_))
+        reconnectLater("the sound server takes no sound; playing silently until it does");
 }
 
-void Link::askVolume() {
-    if (stream_)
-        release(pa_context_get_sink_input_info(context_, pa_stream_get_index(stream_),
-                                               &Link::onStreamInfo, this));
-}
-
-// A volume set on the server, unless it is the one we set.
-void Link::takeVolume(const pa_cvolume& volume) {
-    const pa_cvolume ours = volumeOf(gainLeft_, gainRight_);
-    const pa_volume_t left = volume.values[0];
-    const pa_volume_t right = volume.channels > 1 ? volume.values[1] : left;
-    if (left == ours.values[0] && right == ours.values[1])
-        return;
-    gate_.volumeSetOnDevice(percentOf(left), percentOf(right));
-    // The engine's volume now stands for the server's: nothing to set back, even where the
-    // engine's range ends below the server's.
-    const Cues cues = gate_.cues();
-    gainLeft_ = cues.gainLeft;
-    gainRight_ = cues.gainRight;
-}
-
-void Link::schedule(pa_time_event*& event, pa_usec_t after, pa_time_event_cb_t callback) {
+void PulseConnection::schedule(pa_time_event*& event, pa_usec_t after,
+                               pa_time_event_cb_t callback) {
     timeval when{};
     pa_timeval_add(pa_gettimeofday(&when), after);
     if (event)
@@ -393,114 +346,103 @@ void Link::schedule(pa_time_event*& event, pa_usec_t after, pa_time_event_cb_t c
         event = api_->time_new(api_, &when, callback, this);
 }
 
-void Link::onWake(pa_mainloop_api*, pa_io_event*, int fd, pa_io_event_flags_t, void* self) {
+void PulseConnection::onWake(pa_mainloop_api*, pa_io_event*, int fd, pa_io_event_flags_t,
+                             void* self) {
     uint64_t count = 0;
     [[maybe_unused]] ssize_t got = ::read(fd, &count, sizeof count);
-    auto* link = static_cast<Link*>(self);
-    if (link->streamPlays()) {
-        link->play();
-    } else if (!link->stream_ && Clock::now() - link->lastAttempt_ >= kRetryAtWakeAfter) {
-        link->retry(); // an open, a play, a seek: worth another try if the last was not just now
+    auto* connection = static_cast<PulseConnection*>(self);
+    if (connection->streamPlays()) {
+        connection->syncAndFill();
+    } else if (!connection->stream_ &&
+               Clock::now() - connection->lastAttempt_ >= kRetryAtWakeAfter) {
+        connection
+            ->retry(); // an open, a play, a seek: worth another try if the last was not just now
     }
 }
 
-void Link::onContextState(pa_context* context, void* self) {
-    auto* link = static_cast<Link*>(self);
-    if (context != link->context_)
+void PulseConnection::onContextState(pa_context* context, void* self) {
+    auto* connection = static_cast<PulseConnection*>(self);
+    if (context != connection->context_)
         return;
     switch (pa_context_get_state(context)) {
     case PA_CONTEXT_READY:
-        link->subscribe();
-        link->openStream();
+        connection->subscribe();
+        connection->openStream();
         break;
     case PA_CONTEXT_FAILED:
     case PA_CONTEXT_TERMINATED:
-        link->lose();
+        connection->reconnectLater();
         break;
     default:
         break;
     }
 }
 
-void Link::onEvent(pa_context* context, pa_subscription_event_type_t type, uint32_t index,
-                   void* self) {
-    auto* link = static_cast<Link*>(self);
-    if (context != link->context_)
+void PulseConnection::onEvent(pa_context* context, pa_subscription_event_type_t type,
+                              uint32_t index, void* self) {
+    auto* connection = static_cast<PulseConnection*>(self);
+    if (context != connection->context_)
         return;
     const auto facility = type & PA_SUBSCRIPTION_EVENT_FACILITY_MASK;
     const auto kind = type & PA_SUBSCRIPTION_EVENT_TYPE_MASK;
     if (facility == PA_SUBSCRIPTION_EVENT_SINK && kind == PA_SUBSCRIPTION_EVENT_NEW &&
-        !link->stream_) {
-        link->openStream();
+        !connection->stream_) {
+        connection->openStream();
     } else if (facility == PA_SUBSCRIPTION_EVENT_SINK_INPUT &&
-               kind == PA_SUBSCRIPTION_EVENT_CHANGE && link->volumeSetsPending_ == 0 &&
-               link->stream_ && index == pa_stream_get_index(link->stream_)) {
-        link->askVolume();
+               kind == PA_SUBSCRIPTION_EVENT_CHANGE) {
+        connection->volume_.streamChanged(index);
     }
 }
 
-void Link::onStreamState(pa_stream* stream, void* self) {
-    auto* link = static_cast<Link*>(self);
-    if (stream != link->stream_)
+void PulseConnection::onStreamState(pa_stream* stream, void* self) {
+    auto* connection = static_cast<PulseConnection*>(self);
+    if (stream != connection->stream_)
         return;
     switch (pa_stream_get_state(stream)) {
     case PA_STREAM_READY:
-        link->streamReady();
+        connection->streamReady();
         break;
     case PA_STREAM_FAILED:
     case PA_STREAM_TERMINATED:
-        link->streamLost();
+        connection->streamLost();
         break;
     default:
         break;
     }
 }
 
-void Link::onWrite(pa_stream* stream, size_t, void* self) {
-    auto* link = static_cast<Link*>(self);
-    if (stream != link->stream_)
+void PulseConnection::onWrite(pa_stream* stream, size_t, void* self) {
+    auto* connection = static_cast<PulseConnection*>(self);
+    if (stream != connection->stream_)
         return;
-    link->answered_ = true;
-    link->fill();
+    connection->stall_.answered();
+    connection->fill();
 }
 
 // The server's figure, fresh from a timing update: what the stream and the sink still hold.
-void Link::onLatency(pa_stream* stream, void* self) {
-    auto* link = static_cast<Link*>(self);
+void PulseConnection::onLatency(pa_stream* stream, void* self) {
+    auto* connection = static_cast<PulseConnection*>(self);
     pa_usec_t usec = 0;
     int negative = 0;
-    if (stream != link->stream_)
+    if (stream != connection->stream_)
         return;
-    link->answered_ = true;
+    connection->stall_.answered();
     if (pa_stream_get_latency(stream, &usec, &negative) == 0)
-        link->backlog_.measured(link->epoch_, negative ? 0 : framesOf(usec, link->streamRate_),
-                                !link->corked_);
+        connection->backlog_.measured(connection->epoch_,
+                                      negative ? 0 : framesOf(usec, connection->streamRate_),
+                                      !connection->corked_);
 }
 
-void Link::onVolumeSet(pa_context* context, int, void* self) {
-    auto* link = static_cast<Link*>(self);
-    if (context == link->context_ && --link->volumeSetsPending_ == 0)
-        link->askVolume(); // a panel may have set one meanwhile
+void PulseConnection::onStarved(pa_mainloop_api*, pa_time_event*, const timeval*, void* self) {
+    static_cast<PulseConnection*>(self)->fill();
 }
 
-void Link::onStreamInfo(pa_context* context, const pa_sink_input_info* info, int end, void* self) {
-    auto* link = static_cast<Link*>(self);
-    if (context != link->context_ || end || !info || link->volumeSetsPending_ > 0 ||
-        !link->stream_ || info->index != pa_stream_get_index(link->stream_))
-        return;
-    link->takeVolume(info->volume);
+void PulseConnection::onRetry(pa_mainloop_api*, pa_time_event*, const timeval*, void* self) {
+    static_cast<PulseConnection*>(self)->retry();
 }
 
-void Link::onStarved(pa_mainloop_api*, pa_time_event*, const timeval*, void* self) {
-    static_cast<Link*>(self)->fill();
-}
-
-void Link::onRetry(pa_mainloop_api*, pa_time_event*, const timeval*, void* self) {
-    static_cast<Link*>(self)->retry();
-}
-
-void Link::onWatch(pa_mainloop_api*, pa_time_event*, const timeval*, void* self) {
-    static_cast<Link*>(self)->watchStream();
+void PulseConnection::onWatch(pa_mainloop_api*, pa_time_event*, const timeval*, void* self) {
+    static_cast<PulseConnection*>(self)->watchStream();
 }
 
 } // namespace vbmp3

@@ -1,23 +1,28 @@
-// One connection to the desktop's sound server (PulseAudio, or PipeWire through pipewire-pulse) on
-// libpulse's threaded main loop, with its one playback stream.
+// One connection to the desktop's sound server (PulseAudio, or PipeWire through pipewire-pulse)
+// on libpulse's threaded main loop, with its one playback stream.
 //
-// A second waits in the server and the link writes only when the server asks for a quarter of
-// it, so both wake a few times a second. A new epoch (open, seek, stop, play after stop)
+// A second waits in the server and the connection writes only when the server asks for a quarter
+// of it, so both wake a few times a second. A new epoch (open, seek, stop, play after stop)
 // flushes the server's buffer, pause corks the stream and the volume is the stream's own volume
 // on the server, so each of them is heard at once. The stream runs at the track's own rate, and
-// the server converts it where it mixes; a track at another rate gets a stream of its own. What the
-// server still holds is the backlog, so that the engine tells the time and shows the frames being
-// heard, not those written.
+// the server converts it where it mixes; a track at another rate gets a stream of its own. What
+// the server still holds is the backlog, so that the engine tells the time and shows the frames
+// being heard, not those written.
 //
 // Whenever no stream plays (not connected yet, the server gone or hanging, the stream killed,
-// no sink to play to) the link tells its watch, which has the frames consumed in real time, and
-// tries again: once a second, at each wake, and at once when a sink appears. The stream names no
-// sink, so it follows the default sink.
+// no sink to play to) the connection tells its watch, which has the frames consumed in real time,
+// and tries again: once a second, at each wake, and at once when a sink appears. The stream names
+// no sink, so it follows the default sink.
+//
+// Two side jobs have files of their own: the volume both ways (pulse_volume_sync.h), and the
+// watch for a stalled server (pulse_stall_watch.h), which the connection then takes for lost.
 #pragma once
 
 #include "outputs/backlog.h"
-#include "outputs/gate.h"
+#include "outputs/detachable_engine.h"
 #include "outputs/output.h"
+#include "outputs/pulse_stall_watch.h"
+#include "outputs/pulse_volume_sync.h"
 #include "shared/output_format.h"
 
 #include <pulse/pulseaudio.h>
@@ -30,22 +35,22 @@
 
 namespace vbmp3 {
 
-class Link {
+class PulseConnection {
 public:
-    explicit Link(Renderer& renderer, DeviceWatch& watch);
-    ~Link();
-    Link(const Link&) = delete;
-    Link& operator=(const Link&) = delete;
+    explicit PulseConnection(Renderer& renderer, DeviceWatch& watch);
+    ~PulseConnection();
+    PulseConnection(const PulseConnection&) = delete;
+    PulseConnection& operator=(const PulseConnection&) = delete;
 
     // Starts the main loop, which then connects; false if libpulse cannot run at all.
     bool open();
     // After it returns, the engine is never called again.
-    void detach() { gate_.cut(); }
+    void detach() { engine_.detach(); }
     // Ends the connection and the main loop; may wait as long as a libpulse call takes.
     void close();
     // The engine's cues have changed; never blocks.
     void wake();
-    int64_t unheardFrames(uint64_t epoch) const { return backlog_.unheard(epoch); }
+    int64_t latencyFrames(uint64_t epoch) const { return backlog_.latencyFrames(epoch); }
     bool heardAll(uint64_t epoch) const { return backlog_.heardAll(epoch); }
 
 private:
@@ -56,21 +61,18 @@ private:
     void reopenStream();
     void streamReady();
     void streamLost();
-    void lose(const char* why = "no sound server; playing silently until one answers");
-    void cover(const char* why);
+    void reconnectLater(const char* why = "no sound server; playing silently until one answers");
+    void fallBackToClock(const char* why);
     void dropStream();
     void dropConnection();
     bool streamPlays() const;
-    void play();
-    bool follow(const Cues& cues);
-    void setVolume(const Cues& cues);
+    void syncAndFill();
+    bool sync(const Cues& cues);
     void rename(const Cues& cues);
     void flush(uint64_t epoch);
     void fill();
     void pad();
     void watchStream();
-    void askVolume();
-    void takeVolume(const pa_cvolume& volume);
     void schedule(pa_time_event*& event, pa_usec_t after, pa_time_event_cb_t callback);
 
     static void onWake(pa_mainloop_api*, pa_io_event*, int fd, pa_io_event_flags_t, void* self);
@@ -80,14 +82,11 @@ private:
     static void onStreamState(pa_stream* stream, void* self);
     static void onWrite(pa_stream* stream, size_t, void* self);
     static void onLatency(pa_stream* stream, void* self);
-    static void onVolumeSet(pa_context* context, int, void* self);
-    static void onStreamInfo(pa_context* context, const pa_sink_input_info* info, int end,
-                             void* self);
     static void onStarved(pa_mainloop_api*, pa_time_event*, const timeval*, void* self);
     static void onRetry(pa_mainloop_api*, pa_time_event*, const timeval*, void* self);
     static void onWatch(pa_mainloop_api*, pa_time_event*, const timeval*, void* self);
 
-    Gate gate_;
+    DetachableEngine engine_;
     Backlog backlog_;
 
     // The main loop's own: touched on its thread, or by whoever holds its lock.
@@ -101,20 +100,15 @@ private:
     pa_context* context_ = nullptr; // the current connection; callbacks of any other are stale
     pa_stream* stream_ = nullptr;   // the current stream; likewise
     int streamRate_ = kIdleRate;    // of the current stream
-    bool covered_ = false;          // the watch was told the device is lost
-    bool lost_ = false;             // said so on stderr
+    bool onClock_ = false;          // the watch was told the device is lost
+    bool lossReported_ = false;     // said so on stderr
     std::chrono::steady_clock::time_point lastAttempt_;
     uint64_t epoch_ = 0;               // of what the stream holds
     std::optional<uint64_t> paddedOf_; // the epoch whose last frames silence follows
     bool corked_ = true;
-    float gainLeft_ = 1.0f; // as last followed
-    float gainRight_ = 1.0f;
     std::shared_ptr<const std::string> mediaName_; // as the server shows it
-    int volumeSetsPending_ = 0;                    // the server's echo of our own volume is no news
-    bool answered_ = false; // a request or a timing update came since the last watch
-    int64_t takenUpTo_ = 0; // the stream's read index at the last watch
-    int deafWatches_ = 0;   // watches in a row without a timing update
-    int stuckWatches_ = 0;  // watches in a row that found frames waiting, none taken
+    PulseVolumeSync volume_{engine_, context_, stream_};
+    PulseStallWatch stall_;
 };
 
 } // namespace vbmp3

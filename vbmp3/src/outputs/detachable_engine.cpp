@@ -1,4 +1,4 @@
-#include "outputs/gate.h"
+#include "outputs/detachable_engine.h"
 
 #include "shared/output_format.h"
 
@@ -6,13 +6,13 @@
 
 namespace vbmp3 {
 
-void Gate::cut() {
+void DetachableEngine::detach() {
     std::lock_guard lock(mutex_);
     renderer_ = nullptr;
     watch_ = nullptr;
 }
 
-RenderResult Gate::render(float* out, size_t frames, int rate) {
+RenderResult DetachableEngine::render(float* out, size_t frames, int rate) {
     std::lock_guard lock(mutex_);
     if (renderer_)
         return renderer_->render(out, frames, rate);
@@ -20,24 +20,24 @@ RenderResult Gate::render(float* out, size_t frames, int rate) {
     return {.rate = rate};
 }
 
-Cues Gate::cues() const {
+Cues DetachableEngine::cues() const {
     std::lock_guard lock(mutex_);
     return renderer_ ? renderer_->cues() : Cues{};
 }
 
-void Gate::volumeSetOnDevice(int32_t left, int32_t right) {
+void DetachableEngine::volumeSetOnDevice(int32_t left, int32_t right) {
     std::lock_guard lock(mutex_);
     if (renderer_)
         renderer_->volumeSetOnDevice(left, right);
 }
 
-void Gate::deviceLost(std::chrono::milliseconds after) {
+void DetachableEngine::deviceLost(std::chrono::milliseconds after) {
     std::lock_guard lock(mutex_);
     if (watch_)
         watch_->deviceLost(after);
 }
 
-void Gate::deviceBack() {
+void DetachableEngine::deviceBack() {
     std::lock_guard lock(mutex_);
     if (watch_)
         watch_->deviceBack();
