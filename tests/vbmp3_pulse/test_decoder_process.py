@@ -27,6 +27,9 @@ PLAYS_WITHIN = 2.0  # from an open to one second played, with room for a busy ma
 STARTS_WITHIN = 2.0  # from vbmp3_init to the decoder process running
 # A playing track whose decoder overruns the engine's time budget for a read (10 s), with room.
 ENDS_WITHIN = 16.0
+# An open gives up on a file within its bound; the decoder process meets its own limit later,
+# unless the next call finds it still busy with that file first and replaces it.
+GIVEN_UP = "a call it still ran was given up"
 
 
 def decoder_processes(pid):
@@ -142,9 +145,9 @@ class DecoderProcess(unittest.TestCase):
             "a decoder that crashes": types.SimpleNamespace(
                 act="crash", start="0", opens=False, said=["signal 11"]),
             "a decoder that loops for ever": types.SimpleNamespace(
-                act="loop", start="0", opens=False, said=["overran its time"]),
+                act="loop", start="0", opens=False, said=[("overran its time", GIVEN_UP)]),
             "a decoder that allocates without end": types.SimpleNamespace(
-                act="hog", start="0", opens=False, said=["signal 6"]),
+                act="hog", start="0", opens=False, said=[("signal 6", GIVEN_UP)]),
             "a decoder that opens /etc/passwd": types.SimpleNamespace(
                 act="passwd", start="0", opens=False, said=["exited with status 65"]),
             "a decoder that opens a network socket": types.SimpleNamespace(
@@ -170,7 +173,8 @@ class DecoderProcess(unittest.TestCase):
                 self.assert_plays(self.tracks[0], "the next track")
                 said = self.end_child()
                 for words in row.said:
-                    self.assertIn(words, said)
+                    alternatives = words if isinstance(words, tuple) else (words,)
+                    self.assertTrue(any(w in said for w in alternatives), f"{words} in {said}")
                 self.assertNotIn("status 66", said, "/etc/passwd was read")
                 self.assertNotIn("status 67", said, "a socket was opened")
 

@@ -12,8 +12,11 @@ int main(int argc, char** argv) {
     // Nothing of the engine's process but the call socket.
     ::close_range(vbmp3::wire::kCallSocket + 1, ~0U, 0);
     const bool speak = !(argc > 1 && std::strcmp(argv[1], vbmp3::wire::kQuietArgument) == 0);
-    // Where it loads the engine's parts ahead of need, the first call may wait for that.
-    vbmp3::sayingOwnLoads(vbmp3::wire::kCallSocket, [&] { vbmp3::lockDown(speak); });
+    vbmp3::lockDown(speak);
+    // Its start (and the parts it loads ahead of need) is the engine's own time, not a file's.
+    vbmp3::wire::send(
+        vbmp3::wire::kCallSocket,
+        vbmp3::wire::Writer().number(static_cast<int64_t>(vbmp3::wire::Interim::Loaded)).bytes());
     vbmp3::serveCalls(vbmp3::wire::kCallSocket);
     // Files may still be closing on their threads: their process ends with them, no destructors.
     ::_exit(0);

@@ -44,11 +44,13 @@ void sayHowItEnded(pid_t pid, int status) {
 }
 
 // The answer to the call just sent, waiting up to `budget` for each message. While the decoder
-// process says it loads a part of the engine's own, this process counts a load of its own, so that
-// a caller's bound on the file does not run meanwhile.
-std::optional<wire::Message> answerOn(int socket, std::chrono::milliseconds budget,
+// process starts (until it says it is `ready`) or says it loads a part of the engine's own, this
+// process counts a load of its own, so that a caller's bound on the file does not run meanwhile.
+std::optional<wire::Message> answerOn(int socket, std::chrono::milliseconds budget, bool& ready,
                                       bool& timedOut) {
     std::optional<OwnLoad> loading;
+    if (!ready)
+        loading.emplace();
     for (;;) {
         std::optional<wire::Message> message =
             wire::receive(socket, static_cast<int>(budget.count()), &timedOut);
@@ -57,9 +59,10 @@ std::optional<wire::Message> answerOn(int socket, std::chrono::milliseconds budg
         const int64_t first = wire::Reader(message->bytes).number();
         if (first == static_cast<int64_t>(wire::Interim::Loading))
             loading.emplace();
-        else if (first == static_cast<int64_t>(wire::Interim::Loaded))
+        else if (first == static_cast<int64_t>(wire::Interim::Loaded)) {
             loading.reset();
-        else
+            ready = true;
+        } else
             return message;
     }
 }
@@ -71,6 +74,7 @@ struct DecoderProcess::Running {
     int socket = -1;
     uint64_t number = 0;
     std::mutex callMutex; // one call at a time on the socket
+    bool ready = false;   // said it has started; guarded by callMutex
 
     ~Running() {
         if (socket >= 0)
@@ -151,19 +155,28 @@ std::optional<DecoderProcess::Answer> DecoderProcess::call(const std::string& by
         }
         if (!running)
             return std::nullopt;
-        std::unique_lock callLock(running->callMutex);
+        // The engine's file calls come one at a time: a call still running here is one its
+        // caller has given up on (a file that hangs or overruns), and must not hold up this one.
+        std::unique_lock callLock(running->callMutex, std::try_to_lock);
+        if (!callLock.owns_lock()) {
+            const OwnLoad replacing; // the engine's own doing, not this file's
+            replace(running->number, "a call it still ran was given up");
+            continue;
+        }
         if (!wire::send(running->socket, bytes, descriptors)) {
             callLock.unlock();
             replace(running->number, "it was gone");
             continue; // the call never reached it
         }
         bool timedOut = false;
-        std::optional<wire::Message> answer = answerOn(running->socket, budget, timedOut);
+        std::optional<wire::Message> answer =
+            answerOn(running->socket, budget, running->ready, timedOut);
         callLock.unlock();
         if (answer)
             return Answer{std::move(*answer), running->number};
-        replace(running->number, timedOut ? "it overran its time" : "it ended");
-        if (timedOut)
+        // One this engine replaced already (a later call found it busy with this one) is not
+        // tried again: this call's caller has given up.
+        if (!replace(running->number, timedOut ? "it overran its time" : "it ended") || timedOut)
             return std::nullopt;
         // It may have died before it read the call (killed from outside): once more. A file that
         // ended it ends the next as well.
@@ -171,11 +184,11 @@ std::optional<DecoderProcess::Answer> DecoderProcess::call(const std::string& by
     return std::nullopt;
 }
 
-void DecoderProcess::replace(uint64_t servedBy, const char* why) {
+bool DecoderProcess::replace(uint64_t servedBy, const char* why) {
     {
         std::lock_guard lock(mutex_);
         if (!running_ || running_->number != servedBy)
-            return; // replaced already
+            return false; // replaced already
         std::fprintf(stderr, "vbmp3: decoder process %d replaced: %s\n",
                      static_cast<int>(running_->pid), why);
         ::kill(running_->pid, SIGKILL); // not reaped yet, so the number is still its own
@@ -184,6 +197,7 @@ void DecoderProcess::replace(uint64_t servedBy, const char* why) {
         runningLocked(); // the next, ahead of the next file
     }
     reapDying(kReapWithin);
+    return true;
 }
 
 void DecoderProcess::reapDying(std::chrono::milliseconds within) {

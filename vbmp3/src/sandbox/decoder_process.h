@@ -33,12 +33,13 @@ public:
     };
     // One call on the call socket and its answer. A process that does not answer within `budget`
     // is killed, one that is gone is replaced, and nullopt comes back; a call that the process
-    // did not answer because it ended is tried once more on its successor.
+    // did not answer because it ended is tried once more on its successor, and so is one that
+    // finds the process still busy with a call its caller gave up on (that process is replaced).
     std::optional<Answer> call(const std::string& bytes, const std::vector<int>& descriptors,
                                std::chrono::milliseconds budget);
     // Kills process number `servedBy` if it still runs (a file it serves stopped answering or
-    // has gone), saying why on stderr, and starts the next.
-    void replace(uint64_t servedBy, const char* why);
+    // has gone), saying why on stderr, and starts the next; false where it was replaced already.
+    bool replace(uint64_t servedBy, const char* why);
 
 private:
     struct Running;
