@@ -3,6 +3,7 @@
 #include "outputs/pulse_terms.h"
 #include "shared/output_format.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <sys/eventfd.h>
 #include <unistd.h>
@@ -30,6 +31,7 @@ constexpr uint32_t kPaddingMs = 250;
 constexpr uint32_t kHeardWithPaddingLeftMs = kPaddingMs - 50;
 constexpr pa_usec_t kRetryUsec = 1000000;
 constexpr pa_usec_t kStarvedUsec = 10000; // the decoder is catching up after an open or seek
+constexpr pa_usec_t kTailAskUsec = 10000; // between figures asked for at a track's end
 constexpr auto kRetryAtWakeAfter = std::chrono::milliseconds(200);
 // How often a playing stream is watched, and for how many watches in a row the server may leave
 // it without an answer (it asks for frames a few times a second) or its frames untaken, before
@@ -83,7 +85,7 @@ bool Link::open() {
 
 void Link::close() {
     pa_threaded_mainloop_lock(loop_);
-    for (pa_time_event* event : {retryEvent_, starvedEvent_, watchEvent_}) {
+    for (pa_time_event* event : {retryEvent_, starvedEvent_, watchEvent_, tailEvent_}) {
         if (event)
             api_->time_free(event);
     }
@@ -172,7 +174,7 @@ void Link::streamReady() {
         gate_.deviceBack();
     if (std::exchange(lost_, false))
         std::fprintf(stderr, "vbmp3: sound server back\n");
-    backlog_.measured(epoch_, 0, !corked_);
+    backlog_.measured(epoch_, 0, 0, !corked_);
     deafWatches_ = stuckWatches_ = 0;
     schedule(watchEvent_, kWatchUsec, &Link::onWatch);
     play();
@@ -284,7 +286,7 @@ void Link::rename(const Cues& cues) {
 void Link::flush(uint64_t epoch) {
     release(pa_stream_flush(stream_, nullptr, nullptr));
     epoch_ = epoch;
-    backlog_.measured(epoch, 0, !corked_);
+    backlog_.measured(epoch, 0, 0, !corked_);
 }
 
 // Writes as much as the server asked for and the decoder has. Each piece counts as held from
@@ -339,9 +341,23 @@ void Link::pad() {
     if (pa_stream_write(stream_, silence.data(), silence.size(), nullptr, 0, PA_SEEK_RELATIVE) < 0)
         return;
     paddedOf_ = epoch_;
-    backlog_.padded(static_cast<int64_t>(silence.size() / kFrameBytes),
-                    bytesOf(kHeardWithPaddingLeftMs, streamRate_) / kFrameBytes);
+    backlog_.padded(static_cast<int64_t>(silence.size() / kFrameBytes), heardWithPaddingLeft());
     release(pa_stream_update_timing_info(stream_, nullptr, nullptr));
+}
+
+int64_t Link::heardWithPaddingLeft() const {
+    return bytesOf(kHeardWithPaddingLeftMs, streamRate_) / kFrameBytes;
+}
+
+// The end is heard only on a figure that says the server has taken the track's last frames: one is
+// asked for when the backlog, running down, says it should have, and again until one does.
+void Link::askForTail() {
+    if (paddedOf_ != epoch_ || backlog_.heardAll(epoch_))
+        return;
+    const int64_t above = backlog_.unheard(epoch_) - heardWithPaddingLeft();
+    const auto after = static_cast<pa_usec_t>(std::max<int64_t>(above, 0)) * PA_USEC_PER_SEC /
+                       static_cast<pa_usec_t>(streamRate_);
+    schedule(tailEvent_, std::max(after, kTailAskUsec), &Link::onTail);
 }
 
 // Stalled: the server answers no timing request (it hangs), or its timing shows frames waiting in
@@ -464,17 +480,24 @@ void Link::onWrite(pa_stream* stream, size_t, void* self) {
     link->fill();
 }
 
-// The server's figure, fresh from a timing update: what the stream and the sink still hold.
+// The server's figure, fresh from a timing update: what the stream holds (written, not taken by
+// the sink) and what the sink has taken and not played. Taken from the indices as the server
+// sent them: libpulse's own latency counts the request's time on its way to the server as
+// played, which a busy server makes hundreds of milliseconds, and never lets its stream time
+// run back, so one such figure makes tracks after it end at once. No figure while a flush after
+// the request leaves the write index unknown.
 void Link::onLatency(pa_stream* stream, void* self) {
     auto* link = static_cast<Link*>(self);
-    pa_usec_t usec = 0;
-    int negative = 0;
     if (stream != link->stream_)
         return;
     link->answered_ = true;
-    if (pa_stream_get_latency(stream, &usec, &negative) == 0)
-        link->backlog_.measured(link->epoch_, negative ? 0 : framesOf(usec, link->streamRate_),
-                                !link->corked_);
+    const pa_timing_info* timing = pa_stream_get_timing_info(stream);
+    if (!timing || timing->write_index_corrupt || timing->read_index_corrupt)
+        return;
+    const int64_t waiting = (timing->write_index - timing->read_index) / int64_t{kFrameBytes};
+    link->backlog_.measured(link->epoch_, waiting, framesOf(timing->sink_usec, link->streamRate_),
+                            !link->corked_);
+    link->askForTail();
 }
 
 void Link::onVolumeSet(pa_context* context, int, void* self) {
@@ -501,6 +524,12 @@ void Link::onRetry(pa_mainloop_api*, pa_time_event*, const timeval*, void* self)
 
 void Link::onWatch(pa_mainloop_api*, pa_time_event*, const timeval*, void* self) {
     static_cast<Link*>(self)->watchStream();
+}
+
+void Link::onTail(pa_mainloop_api*, pa_time_event*, const timeval*, void* self) {
+    auto* link = static_cast<Link*>(self);
+    if (link->streamPlays() && link->paddedOf_ == link->epoch_)
+        release(pa_stream_update_timing_info(link->stream_, nullptr, nullptr));
 }
 
 } // namespace vbmp3
