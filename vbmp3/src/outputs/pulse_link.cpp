@@ -495,8 +495,10 @@ void Link::onLatency(pa_stream* stream, void* self) {
     if (!timing || timing->write_index_corrupt || timing->read_index_corrupt)
         return;
     const int64_t waiting = (timing->write_index - timing->read_index) / int64_t{kFrameBytes};
-    link->backlog_.measured(link->epoch_, waiting, framesOf(timing->sink_usec, link->streamRate_),
-                            !link->corked_);
+    // The sink's latency counts what it rendered before the stream's first frames as well.
+    const int64_t playingOut = std::min(framesOf(timing->sink_usec, link->streamRate_),
+                                        timing->read_index / int64_t{kFrameBytes});
+    link->backlog_.measured(link->epoch_, waiting, playingOut, !link->corked_);
     link->askForTail();
 }
 
