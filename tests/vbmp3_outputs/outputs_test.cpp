@@ -23,7 +23,7 @@ TEST(Backlog, RunsDownWhilePlayingAndHoldsWhilePaused) {
     Backlog backlog(kRate, [&] { return now; });
     EXPECT_EQ(backlog.latencyFrames(0), 0);
 
-    backlog.measured(1, 24000, true);
+    backlog.measured(1, 19200, 4800, true);
     now += 100ms;
     EXPECT_EQ(backlog.latencyFrames(1), 19200);
     EXPECT_EQ(backlog.latencyFrames(2), 0) << "another epoch holds nothing";
@@ -38,12 +38,12 @@ TEST(Backlog, RunsDownWhilePlayingAndHoldsWhilePaused) {
     now += 1s;
     EXPECT_EQ(backlog.latencyFrames(1), 0) << "never below nothing";
 
-    backlog.measured(2, -5, true); // a negative figure from the server is none
+    backlog.measured(2, -5, 0, true); // a write index behind the read index is none
     EXPECT_EQ(backlog.latencyFrames(2), 0);
 
     backlog.setRate(8000); // a stream at another rate: it holds nothing yet, and runs at its rate
     EXPECT_EQ(backlog.latencyFrames(2), 0);
-    backlog.measured(3, 8000, true);
+    backlog.measured(3, 8000, 0, true);
     now += 250ms;
     EXPECT_EQ(backlog.latencyFrames(3), 6000);
 }
@@ -59,10 +59,10 @@ TEST(Backlog, HeardAllOnlyOnceTheDeviceSaysSo) {
         bool heardAll; // of epoch 1, after `later`
     };
     const std::vector<Step> steps{
-        {"a new epoch holds nothing", [](Backlog& b) { b.measured(1, 0, true); }, 0ms, true},
+        {"a new epoch holds nothing", [](Backlog& b) { b.measured(1, 0, 0, true); }, 0ms, true},
         {"rendering", [](Backlog& b) { b.rendering(); }, 0ms, false},
         {"written: a guess", [](Backlog& b) { b.wrote(2400); }, 100ms, false},
-        {"the figure", [](Backlog& b) { b.measured(1, 2400, true); }, 0ms, false},
+        {"the figure", [](Backlog& b) { b.measured(1, 0, 2400, true); }, 0ms, false},
         {"it runs down", [](Backlog&) {}, 50ms, true},
         {"the last frames, padded",
          [](Backlog& b) {
@@ -70,13 +70,13 @@ TEST(Backlog, HeardAllOnlyOnceTheDeviceSaysSo) {
              b.padded(12000, 9600);
          },
          500ms, false},
-        {"a figure with padding and more", [](Backlog& b) { b.measured(1, 12480, true); }, 5ms,
+        {"a figure with padding and more", [](Backlog& b) { b.measured(1, 12000, 480, true); }, 5ms,
          false},
         {"more left than the padding less two periods", [](Backlog&) {}, 10ms, false},
         {"down to what is left of it once heard", [](Backlog&) {}, 50ms, true},
-        {"paused before them", [](Backlog& b) { b.measured(1, 14400, false); }, 10s, false},
+        {"paused before them", [](Backlog& b) { b.measured(1, 14400, 0, false); }, 10s, false},
         {"the device lost while paused", [](Backlog& b) { b.lost(); }, 0ms, true},
-        {"another epoch begins", [](Backlog& b) { b.measured(2, 4800, true); }, 0ms, true},
+        {"another epoch begins", [](Backlog& b) { b.measured(2, 4800, 0, true); }, 0ms, true},
     };
     Backlog::Clock::time_point now{};
     Backlog backlog(kRate, [&] { return now; });
@@ -90,6 +90,49 @@ TEST(Backlog, HeardAllOnlyOnceTheDeviceSaysSo) {
     backlog.lost();      // the device gone: what it held runs down without one
     now += 200ms;
     EXPECT_TRUE(backlog.heardAll(2));
+}
+
+// A track's end counts as heard only once a figure says the device has taken its last frames,
+// however far the backlog has run down meanwhile: a busy server takes them late. Each row is a
+// track of 4800 frames padded with 12000 of silence (heard with 9600 left), written at once, then
+// the figures of a server that takes them as the row says; heard or not `later` after the last.
+TEST(Backlog, EndHeardOnlyOnceTheDeviceHasTakenTheLastFrames) {
+    struct Figure {
+        int64_t waiting;
+        int64_t playingOut;
+        std::chrono::milliseconds later;
+    };
+    struct Case {
+        const char* what;
+        std::vector<Figure> figures;
+        bool heardAll;
+    };
+    const std::vector<Case> cases{
+        {"taken in time and played out", {{16800, 0, 100ms}, {12000, 100, 60ms}}, true},
+        {"taken, playing out for longer than the padding less its margin",
+         {{12000, 480, 0ms}, {12000, 480, 5ms}},
+         false},
+        {"taken, then run down past the margin", {{12000, 480, 0ms}, {12000, 480, 60ms}}, true},
+        {"not taken for a second, the clock running down",
+         {{16800, 0, 0ms}, {16800, 0, 1s}},
+         false},
+        {"one frame left untaken", {{16800, 0, 0ms}, {12001, 0, 500ms}}, false},
+        {"a first figure after a long stall that says nothing was taken", {{16800, 0, 2s}}, false},
+        {"taken late, after a stall", {{16800, 0, 1500ms}, {11000, 1000, 100ms}}, true},
+    };
+    for (const Case& c : cases) {
+        Backlog::Clock::time_point now{};
+        Backlog backlog(kRate, [&] { return now; });
+        backlog.measured(1, 0, 0, true);
+        backlog.rendering();
+        backlog.wrote(4800);
+        backlog.padded(12000, 9600);
+        for (const Figure& figure : c.figures) {
+            backlog.measured(1, figure.waiting, figure.playingOut, true);
+            now += figure.later;
+        }
+        EXPECT_EQ(backlog.heardAll(1), c.heardAll) << c.what;
+    }
 }
 
 // Records how much each render asks for; the first render stalls, as a stopped process does,

@@ -209,19 +209,8 @@ TEST_F(PictureReading, TheCallerSaysHowMuchItHasRoomFor) {
 }
 
 // Hand-made ID3v2.3 pieces, for what no tagger writes.
-std::string bigEndian(size_t value) {
-    std::string out(4, '\0');
-    for (int i = 3; i >= 0; --i, value >>= 8)
-        out[i] = static_cast<char>(value & 0xFF);
-    return out;
-}
-
-std::string syncsafe(size_t value) {
-    std::string out(4, '\0');
-    for (int i = 3; i >= 0; --i, value >>= 7)
-        out[i] = static_cast<char>(value & 0x7F);
-    return out;
-}
+using fixtures::bigEndian;
+using fixtures::syncsafe;
 
 // An APIC frame's body: encoding, MIME type, picture type, description, then the picture.
 std::string apicBody(const std::string& picture, int type = kFrontCover, char encoding = 0) {

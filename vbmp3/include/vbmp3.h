@@ -4,8 +4,9 @@
  * The engine opens one music file at a time (MP3, WAV, WMA, MIDI and whatever else its decoders
  * take; the kind comes from the content, not the name), plays it in the background on its own
  * threads and answers questions about it. Every function returns at once: none waits for the
- * decoder or the sound device, the two that name a file wait for it no longer than about 50 ms, and
- * all may be called from any one thread while the engine plays.
+ * decoder or the sound device, those that name a file wait no longer than about 50 ms for one
+ * whose reads stall and a second at most for one that reads slowly (a busy machine), and all may
+ * be called from any one thread while the engine plays.
  * The files' bytes are parsed in the engine's own decoder process (vbmp3-decoder, beside the
  * library), started by vbmp3_init and shut in: a file that crashes it or overruns its time or
  * memory costs that file only, and a new one takes over for the next.
@@ -116,9 +117,10 @@ VBMP3_API int32_t vbmp3_free(void);
 /* Opens fileName as the current file, replacing (and closing) any current one, even while it
  * plays; fills info. Non-zero only when the file really decodes. After a failure no file is
  * current: the state reads 0 with 0 seconds, play does nothing, getMpegInfo returns 0.
- * The file is read on a thread of the engine's, never the caller's: the call returns within about
- * 50 ms whatever the file does. A file still opening then (its reads hang: a stalled network share,
- * a disc spinning up) fails as one that cannot be opened, and so does every call that names it
+ * The file is read on a thread of the engine's, never the caller's: the call returns once that
+ * reading has been stalled for about 50 ms (its reads hang: a stalled network share, a disc
+ * spinning up), or has run for a second (a hostile file, a very busy machine), whatever the file
+ * does. A file still opening then fails as one that cannot be opened, and so does every call that names it
  * until its reading returns; a FIFO, a device or a folder fails at once. The file's tags are read
  * right after it opens, for the stream's name and for vbmp3_getFileTagInfo. */
 VBMP3_API int32_t vbmp3_open(const char* fileName, vbmp3_InputInfo* info);
@@ -127,8 +129,8 @@ VBMP3_API int32_t vbmp3_close(void);
 
 /* Reads the tags of the named file (not necessarily the current one) into tag. Non-zero when the
  * file could be read. The file opened last, unchanged since (same path, size and modification
- * time), answers with the tags read at its open, without reading it again. Like vbmp3_open it
- * waits about 50 ms at most: a file whose reads hang fails as one without a tag, at once while an
+ * time), answers with the tags read at its open, without reading it again. It waits as vbmp3_open
+ * does: a file whose reads hang fails as one without a tag, at once while an
  * earlier call's reading of it still hangs. */
 VBMP3_API int32_t vbmp3_getFileTagInfo(const char* fileName, vbmp3_TagInfo* tag);
 /* Reads the picture embedded in the named file's tag (not necessarily the current one): an ID3v2

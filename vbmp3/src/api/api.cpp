@@ -32,9 +32,11 @@ struct Current {
 
 static_assert(vbmp3::kMaxPictureBytes == VBMP3_PICTURE_LIMIT);
 
-// How long a call waits for the file it names: a file that is still opening then fails as one
-// that cannot be opened, and the window's ticks go on.
+// How long a call waits for the file it names while its reading is stalled (asleep on a read), and
+// in all while it runs slowly (a busy machine, a hostile file): a file that is still opening then
+// fails as one that cannot be opened, and the window's ticks go on.
 constexpr std::chrono::milliseconds kFileWithin{50};
+constexpr std::chrono::milliseconds kFileAtMost{1000};
 // A picture may take up to 16 MiB of its file; only the bus's art waits for it, once per track.
 constexpr std::chrono::milliseconds kPictureWithin{500};
 // vbmp3_free waits this long for the decoder threads, and then as long for the file reader's, to
@@ -79,7 +81,7 @@ int32_t vbmp3_init(void) {
     try {
         vbmp3::DecoderProcess::ofEngine().start();
         auto engine = std::make_unique<vbmp3::Engine>(vbmp3::startFirstDriver);
-        current.files = std::make_unique<vbmp3::FileReader>(kFileWithin);
+        current.files = std::make_unique<vbmp3::FileReader>(kFileWithin, kFileAtMost);
         current.engine = std::move(engine);
     } catch (const std::exception&) {
         current.files.reset();

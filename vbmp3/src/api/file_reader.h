@@ -45,8 +45,10 @@ struct OpenedFile {
 
 class FileReader {
 public:
-    // Each call waits up to `bound` for its file.
-    explicit FileReader(std::chrono::milliseconds bound) : errands_(bound) {}
+    // Each call waits for its file up to `bound` while the reading is stalled, and up to `cap` in
+    // all (see Errands).
+    FileReader(std::chrono::milliseconds bound, std::chrono::milliseconds cap)
+        : errands_(bound, cap) {}
 
     // The named file opened with the decoder its content calls for; nullopt unless it decodes
     // within the bound.
@@ -54,7 +56,7 @@ public:
     // The named file's tags: those of `last` where it is the same file, unchanged; nullopt when
     // they cannot be read within the bound.
     std::optional<Tags> tags(const std::string& path, const std::optional<ReadFile>& last);
-    // The named file's embedded picture; nullopt where it has none or it cannot be read within
+    // The named file's embedded picture; nullopt where it has none or its reading stalls for
     // `bound`: a picture may take up to 16 MiB of the file.
     std::optional<std::string> picture(const std::string& path, std::chrono::milliseconds bound);
 

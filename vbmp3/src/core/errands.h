@@ -4,13 +4,18 @@
 // result, as if the file could not be read, and the thread ends on its own once its read returns,
 // dropping what it made there (closing a file may hang too). While work on a file still hangs,
 // further work on the same file fails at once: a caller waits on a stalled file once, and the file
-// holds one thread, not one per ask. The bound counts from when the thread runs, or from the end
-// of the last load of one of the engine's own parts (shared/own_load.h), and not while one loads:
-// a busy machine's slow start and a first MIDI file's SoundFont are no file's doing.
+// holds one thread, not one per ask. The bound counts only the time in which the work is stalled:
+// its thread neither runs nor waits to run (core/stall_meter.h). Work that runs slowly on a busy
+// machine is waited for up to a cap of its own, which is a hostile file's most. Neither counts from
+// before the thread runs, nor while one of the engine's own parts loads (shared/own_load.h) and
+// until that load has ended: a busy machine's slow start and a first MIDI file's SoundFont are no
+// file's doing.
 #pragma once
 
 #include "core/crew.h"
+#include "core/stall_meter.h"
 #include "shared/own_load.h"
+#include "shared/work_watch.h"
 
 #include <algorithm>
 #include <chrono>
@@ -27,12 +32,14 @@ namespace vbmp3 {
 
 class Errands {
 public:
-    explicit Errands(std::chrono::milliseconds bound) : bound_(bound) {}
+    // Work waits up to `bound` stalled, and up to `cap` in all.
+    Errands(std::chrono::milliseconds bound, std::chrono::milliseconds cap)
+        : bound_(bound), cap_(cap) {}
 
     // Runs `work()` (which gives a std::optional<Result>) for the file `key` on a thread of its
     // own, and returns what it gives, or nullopt if it has not given it within the bound. `then()`
     // runs on that thread once the caller has a result, never when work gave none or the caller
-    // went on without it. `longer` is a bound of its own for work that reads much.
+    // went on without it. `longer` is a bound of its own for work that reads much (the cap stays).
     template <typename Result, typename Work, typename Then>
     std::optional<Result> run(const std::string& key, Work work, Then then,
                               std::optional<std::chrono::milliseconds> longer = std::nullopt);
@@ -44,7 +51,8 @@ public:
 private:
     template <typename Result> struct Errand {
         std::chrono::milliseconds bound{};
-        std::optional<std::chrono::steady_clock::time_point> started;
+        bool started = false;
+        WorkWatch watch;
         std::optional<Result> result;
         bool done = false;
         bool late = false; // the caller went on without it
@@ -56,6 +64,7 @@ private:
     bool waitWithinBound(std::unique_lock<std::mutex>& lock, const Errand<Result>& errand);
 
     const std::chrono::milliseconds bound_;
+    const std::chrono::milliseconds cap_;
     std::mutex mutex_;
     std::condition_variable done_;
     std::multiset<std::string> hanging_; // keys of errands that came late and still run
@@ -75,9 +84,10 @@ std::optional<Result> Errands::run(const std::string& key, Work work, Then then,
     crew_.start([this, errand, key, work = std::move(work), then = std::move(then)]() mutable {
         // Named, so that a profile, /proc or a test tells a file's reading from decoding.
         pthread_setname_np(pthread_self(), "vbmp3-file");
+        const WorkWatch::Working working(errand->watch);
         {
             std::lock_guard lock(mutex_);
-            errand->started = std::chrono::steady_clock::now();
+            errand->started = true;
         }
         done_.notify_all();
         std::optional<Result> result = work();
@@ -106,16 +116,23 @@ std::optional<Result> Errands::run(const std::string& key, Work work, Then then,
 
 template <typename Result>
 bool Errands::waitWithinBound(std::unique_lock<std::mutex>& lock, const Errand<Result>& errand) {
-    done_.wait(lock, [&errand] { return errand.started.has_value(); });
+    using Clock = std::chrono::steady_clock;
+    done_.wait(lock, [&errand] { return errand.started; });
     const auto done = [&errand] { return errand.done; };
-    for (;;) {
-        const auto now = std::chrono::steady_clock::now();
-        const auto due = std::max(*errand.started, OwnLoad::lastEnded()) + errand.bound;
-        if (!OwnLoad::isUnderway() && now >= due)
+    // Looks often enough that a stall is seen within a quarter of the bound past it.
+    const auto lookEvery =
+        std::max<std::chrono::milliseconds>(errand.bound / 4, std::chrono::milliseconds{1});
+    StallMeter stall(errand.watch);
+    while (!done_.wait_for(lock, lookEvery, done)) {
+        const auto now = Clock::now();
+        if (OwnLoad::isUnderway() || OwnLoad::lastEnded() > stall.since()) {
+            stall.restart(now);
+            continue;
+        }
+        if (stall.look(now) >= errand.bound || now - stall.since() >= cap_)
             return false;
-        if (done_.wait_until(lock, OwnLoad::isUnderway() ? now + errand.bound : due, done))
-            return true;
     }
+    return true;
 }
 
 } // namespace vbmp3

@@ -7,11 +7,13 @@ namespace vbmp3 {
 
 Backlog::Backlog(int rate, Now now) : rate_(rate), clock_(std::move(now)), at_(clock_()) {}
 
-void Backlog::measured(uint64_t epoch, int64_t frames, bool running) {
+void Backlog::measured(uint64_t epoch, int64_t waiting, int64_t playingOut, bool running) {
     std::lock_guard lock(mutex_);
     padding_ = epoch == epoch_ ? padding_ : 0;
+    silence_ = epoch == epoch_ ? silence_ : 0;
     epoch_ = epoch;
-    frames_ = std::max<int64_t>(frames, 0);
+    waiting_ = std::max<int64_t>(waiting, 0);
+    frames_ = waiting_ + std::max<int64_t>(playingOut, 0);
     at_ = clock_();
     running_ = running;
     guessed_ = false;
@@ -20,9 +22,9 @@ void Backlog::measured(uint64_t epoch, int64_t frames, bool running) {
 void Backlog::setRate(int rate) {
     std::lock_guard lock(mutex_);
     rate_ = rate;
-    frames_ = 0;
+    frames_ = waiting_ = 0;
     at_ = clock_();
-    padding_ = 0;
+    silence_ = padding_ = 0;
     guessed_ = false;
 }
 
@@ -51,6 +53,7 @@ void Backlog::setRunning(bool running) {
 void Backlog::lost() {
     std::lock_guard lock(mutex_);
     frames_ = running_ ? now() : 0;
+    waiting_ = 0; // nothing waits for the device any more
     at_ = clock_();
     guessed_ = false;
 }
@@ -59,6 +62,7 @@ void Backlog::padded(int64_t frames, int64_t leftWhenHeard) {
     std::lock_guard lock(mutex_);
     frames_ = now() + frames;
     at_ = clock_();
+    silence_ = frames;
     padding_ = leftWhenHeard;
     guessed_ = true;
 }
@@ -70,7 +74,8 @@ int64_t Backlog::latencyFrames(uint64_t epoch) const {
 
 bool Backlog::heardAll(uint64_t epoch) const {
     std::lock_guard lock(mutex_);
-    return !rendering_ && (epoch != epoch_ || (!guessed_ && now() <= padding_));
+    return !rendering_ &&
+           (epoch != epoch_ || (!guessed_ && waiting_ <= silence_ && now() <= padding_));
 }
 
 int64_t Backlog::now() const {

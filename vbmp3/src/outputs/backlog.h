@@ -17,9 +17,10 @@ public:
 
     explicit Backlog(int rate, Now now = Clock::now);
 
-    // A fresh figure from the device: `frames` of `epoch` not heard yet, running down if
-    // `running` (playing, not paused). A new epoch starts with 0.
-    void measured(uint64_t epoch, int64_t frames, bool running);
+    // A fresh figure from the device: of `epoch`, `waiting` frames it has not taken yet and
+    // `playingOut` it has taken and not played yet, running down if `running` (playing, not
+    // paused). A new epoch starts with none.
+    void measured(uint64_t epoch, int64_t waiting, int64_t playingOut, bool running);
     // The device runs at `rate` from now on; what it held is gone.
     void setRate(int rate);
     // Frames are being rendered for the device: until wrote() says how many, none of whatever
@@ -34,13 +35,16 @@ public:
     // paused), without a figure to wait for.
     void lost();
     // Silence written after the epoch's last frames, so that a device that plays whole periods
-    // only plays them too: all of the epoch is heard once no more than `leftWhenHeard` is left.
+    // only plays them too: all of the epoch is heard once the device has taken all but these
+    // `frames` and no more than `leftWhenHeard` is left.
     void padded(int64_t frames, int64_t leftWhenHeard);
     // Frames of `epoch` not heard yet; 0 for any other epoch.
     int64_t latencyFrames(uint64_t epoch) const;
     // Every frame of `epoch` that was written has been heard, by the device's own figures: none
-    // is being rendered, none is left but the padding, and a figure came after the last write.
-    // True for an epoch of which the device holds nothing.
+    // is being rendered, a figure came after the last write and said the device had taken all
+    // but the padding, and none is left but the padding since. Running down alone never makes
+    // the device take frames: a busy device may take them late. True for an epoch of which the
+    // device holds nothing.
     bool heardAll(uint64_t epoch) const;
 
 private:
@@ -53,7 +57,9 @@ private:
     int64_t frames_ = 0; // at `at_`
     Clock::time_point at_;
     bool running_ = false;
-    int64_t padding_ = 0; // of epoch_
+    int64_t waiting_ = 0; // not taken by the device yet, by its last figure
+    int64_t silence_ = 0; // written after epoch_'s last frames
+    int64_t padding_ = 0; // of epoch_: left when heard
     bool rendering_ = false;
     bool guessed_ = false; // frames_ is a guess that no figure has confirmed
 };

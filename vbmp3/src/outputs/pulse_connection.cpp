@@ -3,6 +3,7 @@
 #include "outputs/pulse_terms.h"
 #include "shared/output_format.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <sys/eventfd.h>
 #include <unistd.h>
@@ -30,6 +31,7 @@ constexpr uint32_t kPaddingMs = 250;
 constexpr uint32_t kHeardWithPaddingLeftMs = kPaddingMs - 50;
 constexpr pa_usec_t kRetryUsec = 1000000;
 constexpr pa_usec_t kStarvedUsec = 10000; // the decoder is catching up after an open or seek
+constexpr pa_usec_t kTailAskUsec = 10000; // between figures asked for at a track's end
 constexpr auto kRetryAtWakeAfter = std::chrono::milliseconds(200);
 // How often a playing stream is looked at for a stall.
 constexpr pa_usec_t kWatchUsec = 500000;
@@ -80,7 +82,7 @@ bool PulseConnection::open() {
 
 void PulseConnection::close() {
     pa_threaded_mainloop_lock(loop_);
-    for (pa_time_event* event : {retryEvent_, starvedEvent_, watchEvent_}) {
+    for (pa_time_event* event : {retryEvent_, starvedEvent_, watchEvent_, tailEvent_}) {
         if (event)
             api_->time_free(event);
     }
@@ -167,7 +169,7 @@ void PulseConnection::streamReady() {
         engine_.deviceBack();
     if (std::exchange(lossReported_, false))
         std::fprintf(stderr, "vbmp3: sound server back\n");
-    backlog_.measured(epoch_, 0, !corked_);
+    backlog_.measured(epoch_, 0, 0, !corked_);
     stall_.begin();
     schedule(watchEvent_, kWatchUsec, &PulseConnection::onWatch);
     syncAndFill();
@@ -268,7 +270,7 @@ void PulseConnection::rename(const Cues& cues) {
 void PulseConnection::flush(uint64_t epoch) {
     release(pa_stream_flush(stream_, nullptr, nullptr));
     epoch_ = epoch;
-    backlog_.measured(epoch, 0, !corked_);
+    backlog_.measured(epoch, 0, 0, !corked_);
 }
 
 // Writes as much as the server asked for and the decoder has. Each piece counts as held from
@@ -323,9 +325,23 @@ void PulseConnection::pad() {
     if (pa_stream_write(stream_, silence.data(), silence.size(), nullptr, 0, PA_SEEK_RELATIVE) < 0)
         return;
     paddedOf_ = epoch_;
-    backlog_.padded(static_cast<int64_t>(silence.size() / kFrameBytes),
-                    bytesOf(kHeardWithPaddingLeftMs, streamRate_) / kFrameBytes);
+    backlog_.padded(static_cast<int64_t>(silence.size() / kFrameBytes), heardWithPaddingLeft());
     release(pa_stream_update_timing_info(stream_, nullptr, nullptr));
+}
+
+int64_t PulseConnection::heardWithPaddingLeft() const {
+    return bytesOf(kHeardWithPaddingLeftMs, streamRate_) / kFrameBytes;
+}
+
+// The end is heard only on a figure that says the server has taken the track's last frames: one is
+// asked for when the backlog, running down, says it should have, and again until one does.
+void PulseConnection::askForTail() {
+    if (paddedOf_ != epoch_ || backlog_.heardAll(epoch_))
+        return;
+    const int64_t above = backlog_.latencyFrames(epoch_) - heardWithPaddingLeft();
+    const auto after = static_cast<pa_usec_t>(std::max<int64_t>(above, 0)) * PA_USEC_PER_SEC /
+                       static_cast<pa_usec_t>(streamRate_);
+    schedule(tailEvent_, std::max(after, kTailAskUsec), &PulseConnection::onTail);
 }
 
 void PulseConnection::watchStream() {
@@ -419,18 +435,26 @@ void PulseConnection::onWrite(pa_stream* stream, size_t, void* self) {
     connection->fill();
 }
 
-// The server's figure, fresh from a timing update: what the stream and the sink still hold.
+// The server's figure, fresh from a timing update: what the stream holds (written, not taken by
+// the sink) and what the sink has taken and not played. Taken from the indices as the server
+// sent them: libpulse's own latency counts the request's time on its way to the server as
+// played, which a busy server makes hundreds of milliseconds, and never lets its stream time
+// run back, so one such figure makes tracks after it end at once. No figure while a flush after
+// the request leaves the write index unknown.
 void PulseConnection::onLatency(pa_stream* stream, void* self) {
     auto* connection = static_cast<PulseConnection*>(self);
-    pa_usec_t usec = 0;
-    int negative = 0;
     if (stream != connection->stream_)
         return;
     connection->stall_.answered();
-    if (pa_stream_get_latency(stream, &usec, &negative) == 0)
-        connection->backlog_.measured(connection->epoch_,
-                                      negative ? 0 : framesOf(usec, connection->streamRate_),
-                                      !connection->corked_);
+    const pa_timing_info* timing = pa_stream_get_timing_info(stream);
+    if (!timing || timing->write_index_corrupt || timing->read_index_corrupt)
+        return;
+    const int64_t waiting = (timing->write_index - timing->read_index) / int64_t{kFrameBytes};
+    // The sink's latency counts what it rendered before the stream's first frames as well.
+    const int64_t playingOut = std::min(framesOf(timing->sink_usec, connection->streamRate_),
+                                        timing->read_index / int64_t{kFrameBytes});
+    connection->backlog_.measured(connection->epoch_, waiting, playingOut, !connection->corked_);
+    connection->askForTail();
 }
 
 void PulseConnection::onStarved(pa_mainloop_api*, pa_time_event*, const timeval*, void* self) {
@@ -443,6 +467,12 @@ void PulseConnection::onRetry(pa_mainloop_api*, pa_time_event*, const timeval*, 
 
 void PulseConnection::onWatch(pa_mainloop_api*, pa_time_event*, const timeval*, void* self) {
     static_cast<PulseConnection*>(self)->watchStream();
+}
+
+void PulseConnection::onTail(pa_mainloop_api*, pa_time_event*, const timeval*, void* self) {
+    auto* connection = static_cast<PulseConnection*>(self);
+    if (connection->streamPlays() && connection->paddedOf_ == connection->epoch_)
+        release(pa_stream_update_timing_info(connection->stream_, nullptr, nullptr));
 }
 
 } // namespace vbmp3

@@ -72,6 +72,8 @@ private:
     void flush(uint64_t epoch);
     void fill();
     void pad();
+    int64_t heardWithPaddingLeft() const;
+    void askForTail();
     void watchStream();
     void schedule(pa_time_event*& event, pa_usec_t after, pa_time_event_cb_t callback);
 
@@ -85,6 +87,7 @@ private:
     static void onStarved(pa_mainloop_api*, pa_time_event*, const timeval*, void* self);
     static void onRetry(pa_mainloop_api*, pa_time_event*, const timeval*, void* self);
     static void onWatch(pa_mainloop_api*, pa_time_event*, const timeval*, void* self);
+    static void onTail(pa_mainloop_api*, pa_time_event*, const timeval*, void* self);
 
     DetachableEngine engine_;
     Backlog backlog_;
@@ -97,6 +100,7 @@ private:
     pa_time_event* retryEvent_ = nullptr;
     pa_time_event* starvedEvent_ = nullptr;
     pa_time_event* watchEvent_ = nullptr;
+    pa_time_event* tailEvent_ = nullptr;
     pa_context* context_ = nullptr; // the current connection; callbacks of any other are stale
     pa_stream* stream_ = nullptr;   // the current stream; likewise
     int streamRate_ = kIdleRate;    // of the current stream
