@@ -6,6 +6,8 @@
  *   loop    goes round for ever (a millisecond's sleep each turn, so that it costs the tests
  *           running beside it no core)
  *   hog     allocates and touches memory without end
+ *   work    runs (on a core, no sleep) for HOSTILE_WORK_MS of its thread's time, once, and then
+ *           reads as usual: a slow but honest decoder on a busy machine
  *   passwd  opens /etc/passwd, and exits with status 66 if that worked, 65 if it was refused
  *   socket  opens a network socket, and exits with status 67 if that worked, 65 if it was refused
  * A call that the sandbox kills the process for ends it by SIGSYS instead. With HOSTILE_FIRST_ONLY
@@ -68,6 +70,16 @@ static void act(int fd, off_t offset) {
             const struct timespec turn = {0, 1000000};
             nanosleep(&turn, NULL);
         }
+    } else if (strcmp(what, "work") == 0) {
+        static int worked;
+        if (worked++)
+            return;
+        const char* ms = getenv("HOSTILE_WORK_MS");
+        const long long until = (ms ? atoll(ms) : 0) * 1000000;
+        struct timespec now = {0, 0};
+        while (clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now) == 0 &&
+               (long long)now.tv_sec * 1000000000 + now.tv_nsec < until)
+            ;
     } else if (strcmp(what, "hog") == 0) {
         for (;;) {
             char* block = malloc(1 << 20);

@@ -30,6 +30,9 @@ ENDS_WITHIN = 16.0
 # An open gives up on a file within its bound; the decoder process meets its own limit later,
 # unless the next call finds it still busy with that file first and replaces it.
 GIVEN_UP = "a call it still ran was given up"
+# An open whose decoder sleeps fails at the bound on its stalls (50 ms), well before the cap on
+# all of its time (1 s), even on a busy machine.
+STALL_FAILS_WITHIN_MS = 800
 
 
 def decoder_processes(pid):
@@ -49,6 +52,13 @@ def decoder_processes(pid):
             except FileNotFoundError:
                 continue
     return found
+
+
+def demo_files():
+    """The demonstration tracks built beside the player, by kind."""
+    bin_dir = os.environ["TONALISK_BIN"]
+    return {kind: os.path.join(bin_dir, f"Lantern Walk ({kind}") for kind in
+            ("MIDI).mid", "MP3).mp3", "WMA).wma")}
 
 
 def wait_for(condition, within):
@@ -178,10 +188,40 @@ class DecoderProcess(unittest.TestCase):
                 self.assertNotIn("status 66", said, "/etc/passwd was read")
                 self.assertNotIn("status 67", said, "a socket was opened")
 
+    def test_an_open_waits_for_a_decoder_that_runs_and_not_for_one_that_sleeps(self):
+        hostile = write_wav(os.path.join(self.tmp, "hostile.wav"), [2] * SECONDS)
+        demo = demo_files()
+        # The engine's bound on an open counts only the time the decoder process's serving thread
+        # is stalled, and a second at most in all.
+        rows = {
+            "a decoder that runs for five bounds first": types.SimpleNamespace(
+                act="work", path=hostile, fresh=False, opens=True),
+            "a decoder that sleeps for ever": types.SimpleNamespace(
+                act="loop", path=hostile, fresh=False, opens=False),
+            "the first MIDI file of a fresh engine": types.SimpleNamespace(
+                act="", path=demo["MIDI).mid"], fresh=True, opens=True),
+            "the first WMA file of a fresh engine": types.SimpleNamespace(
+                act="", path=demo["WMA).wma"], fresh=True, opens=True),
+        }
+        for name, row in rows.items():
+            with self.subTest(name):
+                self.child = Child(dict(self.env, LD_PRELOAD=os.environ["HOSTILE_DECODER"],
+                                        HOSTILE_NAME=os.sep + "hostile.wav", HOSTILE_ACT=row.act,
+                                        HOSTILE_WORK_MS="250"))
+                if not row.fresh:
+                    self.assertEqual(self.child.ask("init"), [1])
+                    self.assertTrue(wait_for(lambda: len(self.decoders()) == 1, STARTS_WITHIN))
+                opened, took_ms = self.child.ask(f"open {row.path}")
+                self.assertEqual(opened != 0, row.opens, f"opened in {took_ms} ms")
+                if not row.opens:
+                    self.assertLess(took_ms, STALL_FAILS_WITHIN_MS, "it failed at the cap")
+                self.assert_plays(row.path if row.opens else self.tracks[0], "then a track")
+                said = self.end_child()
+                if not row.opens:
+                    self.assertIn(GIVEN_UP, said, "the sleeping decoder process is replaced")
+
     def test_a_kernel_that_refuses_the_sandbox_still_plays(self):
-        bin_dir = os.environ["TONALISK_BIN"]
-        demo = {kind: os.path.join(bin_dir, f"Lantern Walk ({kind}") for kind in
-                ("MIDI).mid", "MP3).mp3", "WMA).wma")}
+        demo = demo_files()
         audio_files = [self.tracks[0], demo["MP3).mp3"], demo["WMA).wma"]]
         # Without Landlock nothing opens once the process is shut in, and FluidSynth opens its
         # SoundFont again as it plays: MIDI needs Landlock.

@@ -11,7 +11,9 @@ namespace vbmp3 {
 // own parts starts and ends loading here (wire::Interim).
 void sayingOwnLoads(int socket, const std::function<void()>& work);
 
-// Answers the engine's calls on `socket` until the engine closes it.
+// Answers the engine's calls on `socket` until the engine closes it, each on this thread, which
+// must be the process's main one: the engine watches that thread to tell a call that runs slowly
+// from one that is stalled.
 void serveCalls(int socket);
 
 } // namespace vbmp3

@@ -1,6 +1,7 @@
 #include "sandbox/decoder_process.h"
 
 #include "shared/own_load.h"
+#include "shared/work_watch.h"
 
 #include <cerrno>
 #include <csignal>
@@ -169,8 +170,13 @@ std::optional<DecoderProcess::Answer> DecoderProcess::call(const std::string& by
             continue; // the call never reached it
         }
         bool timedOut = false;
-        std::optional<wire::Message> answer =
-            answerOn(running->socket, budget, running->ready, timedOut);
+        std::optional<wire::Message> answer;
+        {
+            // The caller's bound watches the decoder process's main thread, which serves calls,
+            // not this one, asleep on the socket: a busy machine's slow open is slow, not stalled.
+            const WorkWatch::DoneBy servedThere({running->pid, running->pid});
+            answer = answerOn(running->socket, budget, running->ready, timedOut);
+        }
         callLock.unlock();
         if (answer)
             return Answer{std::move(*answer), running->number};
