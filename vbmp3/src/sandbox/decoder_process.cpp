@@ -3,6 +3,7 @@
 #include "shared/own_load.h"
 #include "shared/work_watch.h"
 
+#include <atomic>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
@@ -76,6 +77,8 @@ struct DecoderProcess::Running {
     uint64_t number = 0;
     std::mutex callMutex; // one call at a time on the socket
     bool ready = false;   // said it has started; guarded by callMutex
+    // A later call found it still busy with a call whose caller had given up, and replaced it.
+    std::atomic<bool> givenUp{false};
 
     ~Running() {
         if (socket >= 0)
@@ -161,11 +164,13 @@ std::optional<DecoderProcess::Answer> DecoderProcess::call(const std::string& by
         std::unique_lock callLock(running->callMutex, std::try_to_lock);
         if (!callLock.owns_lock()) {
             const OwnLoad replacing; // the engine's own doing, not this file's
+            running->givenUp = true;
             replace(running->number, "a call it still ran was given up");
             continue;
         }
         if (!wire::send(running->socket, bytes, descriptors)) {
             callLock.unlock();
+            const OwnLoad replacing;
             replace(running->number, "it was gone");
             continue; // the call never reached it
         }
@@ -180,9 +185,14 @@ std::optional<DecoderProcess::Answer> DecoderProcess::call(const std::string& by
         callLock.unlock();
         if (answer)
             return Answer{std::move(*answer), running->number};
-        // One this engine replaced already (a later call found it busy with this one) is not
-        // tried again: this call's caller has given up.
-        if (!replace(running->number, timedOut ? "it overran its time" : "it ended") || timedOut)
+        {
+            const OwnLoad replacing; // a process that died between files is the engine's doing
+            replace(running->number, timedOut ? "it overran its time" : "it ended");
+        }
+        // Not tried again where this call's caller has given up (a later call found the process
+        // busy with it). One that another replaced first (a playing file's reads found it dead)
+        // is tried on the successor.
+        if (timedOut || running->givenUp)
             return std::nullopt;
         // It may have died before it read the call (killed from outside): once more. A file that
         // ended it ends the next as well.
