@@ -13,11 +13,9 @@
 #pragma once
 
 #include "core/crew.h"
-#include "core/stall_meter.h"
 #include "shared/own_load.h"
 #include "shared/work_watch.h"
 
-#include <algorithm>
 #include <chrono>
 #include <condition_variable>
 #include <memory>
@@ -49,19 +47,20 @@ public:
     bool waitFor(std::chrono::milliseconds bound) { return crew_.waitFor(bound); }
 
 private:
-    template <typename Result> struct Errand {
+    // What the caller and the thread that watches the work share of an errand.
+    struct Watched {
         std::chrono::milliseconds bound{};
         bool started = false;
         WorkWatch watch;
-        std::optional<Result> result;
         bool done = false;
         bool late = false; // the caller went on without it
     };
+    template <typename Result> struct Errand : Watched { std::optional<Result> result; };
 
-    // Waits for the errand to be done, up to the bound from its start; false past it. `lock`
-    // holds mutex_.
-    template <typename Result>
-    bool waitWithinBound(std::unique_lock<std::mutex>& lock, const Errand<Result>& errand);
+    // Watches the work, on a thread of its own: the caller reads nothing, not even the kernel's
+    // figures. Once the work has been stalled for the bound, or has run for the cap, the caller
+    // goes on without it.
+    void watch(const std::string& key, Watched& errand);
 
     const std::chrono::milliseconds bound_;
     const std::chrono::milliseconds cap_;
@@ -105,34 +104,12 @@ std::optional<Result> Errands::run(const std::string& key, Work work, Then then,
         if (given)
             then();
     });
+    crew_.start([this, errand, key] { watch(key, *errand); });
     std::unique_lock lock(mutex_);
-    if (!waitWithinBound(lock, *errand)) {
-        errand->late = true;
-        hanging_.insert(key);
+    done_.wait(lock, [&errand] { return errand->done || errand->late; });
+    if (errand->late)
         return std::nullopt;
-    }
     return std::move(errand->result);
-}
-
-template <typename Result>
-bool Errands::waitWithinBound(std::unique_lock<std::mutex>& lock, const Errand<Result>& errand) {
-    using Clock = std::chrono::steady_clock;
-    done_.wait(lock, [&errand] { return errand.started; });
-    const auto done = [&errand] { return errand.done; };
-    // Looks often enough that a stall is seen within a quarter of the bound past it.
-    const auto lookEvery =
-        std::max<std::chrono::milliseconds>(errand.bound / 4, std::chrono::milliseconds{1});
-    StallMeter stall(errand.watch);
-    while (!done_.wait_for(lock, lookEvery, done)) {
-        const auto now = Clock::now();
-        if (OwnLoad::isUnderway() || OwnLoad::lastEnded() > stall.since()) {
-            stall.restart(now);
-            continue;
-        }
-        if (stall.look(now) >= errand.bound || now - stall.since() >= cap_)
-            return false;
-    }
-    return true;
 }
 
 } // namespace vbmp3
