@@ -3,6 +3,7 @@
 #include "shared/own_load.h"
 #include "shared/work_watch.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <csignal>
@@ -10,6 +11,8 @@
 #include <cstring>
 #include <dlfcn.h>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <spawn.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
@@ -45,19 +48,47 @@ void sayHowItEnded(pid_t pid, int status) {
                      static_cast<int>(pid), WEXITSTATUS(status));
 }
 
-// The answer to the call just sent, waiting up to `budget` for each message. While the decoder
-// process starts (until it says it is `ready`) or says it loads a part of the engine's own, this
-// process counts a load of its own, so that a caller's bound on the file does not run meanwhile.
-std::optional<wire::Message> answerOn(int socket, std::chrono::milliseconds budget, bool& ready,
-                                      bool& timedOut) {
+// How often a wait for an answer looks whether the process has been killed meanwhile.
+constexpr std::chrono::milliseconds kDeathLook{5};
+
+// Whether process `pid`'s main thread, which serves calls, has ended: the process was killed or
+// crashed, and the rest of it is still going (its memory, then its sockets).
+bool servingThreadEnded(pid_t pid) {
+    std::ifstream statFile("/proc/" + std::to_string(pid) + "/stat");
+    const std::string stat((std::istreambuf_iterator<char>(statFile)), {});
+    const size_t nameEnd = stat.rfind(')'); // "pid (name) S ...": the name may hold any
+    return nameEnd == std::string::npos || nameEnd + 2 >= stat.size() || stat[nameEnd + 2] == 'Z' ||
+           stat[nameEnd + 2] == 'X';
+}
+
+// The answer to the call just sent to process `pid`, waiting up to `budget` for each message.
+// While the decoder process starts (until it says it is `ready`) or says it loads a part of the
+// engine's own, and once it is seen dying, this process counts a load of its own, so that a
+// caller's bound on the file does not run meanwhile: none of that is the file's doing.
+std::optional<wire::Message> answerOn(int socket, pid_t pid, std::chrono::milliseconds budget,
+                                      bool& ready, bool& timedOut) {
+    using Clock = std::chrono::steady_clock;
     std::optional<OwnLoad> loading;
     if (!ready)
         loading.emplace();
+    std::optional<OwnLoad> dying;
+    auto until = Clock::now() + budget;
     for (;;) {
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(until - Clock::now());
+        timedOut = left.count() <= 0;
+        if (timedOut)
+            return std::nullopt;
+        bool sliceOver = false;
         std::optional<wire::Message> message =
-            wire::receive(socket, static_cast<int>(budget.count()), &timedOut);
+            wire::receive(socket, static_cast<int>(std::min(left, kDeathLook).count()), &sliceOver);
+        if (!message && sliceOver) {
+            if (!dying && servingThreadEnded(pid))
+                dying.emplace();
+            continue;
+        }
         if (!message)
             return message;
+        until = Clock::now() + budget;
         const int64_t first = wire::Reader(message->bytes).number();
         if (first == static_cast<int64_t>(wire::Interim::Loading))
             loading.emplace();
@@ -180,7 +211,7 @@ std::optional<DecoderProcess::Answer> DecoderProcess::call(const std::string& by
             // The caller's bound watches the decoder process's main thread, which serves calls,
             // not this one, asleep on the socket: a busy machine's slow open is slow, not stalled.
             const WorkWatch::DoneBy servedThere({running->pid, running->pid});
-            answer = answerOn(running->socket, budget, running->ready, timedOut);
+            answer = answerOn(running->socket, running->pid, budget, running->ready, timedOut);
         }
         callLock.unlock();
         if (answer)
