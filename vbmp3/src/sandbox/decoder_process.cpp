@@ -1,6 +1,7 @@
 #include "sandbox/decoder_process.h"
 
 #include "shared/own_load.h"
+#include "shared/proc_text.h"
 #include "shared/work_watch.h"
 
 #include <algorithm>
@@ -11,8 +12,7 @@
 #include <cstring>
 #include <dlfcn.h>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
+#include <mutex>
 #include <spawn.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
@@ -54,11 +54,8 @@ constexpr std::chrono::milliseconds kDeathLook{5};
 // Whether process `pid`'s main thread, which serves calls, has ended: the process was killed or
 // crashed, and the rest of it is still going (its memory, then its sockets).
 bool servingThreadEnded(pid_t pid) {
-    std::ifstream statFile("/proc/" + std::to_string(pid) + "/stat");
-    const std::string stat((std::istreambuf_iterator<char>(statFile)), {});
-    const size_t nameEnd = stat.rfind(')'); // "pid (name) S ...": the name may hold any
-    return nameEnd == std::string::npos || nameEnd + 2 >= stat.size() || stat[nameEnd + 2] == 'Z' ||
-           stat[nameEnd + 2] == 'X';
+    const char state = taskState(readProcText("/proc/" + std::to_string(pid) + "/stat"));
+    return state == 0 || state == 'Z' || state == 'X';
 }
 
 // The answer to the call just sent to process `pid`, waiting up to `budget` for each message.
@@ -106,11 +103,26 @@ struct DecoderProcess::Running {
     pid_t pid = -1;
     int socket = -1;
     uint64_t number = 0;
-    std::mutex callMutex; // one call at a time on the socket
-    bool ready = false;   // said it has started; guarded by callMutex
+    std::timed_mutex callMutex; // one call at a time on the socket
+    bool ready = false;         // said it has started; guarded by callMutex
     // A later call found it still busy with a call whose caller had given up, and replaced it.
     std::atomic<bool> givenUp{false};
 
+    // The watch of the call that holds callMutex, if its thread has one; alive while it holds.
+    void setHolder(const WorkWatch* watch) {
+        std::lock_guard lock(holderMutex);
+        holder = watch;
+    }
+    bool holderGivenUp() {
+        std::lock_guard lock(holderMutex);
+        return holder && holder->givenUp();
+    }
+
+private:
+    std::mutex holderMutex;
+    const WorkWatch* holder = nullptr;
+
+public:
     ~Running() {
         if (socket >= 0)
             ::close(socket);
@@ -190,16 +202,27 @@ std::optional<DecoderProcess::Answer> DecoderProcess::call(const std::string& by
         }
         if (!running)
             return std::nullopt;
-        // The engine's file calls come one at a time: a call still running here is one its
-        // caller has given up on (a file that hangs or overruns), and must not hold up this one.
-        std::unique_lock callLock(running->callMutex, std::try_to_lock);
+        // A call still running here is waited for (the tags that an open reads after its caller
+        // has gone on, say), unless its caller has given up on it (a file that hangs or
+        // overruns): that one must not hold up this one.
+        const WorkWatch* own = WorkWatch::ofThisThread();
+        std::unique_lock callLock(running->callMutex, std::defer_lock);
+        {
+            // Meanwhile this caller's bound watches the process's serving thread, as below.
+            const WorkWatch::DoneBy servedThere({running->pid, running->pid});
+            while (!callLock.try_lock_for(kDeathLook) && !running->holderGivenUp())
+                if (own && own->givenUp())
+                    return std::nullopt;
+        }
         if (!callLock.owns_lock()) {
             const OwnLoad replacing; // the engine's own doing, not this file's
             running->givenUp = true;
             replace(running->number, "a call it still ran was given up");
             continue;
         }
+        running->setHolder(own);
         if (!wire::send(running->socket, bytes, descriptors)) {
+            running->setHolder(nullptr);
             callLock.unlock();
             const OwnLoad replacing;
             replace(running->number, "it was gone");
@@ -213,6 +236,7 @@ std::optional<DecoderProcess::Answer> DecoderProcess::call(const std::string& by
             const WorkWatch::DoneBy servedThere({running->pid, running->pid});
             answer = answerOn(running->socket, running->pid, budget, running->ready, timedOut);
         }
+        running->setHolder(nullptr);
         callLock.unlock();
         if (answer)
             return Answer{std::move(*answer), running->number};
