@@ -124,7 +124,12 @@ std::shared_ptr<MidiSynth> engineMidiSynth() {
     startSoundFontLoad();
     Loader& state = loader();
     std::unique_lock lock(state.mutex);
-    state.loaded.wait(lock, [&state] { return state.done; });
+    if (!state.done) {
+        // A wait for the load is the load's time, on the waiting thread too: a bound that
+        // watches this thread sees it asleep from now, before the loading thread has begun.
+        const OwnLoad waiting;
+        state.loaded.wait(lock, [&state] { return state.done; });
+    }
     return state.synth;
 }
 
