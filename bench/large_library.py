@@ -57,7 +57,7 @@ def first_sound(rec, start, timeout):
 
 def install(folder, bin_dir):
     for name in os.listdir(bin_dir):
-        if name == "tonalisk" or name.startswith("libvbmp3.so"):
+        if name in ("tonalisk", "vbmp3-decoder") or name.startswith("libvbmp3"):
             shutil.copy2(os.path.join(bin_dir, name), folder, follow_symlinks=False)
 
 

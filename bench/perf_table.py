@@ -73,7 +73,7 @@ os.environ.setdefault("TONALISK_BIN", os.path.abspath(ARGS.bin))
 import audio  # noqa: E402  (the e2e helpers, found through the path above)
 from desktop import RATE, Desktop  # noqa: E402
 from long_track import make_long_track  # noqa: E402
-from proc_stats import cpu_seconds  # noqa: E402
+from proc_stats import cpu_seconds, process_tree  # noqa: E402
 from sound_server import PipeWireServer, PulseServer  # noqa: E402
 from screen import Screen  # noqa: E402
 from test_player import install_player  # noqa: E402
@@ -108,19 +108,25 @@ def tree_cpu_seconds(pids):
 
 
 def bytes_read(pid):
-    """What the process has read so far through read calls, from the disk or the page cache."""
-    with open(f"/proc/{pid}/io") as f:
-        return next(int(line.split()[1]) for line in f if line.startswith("rchar:"))
+    """What the process and those below it (the engine's decoder process) have read so far
+    through read calls, from the disk or the page cache."""
+    total = 0
+    for member in process_tree(pid):
+        with open(f"/proc/{member}/io") as f:
+            total += next(int(line.split()[1]) for line in f if line.startswith("rchar:"))
+    return total
 
 
 def smaps_mb(pid):
-    """Private_Dirty and Pss of the process, in MB."""
-    figures = {}
-    with open(f"/proc/{pid}/smaps_rollup") as f:
-        for line in f:
-            name, _, rest = line.partition(":")
-            if name in ("Private_Dirty", "Pss"):
-                figures[name] = int(rest.split()[0]) / 1024
+    """Private_Dirty and Pss of the process and those below it (the engine's decoder process),
+    in MB."""
+    figures = collections.Counter()
+    for member in process_tree(pid):
+        with open(f"/proc/{member}/smaps_rollup") as f:
+            for line in f:
+                name, _, rest = line.partition(":")
+                if name in ("Private_Dirty", "Pss"):
+                    figures[name] += int(rest.split()[0]) / 1024
     return figures["Private_Dirty"], figures["Pss"]
 
 
@@ -247,9 +253,10 @@ def steady_costs(tmp, player, seconds):
         proc = start(desktop, player)
         time.sleep(3.0)  # past start-up
         try:
-            cpu, server_cpu = cpu_seconds(proc.pid), tree_cpu_seconds(desktop.pulse.pids())
+            players = process_tree(proc.pid)  # with the engine's decoder process
+            cpu, server_cpu = tree_cpu_seconds(players), tree_cpu_seconds(desktop.pulse.pids())
             time.sleep(seconds)
-            figures = {"cpu": cpu_seconds(proc.pid) - cpu,
+            figures = {"cpu": tree_cpu_seconds(players) - cpu,
                        "server": tree_cpu_seconds(desktop.pulse.pids()) - server_cpu}
             figures["dirty"], figures["pss"] = smaps_mb(proc.pid)
         except OSError:  # ended before its time: no figures from this run

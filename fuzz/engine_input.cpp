@@ -2,12 +2,15 @@
 
 #include <algorithm>
 #include <cstring>
+#include <fcntl.h>
 #include <fstream>
 #include <memory>
+#include <unistd.h>
 #include <vector>
 
 #include "api/boundary_text.h"
 #include "decoders/source.h"
+#include "shared/readable_file.h"
 #include "tags/pictures.h"
 #include "tags/tags.h"
 
@@ -116,7 +119,12 @@ std::string runThroughEngine(const uint8_t* data, size_t size,
         const std::filesystem::path path = folder / (std::string("input") + extension);
         if (!writeFile(path, data, size))
             return "cannot write " + path.string();
-        std::string broken = runFile(path.string());
+        // Handed over as the decoder process gets each file: already open, named by descriptor.
+        const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0)
+            return "cannot open " + path.string();
+        std::string broken = runFile(vbmp3::descriptorPath(fd));
+        ::close(fd);
         if (!broken.empty())
             return broken + " (as " + extension + ")";
     }

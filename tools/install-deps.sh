@@ -10,7 +10,7 @@ packages=(
   qt6-base-dev qt6-qpa-plugins qt6-wayland libxcb1-dev
   libavformat-dev libavcodec-dev libswresample-dev libavutil-dev
   libmpg123-dev libsndfile1-dev libtag1-dev libkissfft-dev
-  libfluidsynth-dev timgm6mb-soundfont
+  libfluidsynth-dev timgm6mb-soundfont libseccomp-dev
   libsdl2-dev libpulse-dev libuchardet-dev
   libgtest-dev libgmock-dev libbenchmark-dev lame
   locales

@@ -34,7 +34,7 @@ def log(*what):
 
 def install_player(folder, tracks):
     os.makedirs(folder, exist_ok=True)
-    for f in ["tonalisk"] + [os.path.basename(p) for p in glob.glob(os.path.join(BIN, "libvbmp3*.so*"))]:
+    for f in ["tonalisk", "vbmp3-decoder"] + [os.path.basename(p) for p in glob.glob(os.path.join(BIN, "libvbmp3*.so*"))]:
         shutil.copy2(os.path.join(BIN, f), folder, follow_symlinks=False)
     for t in tracks:
         subprocess.run([os.path.join(BIN, "make_test_tone"), os.path.join(folder, t.name), t.kind,

@@ -116,7 +116,7 @@ class Package(unittest.TestCase):
         depends = run(["dpkg-deb", "-f", self.deb, "Depends"])
         named = {alt.split("(")[0].strip() for part in depends.split(",") for alt in part.split("|")}
         folder = os.path.join(self.root, APP_FOLDER)
-        for binary in ("tonalisk", "libvbmp3.so"):
+        for binary in ("tonalisk", "libvbmp3.so", "vbmp3-decoder"):
             dynamic = run(["readelf", "-d", os.path.join(folder, binary)])
             for line in dynamic.splitlines():
                 if "(NEEDED)" in line:

@@ -1,6 +1,8 @@
 // Plays each file named on the command line for a moment through the C functions, then prints
-// the file names of the shared libraries that the process has mapped, one a line.
+// the file names of the shared libraries mapped by the process ("engine NAME") and by the
+// engine's decoder process ("decoder NAME"), one a line.
 #include <chrono>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <set>
@@ -8,6 +10,20 @@
 #include <thread>
 
 #include "vbmp3.h"
+
+namespace {
+
+void printLibraries(const std::string& where, const std::filesystem::path& process) {
+    std::ifstream maps(process / "maps");
+    std::set<std::string> libraries;
+    for (std::string line; std::getline(maps, line);)
+        if (const size_t slash = line.rfind('/'); slash != std::string::npos)
+            libraries.insert(line.substr(slash + 1));
+    for (const std::string& library : libraries)
+        std::cout << where << ' ' << library << '\n';
+}
+
+} // namespace
 
 int main(int argc, char** argv) {
     if (vbmp3_init() == 0)
@@ -20,13 +36,12 @@ int main(int argc, char** argv) {
         std::this_thread::sleep_for(std::chrono::milliseconds(200));
         vbmp3_close();
     }
+    for (const auto& task : std::filesystem::directory_iterator("/proc/self/task")) {
+        std::ifstream children(task.path() / "children");
+        for (std::string child; children >> child;)
+            printLibraries("decoder", std::filesystem::path("/proc") / child);
+    }
     vbmp3_free();
-    std::ifstream maps("/proc/self/maps");
-    std::set<std::string> libraries;
-    for (std::string line; std::getline(maps, line);)
-        if (const size_t slash = line.rfind('/'); slash != std::string::npos)
-            libraries.insert(line.substr(slash + 1));
-    for (const std::string& library : libraries)
-        std::cout << library << '\n';
+    printLibraries("engine", "/proc/self");
     return 0;
 }

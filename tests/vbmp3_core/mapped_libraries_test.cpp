@@ -1,4 +1,5 @@
-// FFmpeg's libraries come into the process only with the first file that nothing lighter plays.
+// FFmpeg's libraries come into the engine's decoder process only with the first file that nothing
+// lighter plays, and what only decoding uses never comes into the engine's own process.
 #include <array>
 #include <cstdio>
 #include <gtest/gtest.h>
@@ -10,7 +11,7 @@
 
 namespace {
 
-// The libraries mapped after the probe played `files`, one a line.
+// The libraries mapped after the probe played `files`, one a line, each after where it is mapped.
 std::string librariesAfterPlaying(const std::vector<std::string>& files) {
     std::string command = MAPPED_LIBRARIES_PROBE;
     for (const std::string& file : files)
@@ -36,15 +37,21 @@ TEST(MappedLibraries, FfmpegOnlyAfterAFileThatNeedsIt) {
     song.tracks = {track};
     fixtures::writeMidi(mid, song);
 
+    // Decoding happens in the decoder process: the engine's own process maps none of the
+    // libraries that only decoding uses (libmpg123 comes with the sound server's client library,
+    // through libsndfile), whatever it played.
     const std::string light = librariesAfterPlaying({mp3, wav, mid});
-    ASSERT_NE(light.find("libvbmp3.so"), std::string::npos) << "the probe ran";
-    EXPECT_NE(light.find("libmpg123"), std::string::npos);
+    ASSERT_NE(light.find("engine libvbmp3.so"), std::string::npos) << "the probe ran";
+    EXPECT_NE(light.find("decoder libmpg123"), std::string::npos) << light;
+    for (const char* decoding : {"engine libtag", "engine libfluidsynth"})
+        EXPECT_EQ(light.find(decoding), std::string::npos) << light;
     EXPECT_EQ(light.find("libavcodec"), std::string::npos) << light;
     EXPECT_EQ(light.find("libavformat"), std::string::npos) << light;
 
     const std::string withWma = librariesAfterPlaying({mp3, wma});
-    EXPECT_NE(withWma.find("libavcodec"), std::string::npos);
-    EXPECT_NE(withWma.find("libavformat"), std::string::npos);
+    EXPECT_NE(withWma.find("decoder libavcodec"), std::string::npos) << withWma;
+    EXPECT_NE(withWma.find("decoder libavformat"), std::string::npos) << withWma;
+    EXPECT_EQ(withWma.find("engine libavcodec"), std::string::npos) << withWma;
 }
 
 } // namespace

@@ -78,12 +78,14 @@ TEST(FfmpegModule, OnlyAWholeModuleOfThisMachineIsMapped) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        // The engine looks for its module in its own folder: a copy of both in a folder of
-        // their own, with the probe that loads the engine from beside itself.
+        // The engine's decoder process looks for the module in its own folder, beside the
+        // engine: a copy of all three in a folder of their own, with the probe that loads the
+        // engine from beside itself.
         const test_support::TempFolder install;
         const fs::path probe = install.path() / fs::path(MODULE_PROBE).filename();
         fs::copy_file(MODULE_PROBE, probe);
         fs::copy_file(ENGINE_LIBRARY, install.path() / fs::path(ENGINE_LIBRARY).filename());
+        fs::copy_file(DECODER_PROGRAM, install.path() / fs::path(DECODER_PROGRAM).filename());
         c.place(install.path() / fs::path(FFMPEG_MODULE).filename());
 
         const ProbeRun run = runProbe(probe, {wma, mp3});

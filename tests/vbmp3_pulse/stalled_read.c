@@ -2,9 +2,11 @@
  * STALLED_READ_NAME hang for STALLED_READ_SECONDS (30 unless set), as reads from a network share
  * that stopped answering do. They hang on the threads whose name begins with STALLED_READ_THREAD
  * ("vbmp3-decoder": the file opens, then its decoding and closing hang), or, without it, on every
- * thread but the process's first (the engine's opening and tag reading too). */
+ * thread but the process's first (the engine's opening and tag reading too); in the engine's
+ * decoder process, on its decoding threads or on all of them likewise. */
 #define _GNU_SOURCE
 #include <dlfcn.h>
+#include <errno.h>
 #include <limits.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -16,8 +18,13 @@
 
 static int stalls_on_this_thread(void) {
     const char* prefix = getenv("STALLED_READ_THREAD");
+    const int first = syscall(SYS_gettid) == getpid();
+    /* The engine's decoder process opens and reads tags on its first thread and decodes on the
+     * others (whose names its call filter may keep from the shim). */
+    if (strcmp(program_invocation_short_name, "vbmp3-decoder") == 0)
+        return !prefix || !*prefix || !first;
     if (!prefix || !*prefix)
-        return syscall(SYS_gettid) != getpid();
+        return !first;
     char thread[16] = "";
     prctl(PR_GET_NAME, thread, 0, 0, 0);
     return strncmp(thread, prefix, strlen(prefix)) == 0;

@@ -7,6 +7,9 @@
  * decoder or the sound device, those that name a file wait no longer than about 50 ms for one
  * whose reads stall and a second at most for one that reads slowly (a busy machine), and all may
  * be called from any one thread while the engine plays.
+ * The files' bytes are parsed in the engine's own decoder process (vbmp3-decoder, beside the
+ * library), started by vbmp3_init and shut in: a file that crashes it or overruns its time or
+ * memory costs that file only, and a new one takes over for the next.
  * Before vbmp3_init and after vbmp3_free every function does nothing and returns 0.
  *
  * Text crossing this interface is zero-terminated 8-bit text in the boundary code page: the
@@ -17,17 +20,20 @@
  * Times are whole seconds from the start of the track. All memory is the caller's.
  *
  * Engine state (vbmp3_getState):
- *   VBMP3_STOPPED 0  no file open, after vbmp3_stop, after a failed open, after vbmp3_close, and
+ *   VBMP3_STOPPED 0  no file open, after vbmp3_stop, after a failed open (a file whose decoding
+ *                    ended or overran its time while it opened too), after vbmp3_close, and
  *                    after the natural end of a track (the elapsed time then reads
- *                    totalSeconds - 1 until the next open, play, seek or stop).
+ *                    totalSeconds - 1 until the next open, play, seek or stop); a track whose
+ *                    decoding ends or overruns its time while it plays ends in the same way
+ *                    once what was decoded of it has been heard.
  *   VBMP3_PLAYING 1  after vbmp3_play (from the start when stopped) and vbmp3_restart, until the
  *                    last sample has been heard, by the sound server's own account (a track of
  *                    a twentieth of a second too). A file whose reads hang once it has opened
  *                    (a stalled network share) stays here at 0 seconds and costs no other file:
- *                    the next open or close leaves it behind. A lost sound server does not leave
- *                    this state: the engine goes on against its own clock, silently, until a
- *                    server answers again (it retries about once a second and at each call that
- *                    changes playback).
+ *                    the next open or close leaves it behind; left alone, it ends as above after
+ *                    10 seconds. A lost sound server does not leave this state: the engine goes
+ *                    on against its own clock, silently, until a server answers again (it retries
+ *                    about once a second and at each call that changes playback).
  *   VBMP3_PAUSED  2  after vbmp3_pause while playing; the position is kept.
  */
 #ifndef VBMP3_H

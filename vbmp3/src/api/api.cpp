@@ -5,8 +5,8 @@
 #include "api/file_reader.h"
 #include "api/media_name.h"
 #include "core/engine.h"
-#include "decoders/midi/soundfont.h"
 #include "outputs/output_drivers.h"
+#include "sandbox/decoder_process.h"
 #include "shared/keep_loaded.h"
 #include "tags/pictures.h"
 #include "tags/tags.h"
@@ -75,14 +75,17 @@ int32_t vbmp3_init(void) {
     if (current.engine)
         return 1;
     // No exception crosses the C interface: an engine that cannot start (no memory for its
-    // buffers or its transform, no thread) leaves the library as it was before. The SoundFont loads
-    // when the first MIDI file opens: most sessions never play one.
+    // buffers or its transform, no thread) leaves the library as it was before. The decoder
+    // process starts ahead of the first file's open; it loads the SoundFont when the first MIDI
+    // file opens: most sessions never play one.
     try {
+        vbmp3::DecoderProcess::ofEngine().start();
         auto engine = std::make_unique<vbmp3::Engine>(vbmp3::startFirstDriver);
         current.files = std::make_unique<vbmp3::FileReader>(kFileWithin, kFileAtMost);
         current.engine = std::move(engine);
     } catch (const std::exception&) {
         current.files.reset();
+        vbmp3::DecoderProcess::ofEngine().stop();
         return 0;
     }
     return 1;
@@ -94,6 +97,9 @@ int32_t vbmp3_free(void) {
     if (!current.engine)
         return 0;
     Current ending = std::exchange(current, Current{});
+    // Files still open in the decoder process, and calls waiting on it, then read as ended, so
+    // that the decoder threads and the file reader's let go.
+    vbmp3::DecoderProcess::ofEngine().stop();
     const bool decodersEnded = ending.engine->shutDown(kThreadsEndWithin);
     if (!decodersEnded || !ending.files->waitFor(kThreadsEndWithin)) {
         // A thread hangs in a file's read (a stalled share) and runs on in the engine, the file
@@ -103,7 +109,6 @@ int32_t vbmp3_free(void) {
         static_cast<void>(ending.engine.release());
         static_cast<void>(ending.files.release());
     }
-    vbmp3::releaseSoundFont();
     return 1;
 }
 

@@ -345,14 +345,15 @@ void Engine::decodeLoop(uint64_t id, std::unique_ptr<Source> source,
         std::optional<int64_t> seekTo = std::exchange(seekTo_, std::nullopt);
         lock.unlock();
         bool ok = !seekTo || source->seek(*seekTo);
-        size_t got = ok ? source->read(chunk.data(), kChunkFrames) : 0;
+        size_t got = 0;
+        const float* frames = ok ? source->readFrames(chunk.data(), kChunkFrames, got) : nullptr;
         lock.lock();
         if (id != decoder_ || epoch != epoch_)
             continue; // a seek, stop or open came meanwhile: this chunk is stale
         if (got == 0)
             decodeDone_ = true;
         else
-            ring_.push(chunk.data(), got);
+            ring_.push(frames, got); // the one copy of the frames on this side
     }
     lock.unlock();
     source.reset(); // closing a file may take a while, or hang: on this thread alone

@@ -29,6 +29,7 @@ void Errands::watch(const std::string& key, Watched& errand) {
             return;
         if (stalled >= errand.bound || now - stall.since() >= cap_) {
             errand.late = true;
+            errand.watch.giveUp();
             hanging_.insert(key);
             lock.unlock();
             done_.notify_all();

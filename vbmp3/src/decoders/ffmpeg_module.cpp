@@ -31,13 +31,22 @@ FfmpegOpenFunction load() {
     return open;
 }
 
-} // namespace
-
-std::unique_ptr<Source> openFfmpegSource(const std::string& path) {
+FfmpegOpenFunction ffmpegOpen() {
     static const FfmpegOpenFunction open = [] {
         const OwnLoad loading;
         return load();
     }(); // once, thread-safe
+    return open;
+}
+
+} // namespace
+
+bool loadFfmpegModule() {
+    return ffmpegOpen() != nullptr;
+}
+
+std::unique_ptr<Source> openFfmpegSource(const std::string& path) {
+    const FfmpegOpenFunction open = ffmpegOpen();
     return std::unique_ptr<Source>(open ? open(path.c_str()) : nullptr);
 }
 

@@ -1,24 +1,48 @@
 #include "decoders/file_head.h"
 
-#include <fstream>
+#include "shared/readable_file.h"
+
 #include <sys/stat.h>
 
 namespace vbmp3 {
+namespace {
+
+// Not blocking: what is no regular file is refused before anything reads it.
+int openRegularNonEmpty(const std::string& path) {
+    const int fd = openForReading(path, O_NONBLOCK);
+    struct stat info {};
+    if (fd >= 0 && (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_size <= 0)) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+} // namespace
 
 bool isRegularNonEmptyFile(const std::string& path) {
-    struct stat info {};
-    return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0;
+    const int fd = openRegularNonEmpty(path);
+    if (fd >= 0)
+        ::close(fd);
+    return fd >= 0;
 }
 
 std::optional<std::string> readFileHead(const std::string& path, size_t count) {
-    if (!isRegularNonEmptyFile(path))
+    const int fd = openRegularNonEmpty(path);
+    if (fd < 0)
         return std::nullopt;
-    std::ifstream in(path, std::ios::binary);
     std::string head(count, '\0');
-    in.read(head.data(), static_cast<std::streamsize>(count));
-    if (in.bad() || in.gcount() == 0)
+    size_t got = 0;
+    while (got < count) {
+        const ssize_t read = ::pread(fd, head.data() + got, count - got, static_cast<off_t>(got));
+        if (read <= 0)
+            break;
+        got += static_cast<size_t>(read);
+    }
+    ::close(fd);
+    if (got == 0)
         return std::nullopt;
-    head.resize(static_cast<size_t>(in.gcount()));
+    head.resize(got);
     return head;
 }
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <mpg123.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace vbmp3 {
@@ -14,7 +15,7 @@ constexpr int kMaxCallsInPlace = 64;
 } // namespace
 
 MpegReader::MpegReader(int fd, off_t start, size_t bufferBytes, const std::atomic<bool>* stop)
-    : fd_(fd), start_(start), stop_(stop), buffer_(bufferBytes) {}
+    : fd_(fd), start_(start), at_(start), stop_(stop), buffer_(bufferBytes) {}
 
 bool MpegReader::openOn(mpg123_handle* handle) {
     return mpg123_replace_reader_handle(handle, read, seek, nullptr) == MPG123_OK &&
@@ -26,9 +27,11 @@ ssize_t MpegReader::read(void* self, void* out, size_t count) {
     if (reader->stop_ && reader->stop_->load())
         return -1;
     if (reader->next_ == reader->end_) {
-        const ssize_t got = ::read(reader->fd_, reader->buffer_.data(), reader->buffer_.size());
+        const ssize_t got =
+            ::pread(reader->fd_, reader->buffer_.data(), reader->buffer_.size(), reader->at_);
         if (got <= 0)
             return got;
+        reader->at_ += got;
         reader->next_ = 0;
         reader->end_ = static_cast<size_t>(got);
     }
@@ -41,13 +44,19 @@ ssize_t MpegReader::read(void* self, void* out, size_t count) {
 off_t MpegReader::seek(void* self, off_t offset, int whence) {
     auto* reader = static_cast<MpegReader*>(self);
     // The file is ahead of the reader by what the buffer still holds.
+    off_t at = -1;
+    struct stat info {};
     if (whence == SEEK_CUR)
-        offset -= static_cast<off_t>(reader->end_ - reader->next_);
+        at = reader->at_ - static_cast<off_t>(reader->end_ - reader->next_) + offset;
     else if (whence == SEEK_SET)
-        offset += reader->start_;
+        at = reader->start_ + offset;
+    else if (whence == SEEK_END && ::fstat(reader->fd_, &info) == 0)
+        at = info.st_size + offset;
+    if (at < reader->start_)
+        return -1;
     reader->next_ = reader->end_ = 0;
-    const off_t at = ::lseek(reader->fd_, offset, whence);
-    return at < reader->start_ ? -1 : at - reader->start_;
+    reader->at_ = at;
+    return at - reader->start_;
 }
 
 mpg123_handle* newMpegHandle(const MpegSettings& settings) {

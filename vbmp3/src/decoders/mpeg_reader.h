@@ -15,7 +15,7 @@ namespace vbmp3 {
 class MpegReader {
 public:
     // Reads the open file `fd` (not owned) from byte `start` on, which libmpg123 sees as byte 0,
-    // `bufferBytes` at a time.
+    // `bufferBytes` at a time, by position (pread), so that the descriptor's offset is no matter.
     MpegReader(int fd, off_t start, size_t bufferBytes, const std::atomic<bool>* stop = nullptr);
     // Opens the stream on `handle` through this reader, which must outlive the handle's reads.
     bool openOn(mpg123_handle_struct* handle);
@@ -26,6 +26,7 @@ private:
 
     int fd_;
     off_t start_;
+    off_t at_; // where the next read from the file starts: its descriptor may be shared
     const std::atomic<bool>* stop_;
     std::vector<char> buffer_;
     size_t next_ = 0; // the bytes from next_ to end_ are read from the file, not yet given out

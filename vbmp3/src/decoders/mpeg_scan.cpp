@@ -1,5 +1,7 @@
 #include "decoders/mpeg_scan.h"
 
+#include "shared/readable_file.h"
+
 #include <array>
 #include <cmath>
 #include <fcntl.h>
@@ -69,7 +71,7 @@ std::optional<int64_t> countFrames(mpg123_handle* handle, const MpegSettings& se
 std::optional<ScannedFrames> scanFrames(const std::string& path, off_t start,
                                         const MpegSettings& settings,
                                         const std::atomic<bool>* stop) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    const int fd = openForReading(path);
     mpg123_handle* handle = fd < 0 ? nullptr : newMpegHandle(settings);
     MpegReader reader(fd, start, kScanBufferBytes, stop);
     std::optional<ScannedFrames> scanned;

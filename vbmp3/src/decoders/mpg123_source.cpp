@@ -1,5 +1,7 @@
 #include "decoders/mpg123_source.h"
 
+#include "shared/readable_file.h"
+
 #include <cmath>
 #include <fcntl.h>
 #include <mpg123.h>
@@ -35,7 +37,7 @@ Mpg123Source::~Mpg123Source() {
 }
 
 bool Mpg123Source::open(const std::string& path) {
-    fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    fd_ = openForReading(path);
     struct stat info {};
     if (fd_ < 0 || fstat(fd_, &info) != 0)
         return false;

@@ -1,6 +1,7 @@
 // The WAV decoder: libsndfile, for PCM of every width, float, and IMA and MS ADPCM. It bounds a
 // data chunk whose size runs past the end of the file by the bytes that are there.
 #include "decoders/converted_source.h"
+#include "shared/readable_file.h"
 
 #include <cmath>
 #include <fcntl.h>
@@ -32,7 +33,7 @@ public:
     }
 
     bool open(const std::string& path) {
-        fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        fd_ = openForReading(path);
         SF_INFO info{};
         file_ = fd_ < 0 ? nullptr : sf_open_fd(fd_, SFM_READ, &info, SF_FALSE);
         if (!file_ || (info.format & SF_FORMAT_TYPEMASK) != SF_FORMAT_WAV || info.frames <= 0 ||

@@ -50,6 +50,13 @@ public:
     // Writes up to `frames` frames into `out` (frames * kOutputChannels floats) and returns how
     // many it wrote; 0 means the end of the stream. Called on the engine's decoder thread only.
     virtual size_t read(float* out, size_t frames) = 0;
+    // As read, but a source that holds the frames already (in memory shared with the decoder
+    // process) hands back where they are instead of copying them into `scratch`; they stay there
+    // until the next call. Sets `got` to what read would return.
+    virtual const float* readFrames(float* scratch, size_t frames, size_t& got) {
+        got = read(scratch, frames);
+        return scratch;
+    }
     // Positions the stream so that the next read starts at frame `frame` (sample-exact).
     // Returns false if the stream cannot go there; a frame at or past the end reads as the end.
     virtual bool seek(int64_t frame) = 0;
@@ -70,6 +77,8 @@ std::string readPicture(const std::string& path);
 std::unique_ptr<Source> openMpg123Source(const std::string& path);
 std::unique_ptr<Source> openSndfileSource(const std::string& path);
 std::unique_ptr<Source> openFfmpegSource(const std::string& path); // the module, loaded once
+// Loads the FFmpeg module now, where files could not be opened later; false if it cannot load.
+bool loadFfmpegModule();
 std::unique_ptr<Source> openMidiSource(const std::string& path);
 
 } // namespace vbmp3

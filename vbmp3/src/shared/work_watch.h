@@ -26,6 +26,13 @@ public:
         return {static_cast<pid_t>(packed >> 32), static_cast<pid_t>(packed & 0xffffffffu)};
     }
 
+    // The watch that follows this thread's work now, if any.
+    static const WorkWatch* ofThisThread() { return current(); }
+
+    // Whoever waited for the work has gone on without it; any thread may say and ask.
+    void giveUp() { givenUp_ = true; }
+    bool givenUp() const { return givenUp_; }
+
     // While one lives, `watch` follows the work of the thread that made it.
     class Working {
     public:
@@ -75,6 +82,7 @@ private:
     }
 
     std::atomic<uint64_t> task_{0};
+    std::atomic<bool> givenUp_{false};
 };
 
 } // namespace vbmp3

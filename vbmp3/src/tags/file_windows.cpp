@@ -1,5 +1,7 @@
 #include "tags/file_windows.h"
 
+#include "shared/readable_file.h"
+
 #include <algorithm>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -9,7 +11,7 @@ namespace vbmp3 {
 
 FileWindows::FileWindows(const std::string& path) : path_(path) {
     // Not blocking: a FIFO put in the file's place since its kind was looked at is refused below.
-    descriptor_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    descriptor_ = openForReading(path, O_NONBLOCK);
     struct stat info {};
     if (descriptor_ >= 0 && (::fstat(descriptor_, &info) != 0 || !S_ISREG(info.st_mode))) {
         ::close(descriptor_);

@@ -1,6 +1,7 @@
 // A music file opened for libavformat, the one way both playback and tag reading open it.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 struct AVFormatContext;
@@ -23,6 +24,13 @@ public:
     AVIOContext* io() const { return io_; }
 
 private:
+    // libavformat reads the file through these, by position: its descriptor may be shared.
+    static int readPacket(void* self, uint8_t* into, int size);
+    static int64_t seekTo(void* self, int64_t offset, int whence);
+
+    int fd_ = -1;
+    int64_t size_ = 0;
+    int64_t at_ = 0;
     AVIOContext* io_ = nullptr;
     AVFormatContext* format_ = nullptr;
 };

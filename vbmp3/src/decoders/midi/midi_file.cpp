@@ -1,16 +1,18 @@
 #include "decoders/midi/midi_file.h"
 
+#include "shared/readable_file.h"
+
 #include <algorithm>
-#include <fstream>
 #include <iterator>
 #include <string_view>
+#include <sys/stat.h>
 
 namespace vbmp3 {
 
 namespace {
 
 // Larger files are not music; refusing them keeps a stray path from filling memory.
-constexpr std::streamoff kMaxFileBytes = 64 << 20;
+constexpr off_t kMaxFileBytes = 64 << 20;
 constexpr uint32_t kDefaultTempo = 500000; // 120 beats per minute until the file says
 
 uint32_t bigEndian(const uint8_t* p, int bytes) {
@@ -278,15 +280,17 @@ std::optional<MidiFile> parseMidiFile(const std::vector<uint8_t>& bytes) {
 }
 
 std::optional<MidiFile> loadMidiFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary | std::ios::ate);
-    if (!in)
+    const int fd = openForReading(path);
+    struct stat info {};
+    if (fd < 0 || ::fstat(fd, &info) != 0 || info.st_size > kMaxFileBytes) {
+        if (fd >= 0)
+            ::close(fd);
         return std::nullopt;
-    const std::streamoff size = in.tellg();
-    if (size < 0 || size > kMaxFileBytes)
-        return std::nullopt;
-    std::vector<uint8_t> bytes(static_cast<size_t>(size));
-    in.seekg(0);
-    if (!in.read(reinterpret_cast<char*>(bytes.data()), size))
+    }
+    std::vector<uint8_t> bytes(static_cast<size_t>(info.st_size));
+    const ssize_t got = ::pread(fd, bytes.data(), bytes.size(), 0);
+    ::close(fd);
+    if (got != static_cast<ssize_t>(bytes.size()))
         return std::nullopt;
     return parseMidiFile(bytes);
 }

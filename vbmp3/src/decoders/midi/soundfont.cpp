@@ -30,7 +30,7 @@ bool isSoundFontName(const fs::path& path) {
 
 std::shared_ptr<MidiSynth> loadFirstSoundFont() {
     const std::vector<std::string> candidates =
-        soundFontCandidates(kPreferredSoundFonts, kSoundFontFolders);
+        soundFontCandidates(kPreferredSoundFonts, soundFontFolders());
     for (const std::string& path : candidates) {
         if (auto synth = loadMidiSynth(path))
             return synth;
@@ -68,6 +68,10 @@ Loader& loader() {
 }
 
 } // namespace
+
+const std::vector<std::string>& soundFontFolders() {
+    return kSoundFontFolders;
+}
 
 std::vector<std::string> soundFontCandidates(const std::vector<std::string>& preferred,
                                              const std::vector<std::string>& folders) {
@@ -120,7 +124,12 @@ std::shared_ptr<MidiSynth> engineMidiSynth() {
     startSoundFontLoad();
     Loader& state = loader();
     std::unique_lock lock(state.mutex);
-    state.loaded.wait(lock, [&state] { return state.done; });
+    if (!state.done) {
+        // A wait for the load is the load's time, on the waiting thread too: a bound that
+        // watches this thread sees it asleep from now, before the loading thread has begun.
+        const OwnLoad waiting;
+        state.loaded.wait(lock, [&state] { return state.done; });
+    }
     return state.synth;
 }
 

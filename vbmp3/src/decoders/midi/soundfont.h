@@ -18,6 +18,9 @@ std::shared_ptr<MidiSynth> engineMidiSynth();
 // Drops the engine's hold on the SoundFont; streams still open keep theirs until they close.
 void releaseSoundFont();
 
+// The folders that SoundFonts are looked for in.
+const std::vector<std::string>& soundFontFolders();
+
 // SoundFont files to try, best first: each existing `preferred` path, then every .sf2 or .sf3
 // in `folders`, by name.
 std::vector<std::string> soundFontCandidates(const std::vector<std::string>& preferred,
