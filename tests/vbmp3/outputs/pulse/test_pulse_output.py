@@ -13,7 +13,7 @@ import wave
 
 import numpy as np
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "..", "e2e"))
 sys.dont_write_bytecode = True  # nothing written into the source tree
 
 import audio  # noqa: E402

@@ -14,7 +14,7 @@ import types
 import unittest
 
 HERE = os.path.dirname(os.path.abspath(__file__))
-sys.path.insert(0, os.path.join(HERE, "..", "e2e"))
+sys.path.insert(0, os.path.join(HERE, "..", "..", "..", "e2e"))
 sys.dont_write_bytecode = True  # nothing written into the source tree
 
 import audio  # noqa: E402
