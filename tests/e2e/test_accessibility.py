@@ -5,9 +5,9 @@ import sys
 import time
 import unittest
 
-import audio
-from audio import Track
-from test_player import find_main_window, launch, log, shut_down, wait_until
+from harness import audio
+from harness.audio import Track
+from harness.player import find_main_window, launch, log, shut_down, wait_until
 
 
 class ScreenReaderSession(unittest.TestCase):

@@ -11,10 +11,10 @@ import unittest
 
 import numpy as np
 
-from audio import Track
-from desktop import Desktop
-from screen import Screen
-from test_player import install_player, log
+from harness.audio import Track
+from harness.desktop import Desktop
+from harness.player import install_player, log
+from harness.screen import Screen
 
 PICTURES = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "ui", "pictures")
 SCALE = 2

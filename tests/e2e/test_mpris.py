@@ -9,9 +9,9 @@ import time
 import unittest
 import zlib
 
-from audio import Track
-from desktop import Desktop
-from test_player import install_player, log, wait_heard, wait_silent, wait_sound, wait_until
+from harness.audio import Track
+from harness.desktop import Desktop
+from harness.player import install_player, log, wait_heard, wait_silent, wait_sound, wait_until
 
 SERVICE = "org.mpris.MediaPlayer2.tonalisk"
 

@@ -6,10 +6,10 @@ import sys
 import time
 import unittest
 
-from audio import Track
-from screen_reader import Orca
-from test_player import (find_main_window, install_player, launch, log, shut_down, wait_heard,
-                         wait_silent)
+from harness.audio import Track
+from harness.player import (find_main_window, install_player, launch, log, shut_down, wait_heard,
+                            wait_silent)
+from harness.screen_reader import Orca
 
 
 class OrcaSession(unittest.TestCase):
