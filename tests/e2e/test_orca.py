@@ -1,5 +1,6 @@
 """The player with Orca, the screen reader, as a blind user drives it: keys only (xdotool key, no
-mouse event at all), what Orca spoke (its debug log), what the window then shows and what the null sink played."""
+mouse event at all), what Orca spoke (its debug log), what the window then shows and what the null
+sink played."""
 import os
 import re
 import sys
