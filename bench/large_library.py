@@ -22,13 +22,13 @@ import tempfile
 import time
 
 REPO = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
-sys.path.insert(0, os.path.join(REPO, "tests", "e2e"))
+sys.path.insert(0, os.path.join(REPO, "tests"))  # the tests' harness package
 sys.dont_write_bytecode = True  # nothing written into the source tree
 
-import audio  # noqa: E402
-from desktop import RATE, Desktop  # noqa: E402
-from long_track import make_long_track  # noqa: E402
-from screen import Screen  # noqa: E402
+from harness import audio  # noqa: E402
+from harness.desktop import RATE, Desktop  # noqa: E402
+from harness.long_track import make_long_track  # noqa: E402
+from harness.screen import Screen  # noqa: E402
 
 import numpy as np  # noqa: E402
 

@@ -36,13 +36,10 @@ import time
 import numpy as np
 
 REPO = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
-sys.path.insert(0, os.path.join(REPO, "tests", "e2e"))
+sys.path.insert(0, os.path.join(REPO, "tests"))  # the tests' harness package
 sys.dont_write_bytecode = True  # nothing written into the source tree
 
-LIST_TOP = 96  # the file list's top in the main window's client area
 ROW_HEIGHT = 17
-STOP_BUTTON = (82, 21)
-SLIDER_KNOB = (232, 56)  # the volume slider's knob in the main window's client area
 KBPS = 128
 SEEK_TO = 6600  # 1:50:00
 # The clicked entries, in the list's order: (name, length in hours, the hour where each section
@@ -70,13 +67,18 @@ def parse_args():
 ARGS = parse_args()
 os.environ.setdefault("TONALISK_BIN", os.path.abspath(ARGS.bin))
 
-import audio  # noqa: E402  (the e2e helpers, found through the path above)
-from desktop import RATE, Desktop  # noqa: E402
-from long_track import make_long_track  # noqa: E402
+from harness import audio, design  # noqa: E402  (the tests' harness, through the path above)
+from harness.desktop import RATE, Desktop  # noqa: E402
+from harness.long_track import make_long_track  # noqa: E402
+from harness.player import install_player  # noqa: E402
+from harness.screen import Screen  # noqa: E402
+from harness.sound_server import PipeWireServer, PulseServer  # noqa: E402
 from proc_stats import cpu_seconds, process_tree  # noqa: E402
-from sound_server import PipeWireServer, PulseServer  # noqa: E402
-from screen import Screen  # noqa: E402
-from test_player import install_player  # noqa: E402
+
+# In the main window's client area: the file list's top, the stop button, the volume slider's knob.
+LIST_TOP = design.place("File1")[1]
+STOP_BUTTON = design.centre("StopBtn")
+SLIDER_KNOB = design.centre("Slider1")
 
 SERVER = PipeWireServer if ARGS.server == "pipewire" else PulseServer
 from Xlib import X  # noqa: E402

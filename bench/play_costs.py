@@ -18,7 +18,7 @@ import tempfile
 import time
 
 REPO = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
-sys.path.insert(0, os.path.join(REPO, "tests", "e2e"))
+sys.path.insert(0, os.path.join(REPO, "tests"))  # the tests' harness package
 sys.dont_write_bytecode = True  # nothing written into the source tree
 
 
@@ -36,11 +36,11 @@ ARGS = parse_args()
 ARGS.bin = os.path.abspath(ARGS.bin)
 os.environ.setdefault("TONALISK_BIN", ARGS.bin)
 
-from audio import Track  # noqa: E402
-from desktop import Desktop  # noqa: E402
+from harness.audio import Track  # noqa: E402
+from harness.desktop import Desktop  # noqa: E402
+from harness.player import install_player  # noqa: E402
+from harness.sound_server import PipeWireServer, PulseServer  # noqa: E402
 from proc_stats import cpu_seconds  # noqa: E402
-from sound_server import PipeWireServer, PulseServer  # noqa: E402
-from test_player import install_player  # noqa: E402
 
 SERVER = PipeWireServer if ARGS.server == "pipewire" else PulseServer
 Player = collections.namedtuple("Player", "name args cwd")

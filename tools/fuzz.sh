@@ -34,6 +34,6 @@ mkdir "$seeds"
 corpus=$build/fuzz-corpus
 artifacts=$build/fuzz-artifacts
 mkdir -p "$corpus" "$artifacts"
-TMPDIR=$work "$build/bin/engine_fuzzer" "$corpus" "$seeds" tests/vbmp3_core/regressions \
+TMPDIR=$work "$build/bin/engine_fuzzer" "$corpus" "$seeds" tests/vbmp3/core/regressions \
   -max_total_time="$seconds" -max_len=65536 -timeout=10 -rss_limit_mb=2048 \
   -print_final_stats=1 -artifact_prefix="$artifacts/"

@@ -22,8 +22,8 @@ export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1"
 export ASAN_OPTIONS="detect_leaks=1:detect_stack_use_after_return=1"
 export TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1:suppressions=$suppressions/tsan.supp"
 
-engine_tests=(vbmp3_core_tests vbmp3_outputs_tests vbmp3_api_tests midi_tests vbmp3_tags_tests
-  soak_tests fault_tests)
+engine_tests=(vbmp3_core_tests vbmp3_decoders_tests vbmp3_outputs_tests vbmp3_api_tests midi_tests
+  vbmp3_tags_tests soak_tests fault_tests)
 asan=${ASAN_BUILD_DIR:-build-asan}
 tsan=${TSAN_BUILD_DIR:-build-tsan}
 

@@ -1,13 +1,15 @@
 """The player as a screen reader user drives it: each control found by its name on the
-accessibility bus (AT-SPI), pressed or set there, and what the null sink played."""
+accessibility bus (AT-SPI), pressed or set there, and what the window then shows, the engine's
+stream and what the null sink played."""
 import os
 import sys
 import time
 import unittest
 
-import audio
-from audio import Track
-from test_player import find_main_window, launch, log, shut_down, wait_until
+from harness import audio
+from harness.accessible import PAUSED, PLAYING, STOPPED, status_bar_says
+from harness.audio import Track
+from harness.player import find_main_window, launch, log, shut_down, wait_until
 
 
 class ScreenReaderSession(unittest.TestCase):
@@ -106,15 +108,16 @@ class ScreenReaderSession(unittest.TestCase):
         status = next(a for role, _, _, a in tree if role == "status bar")
         self.assertIn("現在の状況：再生中", status.queryText().getText(0, -1))
 
-    def test_2_pause_silences_and_play_brings_the_sound_back(self):
-        t = self.press(self.control("push button", "Pause"))
+    # Pause, stop and the volume are heard where a hand drives them (test_player.py); here the
+    # status bar (the engine's state as the window polled it) and the engine's stream show that
+    # the bus reached the same handler.
+    def test_2_pause_and_play_reach_the_engine(self):
+        self.press(self.control("push button", "Pause"))
         play = self.control("push button", "Play")  # the button now says what a press does
-        _, level = self.listen(t)
-        self.assertLess(level, audio.SILENT_RMS)
-        t = self.press(play)
+        self.assertTrue(status_bar_says(PAUSED))
+        self.press(play)
         self.control("push button", "Pause")
-        _, level = self.listen(t)
-        self.assertGreater(level, audio.SILENT_RMS)
+        self.assertTrue(status_bar_says(PLAYING))
 
     def test_3_position_set_is_heard_at_its_second(self):
         position = self.control("slider", "Position").queryValue()
@@ -128,14 +131,14 @@ class ScreenReaderSession(unittest.TestCase):
             # The bar stays where it was set: it follows playback from there.
             self.assertLessEqual(abs(position.currentValue - target), 2)
 
-    def test_4_volume_set_to_nothing_silences(self):
+    def test_4_volume_set_to_nothing_reaches_the_stream(self):
         volume = self.control("slider", "Volume").queryValue()
+        volumes = self.desktop.pulse.stream_volumes
         volume.currentValue = 0
-        _, level = self.listen(self.rec.now())
-        self.assertLess(level, audio.SILENT_RMS)
+        self.assertTrue(wait_until(lambda: volumes() == [0], 5.0), volumes())
         volume.currentValue = 80
-        _, level = self.listen(self.rec.now())
-        self.assertGreater(level, audio.SILENT_RMS)
+        self.assertTrue(wait_until(lambda: len(volumes()) == 1 and volumes()[0] > 0, 5.0),
+                        volumes())
         self.assertEqual(volume.currentValue, 80)
 
     def test_5_visualization_press_steps_its_mode(self):
@@ -147,11 +150,10 @@ class ScreenReaderSession(unittest.TestCase):
         self.assertEqual((before, surface.description),
                          ("Spectrum, bars 2 pixels wide", "Spectrum, bars 2 pixels wide, 1 apart"))
 
-    def test_6_stop_silences(self):
-        t = self.press(self.control("push button", "Stop"))
+    def test_6_stop_reaches_the_engine(self):
+        self.press(self.control("push button", "Stop"))
         self.control("push button", "Play")
-        _, level = self.listen(t)
-        self.assertLess(level, audio.SILENT_RMS)
+        self.assertTrue(status_bar_says(STOPPED))
 
 
 if __name__ == "__main__":

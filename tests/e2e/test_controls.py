@@ -8,11 +8,12 @@ import unittest
 
 import numpy as np
 
-import audio
-from audio import Track
-from test_player import LIST, find_main_window, launch, log, shut_down, wait_heard
+from harness import audio, design
+from harness.audio import Track
+from harness.player import find_main_window, launch, log, shut_down, wait_heard
 
-SEEK_BAR = (0, 48, 169, 9)  # client-area pixels
+LIST = design.place("File1")  # client-area pixels
+SEEK_BAR = design.place("scSeek")
 MWM_DECOR_MINIMIZE, MWM_DECOR_MAXIMIZE = 0x20, 0x40
 
 

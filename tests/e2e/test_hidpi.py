@@ -2,7 +2,6 @@
 on the screen, and the buttons show the pictures drawn at twice the size, pixel for pixel, not
 the usual ones enlarged."""
 import os
-import shutil
 import subprocess
 import sys
 import tempfile
@@ -11,15 +10,16 @@ import unittest
 
 import numpy as np
 
-from audio import Track
-from desktop import Desktop
-from screen import Screen
-from test_player import install_player, log
+from harness import design
+from harness.audio import Track
+from harness.desktop import Desktop
+from harness.player import install_player, log
+from harness.screen import Screen
 
 PICTURES = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "ui", "pictures")
 SCALE = 2
 SCREEN = (1920, 1600)  # 960 x 800 logical pixels: too narrow for the designed place (731, 26)
-PLAY_BTN = (8, 3)  # client-area pixels at scale 1
+PLAY_BTN = design.place("PlayBtn")[:2]  # client-area pixels at scale 1
 
 
 def picture(name):
@@ -46,20 +46,21 @@ class DoubleDensity(unittest.TestCase):
                 x, y = screen.origin(win)
                 geometry = win.get_geometry()
                 log(f"client area at ({x}, {y}), {geometry.width} x {geometry.height}")
-                self.assertEqual((geometry.width, geometry.height), (289 * SCALE, 705 * SCALE))
+                self.assertEqual((geometry.width, geometry.height),
+                                 tuple(n * SCALE for n in design.size("Form1")))
                 self.assertTrue(0 <= x and x + geometry.width <= SCREEN[0], x)
                 self.assertTrue(0 <= y and y + geometry.height <= SCREEN[1], y)
 
                 # The track plays: the play button shows the pause picture.
-                design = picture("pause@2x.gif")
-                height, width = design.shape[:2]
-                self.assertEqual((width, height), (31 * SCALE, 38 * SCALE))
+                pause = picture("pause@2x.gif")
+                height, width = pause.shape[:2]
+                self.assertEqual((width, height), tuple(n * SCALE for n in design.size("PauseImg")))
                 left, top = x + PLAY_BTN[0] * SCALE, y + PLAY_BTN[1] * SCALE
                 shown = screen.shot()[top:top + height, left:left + width]
-                opaque = design[..., 3] == 255
+                opaque = pause[..., 3] == 255
                 if os.environ.get("TONALISK_KEEP_SHOT"):
                     screen.save(os.environ["TONALISK_KEEP_SHOT"])
-                differing = np.any(shown[opaque] != design[..., :3][opaque], axis=1).sum()
+                differing = np.any(shown[opaque] != pause[..., :3][opaque], axis=1).sum()
                 self.assertEqual(differing, 0, f"{differing} of {opaque.sum()} pixels differ")
 
 

@@ -1,20 +1,19 @@
 """The real player with a track whose decoding turns hostile halfway through, as a crafted file
-would make it (a preloaded shim, tests/vbmp3_pulse/hostile_decoder.c, acts inside the engine's
+would make it (a preloaded shim, tests/vbmp3/outputs/pulse/hostile_decoder.c, acts inside the engine's
 first decoder process only): the track stops where its decoder was lost, the player's process
 lives, and the next track, the same file in the decoder process that took over, is heard whole.
 One row per hostile act."""
 import os
-import shutil
 import sys
 import tempfile
 import time
 import types
 import unittest
 
-import audio
-from audio import Track
-from desktop import Desktop
-from test_player import install_player, log
+from harness import audio
+from harness.audio import Track
+from harness.desktop import Desktop
+from harness.player import install_player, log
 
 TRACK = Track("hostile.wav", "wav", 1500, 6)
 HEARD_FOR = 16.0  # seconds: the cut playing, the whole one after it, room for a busy machine

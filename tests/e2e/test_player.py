@@ -1,9 +1,6 @@
 """The real player with the real engine, driven as a person would: a private X server and sound
 server, clicks and keys, and what the null sink really played."""
-import glob
 import os
-import shutil
-import subprocess
 import sys
 import tempfile
 import time
@@ -11,34 +8,21 @@ import unittest
 
 import numpy as np
 
-import audio
-from audio import Track
-from desktop import Desktop
-from screen import Screen
+from harness import audio, design
+from harness.audio import Track
+from harness.desktop import Desktop
+from harness.player import (find_main_window, install_player, launch, log, shut_down, wait_heard,
+                            wait_silent, wait_sound)
+from harness.screen import Screen
 
-BIN = os.environ["TONALISK_BIN"]  # the build's bin folder: tonalisk, its engine, make_test_tone
-
-# Client-area geometry of the main window's controls, in pixels.
-PLAY_BTN = (24, 22)
-STOP_BTN = (82, 21)
-PIC_WAVE = (184, 8, 93, 37)
-SLIDER_KNOB = (232, 56)
-LABEL = (0, 72, 289, 27)
-LIST = (0, 96, 289, 570)
-STATUS = (0, 685, 289, 20)
-
-
-def log(*what):
-    print(*what, flush=True)
-
-
-def install_player(folder, tracks):
-    os.makedirs(folder, exist_ok=True)
-    for f in ["tonalisk", "vbmp3-decoder"] + [os.path.basename(p) for p in glob.glob(os.path.join(BIN, "libvbmp3*.so*"))]:
-        shutil.copy2(os.path.join(BIN, f), folder, follow_symlinks=False)
-    for t in tracks:
-        subprocess.run([os.path.join(BIN, "make_test_tone"), os.path.join(folder, t.name), t.kind,
-                        str(t.base), str(t.seconds)], check=True)
+# Client-area geometry of the main window's controls, in pixels, as designed.
+PLAY_BTN = design.centre("PlayBtn")
+STOP_BTN = design.centre("StopBtn")
+PIC_WAVE = design.place("picWave")
+SLIDER_KNOB = design.centre("Slider1")  # at its start-up value, the middle
+LABEL = design.place("Label1")
+LIST = design.place("File1")
+STATUS = design.place("StatusBar1")
 
 
 def region(shot, origin, box):
@@ -55,93 +39,6 @@ def spectrum_share(pixels):
     """Share of red-to-yellow pixels (bars and markers)."""
     p = pixels.astype(int)
     return float(((p[..., 0] > 200) & (p[..., 2] < 80)).mean())
-
-
-def wait_until(predicate, timeout=3.0):
-    """True once predicate() holds, polled for up to `timeout` seconds."""
-    deadline = time.monotonic() + timeout
-    while time.monotonic() < deadline:
-        if predicate():
-            return True
-        time.sleep(0.05)
-    return False
-
-
-def wait_heard(case, tracks, name, second, after, within=6.0):
-    """Waits until the last unbroken playing since `after` (a recording time, taken before the
-    action) is the track `name` from about `second` (from any second if None); fails the test
-    case after `within` seconds. Returns when that playing began, by the capture's own clock, so
-    a loaded machine's slow actions and late ticks shift nothing."""
-    deadline = time.monotonic() + within
-    while True:
-        time.sleep(0.3)
-        track, began, at = audio.last_start(case.rec.samples(), tracks, after, case.rec.seconds())
-        found = (track is not None and track.name == name
-                 and (second is None or abs(began - second) <= 1))
-        if found or time.monotonic() > deadline:
-            log(f"  since {after:6.2f} s: {track.name if track else 'nothing'} from second "
-                f"{began} at {at}")
-            if not found:
-                log("  heard: " + ", ".join(
-                    f"{t.name} {start:.2f}-{end:.2f} s" for t, start, end in audio.segments(
-                        case.rec.samples(), tracks, 0, case.rec.seconds())))
-            case.assertTrue(found, f"{name} from second {second} was not heard")
-            return at
-
-
-def wait_sound(rec, after, within=8.0):
-    """The recording time of the first sound after `after`, waiting up to `within` seconds for
-    it (a loaded machine starts slowly); None if nothing sounds."""
-    deadline = time.monotonic() + within
-    while (first := audio.first_sound(rec.samples(), after)) is None:
-        if time.monotonic() > deadline:
-            return None
-        time.sleep(0.2)
-    return first
-
-
-def wait_silent(case, after, within=6.0, span=0.5):
-    """Waits for `span` seconds of silence in the recording after `after`; returns where it
-    began, or fails the test case after `within` seconds."""
-    deadline = time.monotonic() + within
-    while True:
-        time.sleep(0.2)
-        samples, end = case.rec.samples(), case.rec.seconds()
-        start = after
-        while start + span <= end:
-            sound = audio.first_sound(samples, start, start + span)
-            if sound is None:
-                return start
-            start = sound + audio.WINDOW
-        case.assertLess(time.monotonic(), deadline, f"no silence of {span} s after {after:.2f} s")
-
-
-def launch(session, tracks, prepare=lambda app: None, before_start=lambda session: None):
-    """Installs the player with the tracks in a fresh folder (`prepare` may add to it) and starts
-    it on a private desktop (`before_start` may add to that); the session (a test class) keeps
-    what a test needs to reach it."""
-    session.tmp = tempfile.mkdtemp(prefix="tonalisk-e2e-")
-    # Removed even when the launch fails, which skips tearDownClass.
-    session.addClassCleanup(shutil.rmtree, session.tmp, ignore_errors=True)
-    session.app = os.path.join(session.tmp, "player")
-    install_player(session.app, tracks)
-    prepare(session.app)
-    session.desktop = Desktop(session.tmp).__enter__()
-    before_start(session)
-    session.rec = session.desktop.record(os.path.join(session.tmp, "capture.raw"))
-    session.launched = session.rec.now()
-    session.proc = session.desktop.start([os.path.join(session.app, "tonalisk")], session.app)
-    session.screen = Screen(session.desktop.env)
-
-
-def find_main_window(session):
-    session.win = session.screen.window("Tonalisk")
-    assert session.win is not None, "the main window did not appear"
-    session.origin = session.screen.origin(session.win)
-
-
-def shut_down(session):
-    session.desktop.__exit__(None, None, None)
 
 
 class Player(unittest.TestCase):

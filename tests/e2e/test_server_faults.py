@@ -8,11 +8,11 @@ import tempfile
 import time
 import unittest
 
-import audio
-from audio import Track
-from desktop import Desktop
-from screen import Screen
-from test_player import install_player, log, wait_sound
+from harness import audio
+from harness.audio import Track
+from harness.desktop import Desktop
+from harness.player import install_player, log, wait_sound
+from harness.screen import Screen
 
 sys.dont_write_bytecode = True
 

@@ -6,15 +6,13 @@ import os
 import shutil
 import struct
 import subprocess
-import sys
 import tempfile
 import time
 import unittest
 
-sys.path.insert(0, os.environ["TONALISK_E2E"])  # the end-to-end suite's desktop and audio checks
-import audio  # noqa: E402
-from audio import Track  # noqa: E402
-from desktop import Desktop  # noqa: E402
+from harness import audio
+from harness.audio import Track
+from harness.desktop import Desktop
 
 BIN = os.environ["TONALISK_BIN"]  # the build's bin folder, for make_test_tone
 APP_FOLDER = "usr/lib/tonalisk"

@@ -1,8 +1,14 @@
-// The main window as designed: every control where the design puts it, with its design-time
-// properties, pictures and timers.
+// The main window as designed: every control where the design's own table (ui::designed, which
+// the window is placed by) puts it, inside the window and clear of one another but where the
+// design overlaps them, with its design-time properties, pictures and timers.
 #include <QFontInfo>
 #include <QWidget>
 #include <gtest/gtest.h>
+
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "platform/system_colors.h"
 #include "qt_main.h"
@@ -24,10 +30,27 @@ protected:
         ui::setUpForm1Window(form);
         ui::setUpForm1Pictures(controls, form);
     }
+    // Every control the design places, by its name.
+    std::vector<Placed> placed() {
+        ui::Form1Controls& c = controls;
+        namespace d = ui::designed;
+        return {{"picWave", &c.picWave, d::picWave},
+                {"Slider1", &c.Slider1, d::Slider1},
+                {"StatusBar1", &c.StatusBar1, d::StatusBar1},
+                {"scSeek", &c.scSeek, d::scSeek},
+                {"File1", &c.File1, d::File1},
+                {"PauseImg", &c.PauseImg, d::PauseImg},
+                {"PlayImg", &c.PlayImg, d::PlayImg},
+                {"Image1", &c.Image1, d::Image1},
+                {"StopBtn", &c.StopBtn, d::StopBtn},
+                {"PlayBtn", &c.PlayBtn, d::PlayBtn},
+                {"Label1", &c.Label1, d::Label1}};
+    }
     QWidget form;
     ui::Form1Controls controls;
 };
 
+// Twips to the nearest pixel, 15 twips a pixel (whole twips never fall on a half).
 QRect pixels(platform::TwipsRect place) {
     const auto px = [](int twips) { return qRound(twips / 15.0); };
     return {px(place.left), px(place.top), px(place.width), px(place.height)};
@@ -35,43 +58,29 @@ QRect pixels(platform::TwipsRect place) {
 
 TEST_F(Layout, ControlsSitWhereDesigned) {
     ui::Form1Controls& c = controls;
-    // The design's own numbers: left, top, width and height in twips.
-    const Placed placed[] = {
-        {"picWave", &c.picWave, {2760, 120, 1395, 555}},
-        {"Slider1", &c.Slider1, {2640, 720, 1695, 255}},
-        {"StatusBar1", &c.StatusBar1, {0, 10275, 4335, 300}},
-        {"scSeek", &c.scSeek, {0, 720, 2535, 135}},
-        {"File1", &c.File1, {0, 1440, 4335, 8550}},
-        {"PauseImg", &c.PauseImg, {4800, 720, 465, 570}},
-        {"PlayImg", &c.PlayImg, {4800, 120, 495, 570}},
-        {"Image1", &c.Image1, {1920, 45, 615, 570}},
-        {"StopBtn", &c.StopBtn, {960, 50, 540, 555}},
-        {"PlayBtn", &c.PlayBtn, {120, 50, 495, 570}},
-        {"Label1", &c.Label1, {0, 1080, 4335, 405}},
-    };
-    for (const Placed& p : placed) {
+    for (const Placed& p : placed()) {
         EXPECT_EQ(p.control->geometry(), pixels(p.place)) << p.name;
         EXPECT_TRUE(p.control->isEnabled()) << p.name;
+        // The holders of the play and pause pictures lie beyond the right edge of a window that
+        // cannot be widened; every other control lies inside it.
+        if (p.control == &c.PlayImg || p.control == &c.PauseImg)
+            EXPECT_GE(p.control->x(), form.width()) << p.name;
+        else
+            EXPECT_TRUE(form.rect().contains(p.control->geometry())) << p.name;
     }
     // Each image control is as large as its picture.
     for (const auto* image : {&c.PauseImg, &c.PlayImg, &c.Image1, &c.StopBtn, &c.PlayBtn})
         EXPECT_EQ(image->Picture().size(), image->size());
-    EXPECT_EQ(c.PlayImg.Picture().size(), QSize(33, 38));
-    EXPECT_EQ(c.PauseImg.Picture().size(), QSize(31, 38));
-    EXPECT_EQ(c.Image1.Picture().size(), QSize(41, 38));
-    EXPECT_EQ(c.StopBtn.Picture().size(), QSize(36, 37));
     EXPECT_TRUE(c.PlayBtn.Picture().hasAlphaChannel()) << "one colour of each picture is clear";
     EXPECT_EQ(c.PlayBtn.Picture().toImage(), c.PlayImg.Picture().toImage());
-    // Beyond the right edge of a window that cannot be widened.
-    EXPECT_GE(c.PlayImg.x(), form.width());
-    EXPECT_GE(c.PauseImg.x(), form.width());
 }
 
 TEST_F(Layout, WindowIsFixedAtItsDesignedPlace) {
+    const QRect designed = pixels(ui::designed::Form1);
     EXPECT_EQ(form.windowTitle(), "Tonalisk");
-    EXPECT_EQ(form.minimumSize(), QSize(289, 705));
-    EXPECT_EQ(form.maximumSize(), QSize(289, 705));
-    EXPECT_EQ(form.geometry().topLeft(), QPoint(731, 26));
+    EXPECT_EQ(form.minimumSize(), designed.size());
+    EXPECT_EQ(form.maximumSize(), designed.size());
+    EXPECT_EQ(form.geometry().topLeft(), designed.topLeft());
     EXPECT_FALSE(form.windowFlags() & Qt::WindowMaximizeButtonHint);
     EXPECT_TRUE(form.windowFlags() & Qt::WindowMinimizeButtonHint);
     EXPECT_TRUE(form.windowFlags() & Qt::WindowCloseButtonHint);
@@ -136,7 +145,15 @@ TEST_F(Layout, TabOrderAndOverlaps) {
             chain.append(w);
     chain.prepend(&c.File1);
     EXPECT_EQ(chain, order);
-    // The list's top edge covers the label's lowest 45 twips (3 pixels), and lies above it.
+    // Only the list overlaps another control: its top edge covers the label's lowest 45 twips
+    // (3 pixels), and it is drawn over the label.
+    const std::vector<Placed> all = placed();
+    std::set<std::pair<std::string, std::string>> overlapping;
+    for (size_t i = 0; i < all.size(); ++i)
+        for (size_t j = i + 1; j < all.size(); ++j)
+            if (all[i].control->geometry().intersects(all[j].control->geometry()))
+                overlapping.insert({all[i].name, all[j].name});
+    EXPECT_EQ(overlapping, (std::set<std::pair<std::string, std::string>>{{"File1", "Label1"}}));
     EXPECT_EQ(c.Label1.geometry().intersected(c.File1.geometry()).height(), 3);
     const QObjectList& children = form.children();
     EXPECT_GT(children.indexOf(&c.File1), children.indexOf(&c.Label1)) << "drawn over the label";

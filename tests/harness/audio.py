@@ -2,7 +2,7 @@
 of it) was sounding. Test tracks step their pitch once a second (tools/make_test_tone.cpp)."""
 import numpy as np
 
-from desktop import RATE
+from .desktop import RATE
 
 WINDOW = 0.05  # seconds per analysis window
 SILENT_RMS = 0.003

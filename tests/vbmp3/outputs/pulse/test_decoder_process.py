@@ -15,11 +15,8 @@ import time
 import types
 import unittest
 
-HERE = os.path.dirname(os.path.abspath(__file__))
-sys.dont_write_bytecode = True  # nothing written into the source tree
-
-from test_faults import Child, end_run  # noqa: E402
-from test_pulse_output import write_wav  # noqa: E402
+from test_faults import Child, end_run
+from test_pulse_output import write_wav
 
 PROGRAM = "vbmp3-decoder"
 SECONDS = 6  # each track's length

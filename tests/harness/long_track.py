@@ -5,7 +5,7 @@ import os
 import struct
 import subprocess
 
-from audio import Track
+from .audio import Track
 
 PIECE_SECONDS = 20
 KBPS = 32

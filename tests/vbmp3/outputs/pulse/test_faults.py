@@ -13,14 +13,12 @@ import unittest
 
 import numpy as np
 
-HERE = os.path.dirname(os.path.abspath(__file__))
-sys.path.insert(0, os.path.join(HERE, "..", "e2e"))
-sys.dont_write_bytecode = True  # nothing written into the source tree
+from harness import audio
+from harness.desktop import Recording
+from harness.sound_server import PipeWireServer, PulseServer
+from test_pulse_output import write_wav
 
-import audio  # noqa: E402
-from desktop import Recording  # noqa: E402
-from sound_server import PipeWireServer, PulseServer  # noqa: E402
-from test_pulse_output import write_wav  # noqa: E402
+HERE = os.path.dirname(os.path.abspath(__file__))
 
 LIBRARY = os.path.join(os.environ["TONALISK_BIN"], "libvbmp3.so")
 SLOW_CONNECT = os.environ["SLOW_CONNECT"]  # the preloaded shim that delays each connect

@@ -14,15 +14,11 @@ import unittest
 
 import numpy as np
 
-HERE = os.path.dirname(os.path.abspath(__file__))
-sys.path.insert(0, os.path.join(HERE, "..", "e2e"))
-sys.dont_write_bytecode = True  # nothing written into the source tree
-
-import audio  # noqa: E402
-from desktop import Recording  # noqa: E402
-from sound_server import RATE, PipeWireServer, PulseServer  # noqa: E402
-from test_faults import Child, end_run, pipewire_missing  # noqa: E402
-from test_pulse_output import write_stereo_wav  # noqa: E402
+from harness import audio
+from harness.desktop import Recording
+from harness.sound_server import RATE, PipeWireServer, PulseServer
+from test_faults import Child, end_run, pipewire_missing
+from test_pulse_output import write_stereo_wav
 
 LENGTHS = (0.05, 0.2, 0.5, 0.8)  # seconds
 STARTS = 50  # of each length

@@ -13,15 +13,11 @@ import time
 import types
 import unittest
 
-HERE = os.path.dirname(os.path.abspath(__file__))
-sys.path.insert(0, os.path.join(HERE, "..", "e2e"))
-sys.dont_write_bytecode = True  # nothing written into the source tree
-
-import audio  # noqa: E402
-from desktop import Recording  # noqa: E402
-from sound_server import PulseServer  # noqa: E402
-from test_faults import Child, end_run  # noqa: E402
-from test_pulse_output import write_wav  # noqa: E402
+from harness import audio
+from harness.desktop import Recording
+from harness.sound_server import PulseServer
+from test_faults import Child, end_run
+from test_pulse_output import write_wav
 
 STALLED = "stalled.wav"
 PLAYS_WITHIN = 1.5  # seconds from an open to one second played

@@ -12,15 +12,11 @@ import unittest
 
 import numpy as np
 
-HERE = os.path.dirname(os.path.abspath(__file__))
-sys.path.insert(0, os.path.join(HERE, "..", "e2e"))
-sys.dont_write_bytecode = True  # nothing written into the source tree
-
-import audio  # noqa: E402
-from desktop import Recording  # noqa: E402
-from sound_server import PipeWireServer, PulseServer  # noqa: E402
-from test_faults import pipewire_missing  # noqa: E402
-from test_pulse_output import Engine, write_stereo_wav  # noqa: E402
+from harness import audio
+from harness.desktop import Recording
+from harness.sound_server import PipeWireServer, PulseServer
+from test_faults import pipewire_missing
+from test_pulse_output import Engine, write_stereo_wav
 
 # (rate, tone): a track played at any other rate than its own would sound 9 % or more off.
 TRACKS = [(44100, 1000.0), (48000, 1500.0), (22050, 700.0), (44100, 1000.0)]

@@ -5,8 +5,8 @@ import signal
 import subprocess
 import time
 
-from sound_server import CHANNELS, RATE, SINK, PulseServer
-from sound_server import wait_for as _wait_for
+from .sound_server import CHANNELS, RATE, SINK, PulseServer
+from .sound_server import wait_for as _wait_for
 
 
 class Desktop:

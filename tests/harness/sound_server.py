@@ -2,6 +2,7 @@
 freeze and start again on the same socket, as a desktop's sound server restarts, and whose sink
 it can take away and bring back, as a headset is pulled out and plugged in."""
 import ctypes
+import json
 import os
 import re
 import signal
@@ -86,6 +87,13 @@ class Sinks:
         """Indexes of the playback streams of clients."""
         return [int(line.split()[0]) for line in self.pactl("list", "short", "sink-inputs")
                 .splitlines() if "protocol-native" in line or "PipeWire" in line]
+
+    def stream_volumes(self):
+        """The volume of each client's playback stream on the server, its loudest channel's
+        (0 is silence, 65536 full)."""
+        return [max(channel["value"] for channel in stream["volume"].values())
+                for stream in json.loads(self.pactl("-f", "json", "list", "sink-inputs"))
+                if stream["driver"] in ("protocol-native.c", "PipeWire")]
 
     def kill_stream(self, index):
         """Ends a client's stream as a volume panel does (pactl cannot)."""

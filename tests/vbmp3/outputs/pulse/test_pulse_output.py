@@ -13,12 +13,9 @@ import wave
 
 import numpy as np
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
-sys.dont_write_bytecode = True  # nothing written into the source tree
-
-import audio  # noqa: E402
-from desktop import Recording  # noqa: E402
-from sound_server import RATE, PulseServer  # noqa: E402
+from harness import audio
+from harness.desktop import Recording
+from harness.sound_server import RATE, PulseServer
 
 BIN = os.environ["TONALISK_BIN"]
 BASE_HZ, STEP_HZ = 400.0, 100.0  # second s of a stepped track sounds at BASE_HZ + s * STEP_HZ

@@ -7,7 +7,7 @@ import re
 import subprocess
 import time
 
-from sound_server import wait_for
+from .sound_server import wait_for
 
 # What Orca says, as its debug log writes it; a key's echo ("tab ") is written "'tab ' {" and left
 # out.
