@@ -104,7 +104,9 @@ class OrcaSession(unittest.TestCase):
                      .group(1))
         since = self.orca.mark()
         time.sleep(3.5)
-        self.assertEqual(self.orca.spoken(since), [], "the bar told the seconds of playback")
+        # A busy Orca may still say the stop's description now: only a value would be the bar's.
+        told = [s for s in self.orca.spoken(since) if s.strip().isdigit()]
+        self.assertEqual(told, [], "the bar told the seconds of playback")
         t = self.rec.now()
         said = self.key("Page_Up", until=lambda spoken: any(s.isdigit() for s in spoken))
         target = int(next(s for s in said if s.isdigit()))
