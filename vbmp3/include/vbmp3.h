@@ -120,9 +120,9 @@ VBMP3_API int32_t vbmp3_free(void);
  * The file is read on a thread of the engine's, never the caller's: the call returns once that
  * reading has been stalled for about 50 ms (its reads hang: a stalled network share, a disc
  * spinning up), or has run for a second (a hostile file, a very busy machine), whatever the file
- * does. A file still opening then fails as one that cannot be opened, and so does every call that names it
- * until its reading returns; a FIFO, a device or a folder fails at once. The file's tags are read
- * right after it opens, for the stream's name and for vbmp3_getFileTagInfo. */
+ * does. A file still opening then fails as one that cannot be opened, and so does every call
+ * that names it until its reading returns; a FIFO, a device or a folder fails at once. The file's
+ * tags are read right after it opens, for the stream's name and for vbmp3_getFileTagInfo. */
 VBMP3_API int32_t vbmp3_open(const char* fileName, vbmp3_InputInfo* info);
 /* Closes the current file; its playback ends. */
 VBMP3_API int32_t vbmp3_close(void);
