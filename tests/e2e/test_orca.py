@@ -55,13 +55,14 @@ class OrcaSession(unittest.TestCase):
         return said
 
     def tab_to(self, name):
-        """Tabs until Orca names the control that took the focus; returns what it spoke there. A
-        stop's last words may come after the next Tab's first (a busy Orca says a description
-        late), so each Tab is judged by all that was spoken since the Tab before it."""
+        """Tabs until Orca names the control that took the focus; returns what it spoke there.
+        Each Tab waits for Orca to finish speaking, and is judged by all that was spoken since the
+        Tab before it (a busy Orca says a stop's description late)."""
         before = self.orca.mark()
         for _ in range(9):
             since = self.orca.mark()
-            self.key("Tab")
+            self.screen.key("Tab")
+            log(f"  Tab: {self.orca.settled(since)}")
             said = self.orca.spoken(before)
             if any(s.startswith(name) for s in said):
                 return said

@@ -85,6 +85,21 @@ class Orca:
         return [m.group(1) for line in self.text()[since:].splitlines()
                 if (m := SPOKEN.search(line))]
 
+    def settled(self, since, within=6.0, quiet=0.6):
+        """What Orca spoke since `since`, once it has spoken and then been quiet for `quiet`
+        seconds, or `within` seconds pass: a busy Orca says one stop's last words after the next
+        key, and drops what it had still to say of a stop that the focus has already left."""
+        deadline = time.monotonic() + within
+        said, changed = [], time.monotonic()
+        while time.monotonic() < deadline:
+            now = self.spoken(since)
+            if now != said:
+                said, changed = now, time.monotonic()
+            elif said and time.monotonic() - changed >= quiet:
+                break
+            time.sleep(0.05)
+        return said
+
     def said(self, since, within=6.0, until=lambda spoken: spoken):
         """What Orca spoke since `since`, once `until(spoken)` holds or `within` seconds pass."""
         deadline = time.monotonic() + within
