@@ -45,7 +45,8 @@ if [ "$step" != --test-only ]; then
 fi
 [ "$step" = --build-only ] && exit 0
 
-ctest --test-dir "$asan" --output-on-failure -j2 -LE "e2e|install|sound_server"
+# Nor the stalled-file test, which preloads its shim ahead of the sanitizer's runtime.
+ctest --test-dir "$asan" --output-on-failure -j2 -LE "e2e|install|sound_server" -E "^player_stalled_file$"
 for test in "${engine_tests[@]}"; do
   TONALISK_SOAK_OPERATIONS=500 "$tsan/bin/$test"
 done
