@@ -103,8 +103,8 @@ struct DecoderProcess::Running {
     pid_t pid = -1;
     int socket = -1;
     uint64_t number = 0;
-    std::timed_mutex callMutex; // one call at a time on the socket
-    bool ready = false;         // said it has started; guarded by callMutex
+    std::mutex callMutex; // one call at a time on the socket
+    bool ready = false;   // said it has started; guarded by callMutex
     // A later call found it still busy with a call whose caller had given up, and replaced it.
     std::atomic<bool> givenUp{false};
 
@@ -210,9 +210,13 @@ std::optional<DecoderProcess::Answer> DecoderProcess::call(const std::string& by
         {
             // Meanwhile this caller's bound watches the process's serving thread, as below.
             const WorkWatch::DoneBy servedThere({running->pid, running->pid});
-            while (!callLock.try_lock_for(kDeathLook) && !running->holderGivenUp())
+            // Looked at now and then rather than waited on with a timeout: a sanitizer does not
+            // follow a timed lock (ThreadSanitizer).
+            while (!callLock.try_lock() && !running->holderGivenUp()) {
                 if (own && own->givenUp())
                     return std::nullopt;
+                std::this_thread::sleep_for(kDeathLook);
+            }
         }
         if (!callLock.owns_lock()) {
             const OwnLoad replacing; // the engine's own doing, not this file's
