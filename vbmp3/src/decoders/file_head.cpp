@@ -5,20 +5,6 @@
 #include <sys/stat.h>
 
 namespace vbmp3 {
-namespace {
-
-// Not blocking: what is no regular file is refused before anything reads it.
-int openRegularNonEmpty(const std::string& path) {
-    const int fd = openForReading(path, O_NONBLOCK);
-    struct stat info {};
-    if (fd >= 0 && (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_size <= 0)) {
-        ::close(fd);
-        return -1;
-    }
-    return fd;
-}
-
-} // namespace
 
 bool isRegularNonEmptyFile(const std::string& path) {
     const int fd = openRegularNonEmpty(path);

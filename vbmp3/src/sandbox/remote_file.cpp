@@ -2,6 +2,7 @@
 // here, read only, and handed to the decoder process, which parses it.
 #include "sandbox/decoder_process.h"
 #include "sandbox/remote_source.h"
+#include "shared/readable_file.h"
 #include "tags/pictures.h"
 
 #include <fcntl.h>
@@ -26,23 +27,11 @@ struct Descriptors {
     }
 };
 
-// The file, opened read-only; -1 unless it is a regular file with content. Not blocking: reading
-// a FIFO or a device would block, and a folder or an empty file holds no music.
-int openMusicFile(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    struct stat info {};
-    if (fd >= 0 && (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_size <= 0)) {
-        ::close(fd);
-        return -1;
-    }
-    return fd;
-}
-
 } // namespace
 
 std::unique_ptr<Source> openSource(const std::string& path) {
     Descriptors sent; // the file, the decoder's end of the file's socket, the window
-    sent.all.push_back(openMusicFile(path));
+    sent.all.push_back(openRegularNonEmpty(path));
     if (sent.all[0] < 0)
         return nullptr;
     int sockets[2];
@@ -74,7 +63,7 @@ std::unique_ptr<Source> openSource(const std::string& path) {
 
 bool readTags(const std::string& path, Tags& out) {
     out = Tags{};
-    Descriptors sent{{openMusicFile(path)}};
+    Descriptors sent{{openRegularNonEmpty(path)}};
     if (sent.all[0] < 0)
         return false;
     wire::Writer request;
@@ -95,7 +84,7 @@ bool readTags(const std::string& path, Tags& out) {
 std::string readPicture(const std::string& path) {
     // The decoder process writes the picture into memory both map: no message holds 16 MiB. The
     // window takes memory only where it is written.
-    Descriptors sent{{openMusicFile(path), ::memfd_create("vbmp3-picture", MFD_CLOEXEC)}};
+    Descriptors sent{{openRegularNonEmpty(path), ::memfd_create("vbmp3-picture", MFD_CLOEXEC)}};
     if (sent.all[0] < 0 || sent.all[1] < 0 ||
         ::ftruncate(sent.all[1], static_cast<off_t>(kMaxPictureBytes)) != 0)
         return {};

@@ -7,6 +7,7 @@
 #include <fcntl.h>
 #include <string>
 #include <string_view>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace vbmp3 {
@@ -28,6 +29,19 @@ inline int openForReading(const std::string& path, int flags = 0) {
             return ::fcntl(fd, F_DUPFD_CLOEXEC, 0);
     }
     return ::open(path.c_str(), O_RDONLY | O_CLOEXEC | flags);
+}
+
+// A descriptor of `path` where it is a regular file with bytes in it, or -1. Not blocking: what
+// is no regular file (a FIFO or a device would block, a folder holds no music) is refused before
+// anything reads it.
+inline int openRegularNonEmpty(const std::string& path) {
+    const int fd = openForReading(path, O_NONBLOCK);
+    struct stat info {};
+    if (fd >= 0 && (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_size <= 0)) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
 }
 
 } // namespace vbmp3
